@@ -1,0 +1,56 @@
+#pragma once
+// The update utility's rules: the program name from the command line, the pause before the copy,
+// and the replacement of NAME.EXE by NAME.NEW in one folder.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+
+namespace ostrel {
+
+inline constexpr int DefaultWaitMilliseconds = 2000;
+inline constexpr char WindowTitle[] = "Ostrel Program Update Utility";
+inline constexpr char ProgramTitle[] = "Ostrel";
+
+// Removes leading and trailing blanks. Only U+0020 counts: tabs stay, unlike QString::trimmed().
+[[nodiscard]] QString trimBlanks(QStringView value);
+
+// The program name: every argument after the utility's own name, joined by one blank, trimmed
+// of blanks and upper-cased. Empty means there is nothing to do.
+[[nodiscard]] QString programName(const QStringList& arguments);
+
+// The caption shown while the update runs; no blank after the '>'.
+[[nodiscard]] QString updatingCaption(QStringView name);
+
+// What one run works on: the folder (no trailing separator) and the upper-case program name.
+// The name is never taken apart: ".NEW" and ".EXE" are appended to the whole of it, folder part
+// and extension included.
+struct UpdateJob
+{
+    QString folder;
+    QString name;
+
+    [[nodiscard]] QString sourcePath() const; // folder/NAME.NEW
+    [[nodiscard]] QString targetPath() const; // folder/NAME.EXE
+};
+
+// Copies the source over the target through a temporary file in the target's folder that is then
+// renamed over it, so the target is either the old file or the whole new one. A missing target is
+// created; the target takes the source's permissions (so an executable stays executable). The
+// source is left where it is. Returns nothing on success, otherwise a message naming the file
+// that could not be read or replaced.
+[[nodiscard]] std::optional<QString> replaceExecutable(const UpdateJob& job);
+
+// Blocks the calling thread for at least the given time, measured on a monotonic clock, so a
+// change of the time of day (midnight, a clock adjustment) neither shortens nor stretches it.
+// Nothing is processed meanwhile.
+void pauseMilliseconds(int milliseconds);
+
+// The pause before the copy. Production always waits DefaultWaitMilliseconds; the tests that run
+// the real binary set OSTREL_WAIT_MS (a whole number of milliseconds, 0 or more) to skip it. Any
+// other value of the variable is ignored.
+[[nodiscard]] int waitMilliseconds(const QString& environmentValue);
+
+} // namespace ostrel
