@@ -1,0 +1,244 @@
+// The update utility's rules: the name from the command line, the file paths, the replacement of
+// the executable on a temporary folder, and the pause.
+#include "updater/replace.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Writes the file, creating its folder; a null array means the file must not exist.
+void putFile(const QString& path, const QByteArray& bytes)
+{
+    if (bytes.isNull())
+        return;
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+// The file's bytes, or a null array when it does not exist.
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = file.readAll();
+    if (bytes.isNull())
+        bytes = QByteArray(""); // an empty file, not a missing one
+    return bytes;
+}
+
+// Every file below the folder, relative to it, so leftover temporary files show up.
+QStringList allFiles(const QString& folder)
+{
+    QStringList found;
+    QDir root(folder);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found << root.relativeFilePath(it.next());
+    found.sort();
+    return found;
+}
+
+} // namespace
+
+class TestOstrel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void programName_data();
+    void programName();
+    void jobPaths_data();
+    void jobPaths();
+    void replace_data();
+    void replace();
+    void replaceKeepsExecutableBits();
+    void replaceOverFolderLeavesItAlone();
+    void waitMilliseconds_data();
+    void waitMilliseconds();
+    void pauseLastsAtLeastTheTimeAsked();
+};
+
+void TestOstrel::programName_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // the utility's own name first
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("lower case between blanks")
+        << QStringList{u"ostrel"_s, u" vornik "_s} << u"VORNIK"_s;
+    QTest::newRow("no argument") << QStringList{u"ostrel"_s} << QString();
+    QTest::newRow("no arguments at all") << QStringList{} << QString();
+    QTest::newRow("blanks only") << QStringList{u"ostrel"_s, u"   "_s} << QString();
+    QTest::newRow("empty and blank arguments")
+        << QStringList{u"ostrel"_s, QString(), u" "_s} << QString();
+    QTest::newRow("arguments joined by one blank")
+        << QStringList{u"ostrel"_s, u"my"_s, u"prog"_s} << u"MY PROG"_s;
+    QTest::newRow("tab is not a blank") << QStringList{u"ostrel"_s, u"\tvornik"_s} << u"\tVORNIK"_s;
+    QTest::newRow("folder part upper-cased, kept")
+        << QStringList{u"ostrel"_s, u"bin/vornik.exe"_s} << u"BIN/VORNIK.EXE"_s;
+}
+
+void TestOstrel::programName()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, expected);
+    QCOMPARE(ostrel::programName(arguments), expected);
+    if (!expected.isEmpty())
+        QCOMPARE(ostrel::updatingCaption(expected), u"Updating Program >"_s + expected);
+}
+
+void TestOstrel::jobPaths_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("plain name") << u"VORNIK"_s << u"/opt/v/VORNIK.NEW"_s << u"/opt/v/VORNIK.EXE"_s;
+    QTest::newRow("extension not replaced")
+        << u"VORNIK.EXE"_s << u"/opt/v/VORNIK.EXE.NEW"_s << u"/opt/v/VORNIK.EXE.EXE"_s;
+    QTest::newRow("folder part kept")
+        << u"BIN/VORNIK"_s << u"/opt/v/BIN/VORNIK.NEW"_s << u"/opt/v/BIN/VORNIK.EXE"_s;
+}
+
+void TestOstrel::jobPaths()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    const ostrel::UpdateJob job{u"/opt/v"_s, name};
+    QCOMPARE(job.sourcePath(), source);
+    QCOMPARE(job.targetPath(), target);
+}
+
+void TestOstrel::replace_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("source"); // null: NAME.NEW missing
+    QTest::addColumn<QByteArray>("target"); // null: NAME.EXE missing
+    QTest::addColumn<bool>("fails");
+
+    QByteArray big(300 * 1024 + 7, '\0'); // several copy chunks, every byte value
+    for (qsizetype i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 31 % 256);
+
+    const QByteArray newBytes("MZ\x00\x01new program\r\n\xff", 18);
+    const QByteArray oldBytes("MZ old program, longer than the new one");
+    QTest::newRow("replaces the target byte for byte")
+        << u"VORNIK"_s << newBytes << oldBytes << false;
+    QTest::newRow("creates a missing target") << u"VORNIK"_s << newBytes << QByteArray() << false;
+    QTest::newRow("empty source empties the target")
+        << u"VORNIK"_s << QByteArray("") << oldBytes << false;
+    QTest::newRow("large source copied whole") << u"VORNIK"_s << big << oldBytes << false;
+    QTest::newRow("extension kept whole") << u"VORNIK.EXE"_s << newBytes << oldBytes << false;
+    QTest::newRow("folder part kept whole") << u"BIN/VORNIK"_s << newBytes << oldBytes << false;
+    QTest::newRow("missing source leaves the target")
+        << u"VORNIK"_s << QByteArray() << oldBytes << true;
+    QTest::newRow("missing source creates nothing")
+        << u"VORNIK"_s << QByteArray() << QByteArray() << true;
+}
+
+void TestOstrel::replace()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, source);
+    QFETCH(QByteArray, target);
+    QFETCH(bool, fails);
+
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const ostrel::UpdateJob job{folder.path(), name};
+    putFile(job.sourcePath(), source);
+    putFile(job.targetPath(), target);
+    const QStringList filesBefore = allFiles(folder.path());
+
+    const auto failure = ostrel::replaceExecutable(job);
+
+    QCOMPARE(failure.has_value(), fails);
+    if (fails) {
+        QVERIFY2(failure->contains(QDir::toNativeSeparators(job.sourcePath())),
+                 qPrintable(*failure));
+        QCOMPARE(fileBytes(job.targetPath()), target);
+        QCOMPARE(allFiles(folder.path()), filesBefore);
+        return;
+    }
+    QCOMPARE(fileBytes(job.targetPath()), source);
+    QCOMPARE(fileBytes(job.sourcePath()), source); // the delivered copy stays
+    QStringList expectedFiles{name + u".EXE"_s, name + u".NEW"_s};
+    QCOMPARE(allFiles(folder.path()), expectedFiles); // no temporary file left behind
+}
+
+void TestOstrel::replaceKeepsExecutableBits()
+{
+#ifdef Q_OS_WIN
+    QSKIP("Windows has no executable bits");
+#endif
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const ostrel::UpdateJob job{folder.path(), u"VORNIK"_s};
+    putFile(job.sourcePath(), "new");
+    putFile(job.targetPath(), "old");
+    const auto executable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+        | QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::ExeOther;
+    QVERIFY(QFile::setPermissions(job.sourcePath(), executable));
+    QVERIFY(QFile::setPermissions(job.targetPath(), QFile::ReadOwner | QFile::WriteOwner));
+
+    QCOMPARE(ostrel::replaceExecutable(job), std::nullopt);
+    QCOMPARE(QFile::permissions(job.targetPath()), executable);
+    QCOMPARE(fileBytes(job.targetPath()), QByteArray("new"));
+}
+
+void TestOstrel::replaceOverFolderLeavesItAlone()
+{
+    // A target that cannot be replaced: the copy fails and nothing is left half-done.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const ostrel::UpdateJob job{folder.path(), u"VORNIK"_s};
+    putFile(job.sourcePath(), "new");
+    putFile(job.targetPath() + u"/inside"_s, "kept");
+    const QStringList filesBefore = allFiles(folder.path());
+
+    const auto failure = ostrel::replaceExecutable(job);
+
+    QVERIFY(failure.has_value());
+    QVERIFY2(failure->contains(QDir::toNativeSeparators(job.targetPath())), qPrintable(*failure));
+    QVERIFY(QFileInfo(job.targetPath()).isDir());
+    QCOMPARE(allFiles(folder.path()), filesBefore);
+}
+
+void TestOstrel::waitMilliseconds_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("unset: two seconds") << QString() << 2000;
+    QTest::newRow("zero skips the wait") << u"0"_s << 0;
+    QTest::newRow("a shorter wait") << u"150"_s << 150;
+    QTest::newRow("negative ignored") << u"-1"_s << 2000;
+    QTest::newRow("not a number ignored") << u"soon"_s << 2000;
+}
+
+void TestOstrel::waitMilliseconds()
+{
+    QFETCH(QString, value);
+    QFETCH(int, expected);
+    QCOMPARE(ostrel::waitMilliseconds(value), expected);
+}
+
+void TestOstrel::pauseLastsAtLeastTheTimeAsked()
+{
+    QElapsedTimer clock;
+    clock.start();
+    ostrel::pauseMilliseconds(120);
+    QVERIFY2(clock.elapsed() >= 120, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(clock.elapsed() < 5000);
+}
+
+QTEST_GUILESS_MAIN(TestOstrel)
+#include "tst_ostrel.moc"
