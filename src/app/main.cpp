@@ -1,0 +1,34 @@
+// vornik: the ordering client. Hands the window the real seams and the program folder.
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vornik"));
+
+    // The program folder holds every state file. Resolve symbolic links, so that a link to the
+    // binary (in ~/bin, say) does not move the folder.
+    const QString folder =
+        QFileInfo(QFileInfo(QApplication::applicationFilePath()).canonicalFilePath())
+            .absolutePath();
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+
+    SystemClock clock;
+    BoxPrompter prompter;
+    SystemSounds sounds;
+    Seams seams;
+    seams.clock = &clock;
+    seams.prompter = &prompter;
+    seams.sounds = &sounds;
+
+    MainForm form(seams, folder, arguments.join(QLatin1Char(' ')));
+    if (form.startRefused())
+        return 1;
+    form.show();
+    return QApplication::exec();
+}

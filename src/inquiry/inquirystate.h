@@ -1,0 +1,6 @@
+#pragma once
+// Private working state of MainForm that only the inquiry handlers use.
+
+struct InquiryState
+{
+};

@@ -1,0 +1,38 @@
+#pragma once
+// The list control of the window: text rows under a fixed heading line, in a bold fixed-pitch
+// font, each row with its own text colour.
+
+#include <QColor>
+#include <QElapsedTimer>
+#include <QListWidget>
+
+class QLabel;
+
+class ListControl : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ListControl(const QString& heading, QWidget* parent = nullptr);
+
+    [[nodiscard]] QString heading() const;
+    void addRow(const QString& text, const QColor& colour = Qt::black);
+    [[nodiscard]] QString rowText(int index) const; // empty for an index out of range
+    [[nodiscard]] int rowCount() const { return count(); }
+    void removeRow(int index);
+    bool setRowColour(int index, const QColor& colour); // false for an index out of range
+    [[nodiscard]] QColor rowColour(int index) const;
+    [[nodiscard]] int selectedIndex() const; // -1 when none
+    void setSelectedIndex(int index);
+    void repaintNow();
+    // Repaints at once unless the last repaint was less than a frame ago, so that a long answer
+    // still appears row by row without costing a repaint per row.
+    void repaintThrottled();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QLabel* m_heading = nullptr;
+    QElapsedTimer m_lastRepaint;
+};

@@ -1,0 +1,56 @@
+// The production seams: a monotonic clock, real message boxes and non-blocking sounds.
+#include "shell/seams.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QThread>
+#include <QTime>
+#include <QUrl>
+
+SystemClock::SystemClock()
+    : m_startOfRun(QTime::currentTime().msecsSinceStartOfDay() / 1000.0)
+{
+    m_elapsed.start();
+}
+
+double SystemClock::secondsSinceMidnight() const
+{
+    return m_startOfRun + static_cast<double>(m_elapsed.nsecsElapsed()) / 1e9;
+}
+
+void SystemClock::pause(int milliseconds)
+{
+    if (milliseconds > 0)
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+QMessageBox::StandardButton BoxPrompter::ask(QWidget* parent, QMessageBox::Icon icon,
+                                             const QString& title, const QString& text,
+                                             QMessageBox::StandardButtons buttons)
+{
+    QMessageBox box(icon, title, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void SystemSounds::play(const QString& wavPath)
+{
+    if (!QFileInfo(wavPath).isFile()) {
+        QApplication::beep();
+        return;
+    }
+    // The effect deletes itself when it has played, so the window never waits for a sound.
+    auto* effect = new QSoundEffect(qApp);
+    QObject::connect(effect, &QSoundEffect::playingChanged, effect, [effect] {
+        if (!effect->isPlaying() && effect->status() != QSoundEffect::Loading)
+            effect->deleteLater();
+    });
+    QObject::connect(effect, &QSoundEffect::statusChanged, effect, [effect] {
+        if (effect->status() == QSoundEffect::Error) {
+            QApplication::beep();
+            effect->deleteLater();
+        }
+    });
+    effect->setSource(QUrl::fromLocalFile(wavPath));
+    effect->play();
+}

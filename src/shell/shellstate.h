@@ -1,0 +1,6 @@
+#pragma once
+// Private working state of MainForm that only the shell handlers use.
+
+struct ShellState
+{
+};
