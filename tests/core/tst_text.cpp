@@ -1,0 +1,104 @@
+#include "core/text.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestText : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void trimBlanks_data();
+    void trimBlanks();
+    void syntaxOut_data();
+    void syntaxOut();
+    void pad_data();
+    void pad();
+    void columns_data();
+    void columns();
+};
+
+void TestText::trimBlanks_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("blanks both ends") << u"  ab c  "_s << u"ab c"_s;
+    QTest::newRow("tab stays") << u"\tx "_s << u"\tx"_s;
+    QTest::newRow("CR LF stay") << u" x\r\n"_s << u"x\r\n"_s;
+    QTest::newRow("no-break space stays") << u"\u00a0x"_s << u"\u00a0x"_s;
+    QTest::newRow("only blanks") << u"   "_s << QString();
+}
+
+void TestText::trimBlanks()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    QCOMPARE(text::trimBlanks(value), expected);
+}
+
+void TestText::syntaxOut_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("quote and comma become blanks") << u"A \"B\", C"_s << u"A  B   C"_s;
+    QTest::newRow("at the ends, not trimmed") << u",x\""_s << u" x "_s;
+    QTest::newRow("single quote stays") << u"O'Neil"_s << u"O'Neil"_s;
+    QTest::newRow("typographic quotes stay") << u"\u201cx\u201d"_s << u"\u201cx\u201d"_s;
+}
+
+void TestText::syntaxOut()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    QCOMPARE(text::syntaxOut(value), expected);
+}
+
+void TestText::pad_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("right");
+    QTest::newRow("shorter is filled") << u"12"_s << 4 << u"  12"_s << u"12  "_s;
+    QTest::newRow("exact width unchanged") << u"1234"_s << 4 << u"1234"_s << u"1234"_s;
+    QTest::newRow("longer is never cut") << u"12345"_s << 4 << u"12345"_s << u"12345"_s;
+    QTest::newRow("empty becomes blanks") << QString() << 3 << u"   "_s << u"   "_s;
+}
+
+void TestText::pad()
+{
+    QFETCH(QString, value);
+    QFETCH(int, width);
+    QFETCH(QString, left);
+    QFETCH(QString, right);
+    QCOMPARE(text::padLeft(value, width), left);
+    QCOMPARE(text::padRight(value, width), right);
+}
+
+void TestText::columns_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("middle") << u"abcdef"_s << 2 << 3 << u"bcd"_s;
+    QTest::newRow("first column is 1") << u"abcdef"_s << 1 << 2 << u"ab"_s;
+    QTest::newRow("short text gives fewer") << u"abcdef"_s << 5 << 10 << u"ef"_s;
+    QTest::newRow("last column") << u"abcdef"_s << 6 << 1 << u"f"_s;
+    QTest::newRow("beyond the end is empty") << u"abcdef"_s << 7 << 3 << QString();
+    QTest::newRow("position 0 counts as 1") << u"abcdef"_s << 0 << 2 << u"ab"_s;
+    QTest::newRow("negative count is empty") << u"abcdef"_s << 2 << -1 << QString();
+}
+
+void TestText::columns()
+{
+    QFETCH(QString, value);
+    QFETCH(int, position);
+    QFETCH(int, count);
+    QFETCH(QString, expected);
+    QCOMPARE(text::columns(value, position, count), expected);
+}
+
+QTEST_GUILESS_MAIN(TestText)
+#include "tst_text.moc"
