@@ -132,7 +132,7 @@ void MainForm::WaitNextSecond()
 
 void MainForm::Winsock_DataArrival(qint64 /*bytesTotal*/)
 {
-    const QString received = files::fromAnsi(Winsock->readAll());
+    const QString received = Winsock->isOpen() ? files::fromAnsi(Winsock->readAll()) : QString();
     SocketTimer = numbers::toInt32(numbers::roundHalfEven(Timer() + 1.3)).value_or(0);
     // Each arrived text is handled exactly once and in arrival order: one that arrives while an
     // earlier one is being handled (the dispatcher processes events) waits its turn here.

@@ -1,0 +1,70 @@
+#pragma once
+// A fresh MainForm on a temporary program folder with fake seams, for the window tests.
+
+#include "shell/mainform.h"
+#include "support/fakes.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+struct FormFixture
+{
+    QTemporaryDir folder;
+    QTemporaryDir desktop;
+    FakeClock clock;
+    ScriptedPrompter prompter;
+    RecordingSounds sounds;
+    std::unique_ptr<MainForm> form;
+
+    // Writes a file of the program folder byte for byte.
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    [[nodiscard]] QByteArray read(const QString& name) const
+    {
+        QFile file(folder.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    [[nodiscard]] bool exists(const QString& name) const
+    {
+        return QFile::exists(folder.filePath(name));
+    }
+
+    // Builds the window (start-up runs in the constructor) and shows it. The timer is stopped
+    // so that ticks happen only when a test calls MiscTimer_Timer().
+    MainForm& start(const QString& commandLine = {}, bool show = true)
+    {
+        Seams seams;
+        seams.clock = &clock;
+        seams.prompter = &prompter;
+        seams.sounds = &sounds;
+        seams.desktopFolder = desktop.path();
+        form = std::make_unique<MainForm>(seams, folder.path(), commandLine);
+        form->MiscTimer->stop();
+        if (show && !form->startRefused()) {
+            form->show();
+            if (!QTest::qWaitForWindowExposed(form.get()))
+                qWarning("window not exposed");
+        }
+        return *form;
+    }
+
+    // A valid Login.Inf and Options.Inf for account 1234 / JSMITH on 127.0.0.1:port.
+    void writeSettings(quint16 port,
+                       const QByteArray& options = QByteArray(
+                           "\"ACME\",0,0,\"\",0,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"))
+    {
+        write(QStringLiteral("Login.Inf"),
+              "\"127.0.0.1\",\"JSMITH\",\"1234\",\"\",\"" + QByteArray::number(port)
+                  + "\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
+        write(QStringLiteral("Options.Inf"), options);
+    }
+};
