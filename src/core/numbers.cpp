@@ -162,8 +162,8 @@ double radixValue(const std::string& s, size_t pos, int radix)
     return exactFits ? static_cast<double>(exact) : approx;
 }
 
-// The decimal text of a shortest round-trip conversion ("1.5", "-2e+20", "1e-07") expanded
-// into integer and fraction digits.
+// The decimal text of a shortest round-trip conversion ("1.5e+00", "-2e+20") expanded into
+// integer and fraction digits.
 Decimal expandShortest(std::string_view shortest)
 {
     Decimal d;
@@ -238,8 +238,11 @@ template <typename F> F finiteOrClamped(F value)
 
 template <typename F> QString pricePatternT(F value)
 {
-    char buf[400];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, finiteOrClamped(value));
+    // Scientific form always gives the shortest digits; the fixed form would print every digit
+    // of a large whole number's binary value (33935263963869904896 rather than ...905000).
+    char buf[64];
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, finiteOrClamped(value), std::chars_format::scientific);
     if (ec != std::errc())
         return u".00"_s;
     return pricePatternOf(std::string_view(buf, static_cast<size_t>(end - buf)));

@@ -136,6 +136,8 @@ void TestNumbers::pricePatternDouble_data()
     QTest::newRow("negative rounding to zero has no sign") << -0.004 << u".00"_s;
     QTest::newRow("negative zero has no sign") << -0.0 << u".00"_s;
     QTest::newRow("exponent form expanded") << 1e20 << u"100000000000000000000.00"_s;
+    QTest::newRow("large whole number by its shortest digits")
+        << 3.3935263963869905e19 << u"33935263963869905000.00"_s;
     QTest::newRow("tiny exponent form expanded") << 1.5e-7 << u".00"_s;
     QTest::newRow("decimal text decides, not binary") << 1.005 << u"1.01"_s;
     QTest::newRow("NaN written as zero") << std::numeric_limits<double>::quiet_NaN() << u".00"_s;
