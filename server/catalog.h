@@ -50,6 +50,7 @@ public:
 
     [[nodiscard]] const CatalogPart* find(QStringView number) const;
     [[nodiscard]] qsizetype size() const { return m_parts.size(); }
+    [[nodiscard]] QStringList numbers() const { return m_parts.keys(); }
 
     // The display records answering an inquiry for the part: the part itself ("<P>", or "<NS>"
     // for a part no longer sold), the parts that supersede it ("<S>", following the chain) and
