@@ -1,0 +1,256 @@
+// Start-up and layout: captions, design texts, control names for automation, the program folder,
+// the logo and the single-instance lock.
+#include "shell/listcontrol.h"
+#include "support/formfixture.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QSysInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTextEdit>
+
+using namespace Qt::StringLiterals;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void captions();
+    void tabCaptions();
+    void controlTexts_data();
+    void controlTexts();
+    void listHeadings_data();
+    void listHeadings();
+    void everyNamedControlIsFindable();
+    void inputsAndListsHaveSpokenNames();
+    void filePathsInProgramFolder_data();
+    void filePathsInProgramFolder();
+    void logoLoadedWhenPresent();
+    void brokenLogoIgnored();
+    void secondInstanceRefused();
+    void staleLockTakenOver();
+};
+
+void TestStartup::captions()
+{
+    FormFixture fx;
+    MainForm& f = fx.start();
+    QCOMPARE(f.windowTitle(), u"Vornik         Quillane          Ver:23.07.13"_s);
+    QCOMPARE(f.VersionLbl->text(), u"Version : 23.07.13"_s);
+    QCOMPARE(f.VersionText, u"23.07.13"_s);
+    QVERIFY(!f.NewVersionFlag);
+    QCOMPARE(f.MaxSocketOffset, qint16(3));
+    QVERIFY(f.CheckForExistingOrder);
+    QCOMPARE(f.SSTab1->currentIndex(), 0);
+    QCOMPARE(f.MiscTimer->interval(), 1000);
+}
+
+void TestStartup::tabCaptions()
+{
+    FormFixture fx;
+    MainForm& f = fx.start();
+    QCOMPARE(f.SSTab1->count(), 3);
+    QCOMPARE(f.SSTab1->tabText(0), u"INQUIRY / ORDERING"_s);
+    QCOMPARE(f.SSTab1->tabText(1), u"INFORMATION / ORDER  HISTORY"_s);
+    QCOMPARE(f.SSTab1->tabText(2), u"OPTIONS"_s);
+}
+
+void TestStartup::controlTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("OptionsCmd") << u"OptionsCmd"_s << u"Options"_s;
+    QTest::newRow("VornikLbl(0)") << u"VornikLbl(0)"_s << u"Vornik"_s;
+    QTest::newRow("VornikLbl(1)") << u"VornikLbl(1)"_s << u"V3"_s;
+    QTest::newRow("SocketNumLbl(0) is 1") << u"SocketNumLbl(0)"_s << u"1"_s;
+    QTest::newRow("SocketNumLbl(3) is 4") << u"SocketNumLbl(3)"_s << u"4"_s;
+    QTest::newRow("ItemCountLbl has its leading blank") << u"ItemCountLbl"_s << u" 0"_s;
+    QTest::newRow("OrderTotalLbl has its leading blank") << u"OrderTotalLbl"_s << u" 0.00"_s;
+    QTest::newRow("Qtytxt") << u"Qtytxt"_s << u" 1"_s;
+    QTest::newRow("NewVerLbl empty") << u"NewVerLbl"_s << QString();
+    QTest::newRow("MessageLbl empty") << u"MessageLbl"_s << QString();
+    QTest::newRow("ForceUpdateCmd") << u"ForceUpdateCmd"_s << u"Force Update"_s;
+    QTest::newRow("Testcmd keeps its trailing blank") << u"Testcmd"_s << u"Test LOGIN "_s;
+    QTest::newRow("SaveLoginInfoCmd(0)") << u"SaveLoginInfoCmd(0)"_s << u"SAVE"_s;
+    QTest::newRow("txtHostAddress design blank") << u"txtHostAddress"_s << u" "_s;
+    QTest::newRow("LoginNameTxt design blank") << u"LoginNameTxt"_s << u" "_s;
+    QTest::newRow("AccNumTxt design blank") << u"AccNumTxt"_s << u" "_s;
+    QTest::newRow("StandingPOtxt design blank") << u"StandingPOtxt"_s << u" "_s;
+    QTest::newRow("AccNameTxt empty") << u"AccNameTxt"_s << QString();
+    QTest::newRow("ServerSocketTxt") << u"ServerSocketTxt"_s << u"3300"_s;
+    QTest::newRow("Label5") << u"Label5"_s << u"PASSED!"_s;
+    QTest::newRow("VersionInfo") << u"VersionInfo"_s << u"Version Information About Vornik"_s;
+    QTest::newRow("ItemOrderFrame") << u"ItemOrderFrame"_s << u"Item To Order"_s;
+    QTest::newRow("OrderFrame") << u"OrderFrame"_s << u"My Order"_s;
+    QTest::newRow("PoOptionCheck(0)") << u"PoOptionCheck(0)"_s
+                                      << u"Check If PO# Required For Orders"_s;
+    QTest::newRow("PoOptionCheck(1)") << u"PoOptionCheck(1)"_s
+                                      << u"Use The Following PO# On My Orders ..."_s;
+    QTest::newRow("RepNameOptCheck") << u"RepNameOptCheck"_s
+                                     << u"Check YES If Sales Rep Name Required"_s;
+}
+
+static QString textOf(QWidget* widget)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget))
+        return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget))
+        return edit->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return button->text();
+    if (auto* box = qobject_cast<QGroupBox*>(widget))
+        return box->title();
+    if (auto* rich = qobject_cast<QTextEdit*>(widget))
+        return rich->toPlainText();
+    return u"<no text>"_s;
+}
+
+void TestStartup::controlTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    FormFixture fx;
+    MainForm& f = fx.start();
+    auto* widget = f.findChild<QWidget*>(name);
+    QVERIFY2(widget, qPrintable(name));
+    QCOMPARE(textOf(widget), text);
+}
+
+void TestStartup::listHeadings_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("AnswerList")
+        << u"AnswerList"_s
+        << u"NOTES  LIN PART#        DESCRIPTION           LIST     NET  Cor/Env  AVAIL"_s;
+    QTest::newRow("OrderList")
+        << u"OrderList"_s
+        << u" QTY LIN PART#        DESCRIPTION           NET    CORE/e    TOTAL"_s;
+    QTest::newRow("OrderHistoryList") << u"OrderHistoryList"_s << u"  Date    Order#    Status  "_s;
+    QTest::newRow("OrderDetailsList")
+        << u"OrderDetailsList"_s << u" QTY  Part Number  Description        LIST      Cost"_s;
+}
+
+void TestStartup::listHeadings()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, heading);
+    FormFixture fx;
+    MainForm& f = fx.start();
+    auto* list = f.findChild<ListControl*>(name);
+    QVERIFY(list);
+    QCOMPARE(list->heading(), heading);
+    QVERIFY(list->font().fixedPitch() || list->font().styleHint() == QFont::Monospace);
+    QVERIFY(list->font().bold());
+}
+
+void TestStartup::everyNamedControlIsFindable()
+{
+    FormFixture fx;
+    MainForm& f = fx.start();
+    const QStringList names{
+        u"SSTab1"_s, u"InquiryPic"_s, u"Picture1"_s, u"Picture2"_s, u"InquiryFrame"_s,
+        u"Parttxt"_s, u"InquiryCmd"_s, u"LightBox"_s, u"ViewOrderCmd"_s, u"OrderCmd"_s,
+        u"OrderPNumLbl"_s, u"OrderList"_s, u"RemoveItemCmd"_s, u"RemoveAllCmd"_s,
+        u"SendOrderCmd"_s, u"OrderInfoTxt(0)"_s, u"OrderInfoTxt(1)"_s, u"OrderInfoTxt(2)"_s,
+        u"MyLogoPic"_s, u"VersionLbl"_s, u"ErrorPic"_s, u"PassedPic"_s, u"SavedPic"_s,
+        u"OptionsHelpInfo"_s, u"LoginHelpInfo"_s, u"LedLight(0)"_s, u"LedLight(3)"_s};
+    for (const QString& name : names) {
+        auto* widget = f.findChild<QWidget*>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QCOMPARE(widget->accessibleDescription(), name);
+    }
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!f.LedLight[size_t(i)]->isVisibleTo(&f));
+    QVERIFY(!f.PassedPic->isVisibleTo(&f));
+    QVERIFY(!f.ErrorPic->isVisibleTo(&f));
+    QVERIFY(!f.SavedPic->isVisibleTo(&f));
+    QVERIFY(!f.Label5->isVisibleTo(&f));
+}
+
+void TestStartup::inputsAndListsHaveSpokenNames()
+{
+    FormFixture fx;
+    MainForm& f = fx.start();
+    const auto edits = f.findChildren<QLineEdit*>();
+    QVERIFY(edits.size() >= 11);
+    for (const QLineEdit* edit : edits)
+        QVERIFY2(!edit->accessibleName().isEmpty(), qPrintable(edit->objectName()));
+    for (const ListControl* list : f.findChildren<ListControl*>())
+        QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(list->objectName()));
+}
+
+void TestStartup::filePathsInProgramFolder_data()
+{
+    QTest::addColumn<bool>("trailingSeparator");
+    QTest::newRow("folder without separator gains one") << false;
+    QTest::newRow("folder ending in the separator gains no second") << true;
+}
+
+void TestStartup::filePathsInProgramFolder()
+{
+    QFETCH(bool, trailingSeparator);
+    QTemporaryDir folder;
+    FakeClock clock;
+    ScriptedPrompter prompter;
+    Seams seams{&clock, &prompter, nullptr, {}};
+    const QString given = folder.path() + (trailingSeparator ? u"/"_s : QString());
+    MainForm f(seams, given, {});
+    QCOMPARE(f.MyPath, folder.path() + u'/');
+    QCOMPARE(f.LoginFile, folder.path() + u"/Login.Inf"_s);
+    QCOMPARE(f.OptionsFile, folder.path() + u"/Options.Inf"_s);
+    QCOMPARE(f.OrderFile, folder.path() + u"/MyOrder.dat"_s);
+    QCOMPARE(f.LogFile, folder.path() + u"/DataSend.log"_s);
+}
+
+void TestStartup::logoLoadedWhenPresent()
+{
+    FormFixture fx;
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::darkBlue);
+    QVERIFY(logo.save(fx.folder.filePath(u"mylogo.jpg"_s), "JPG"));
+    MainForm& f = fx.start();
+    QVERIFY(!f.MyLogoPic->pixmap().isNull());
+}
+
+void TestStartup::brokenLogoIgnored()
+{
+    FormFixture fx;
+    fx.write(u"mylogo.jpg"_s, "not a picture");
+    MainForm& f = fx.start();
+    QVERIFY(f.MyLogoPic->pixmap().isNull());
+    QVERIFY(fx.prompter.boxes.isEmpty());
+}
+
+void TestStartup::secondInstanceRefused()
+{
+    FormFixture fx;
+    MainForm& first = fx.start();
+    ScriptedPrompter secondPrompter;
+    Seams seams{&fx.clock, &secondPrompter, nullptr, {}};
+    MainForm second(seams, fx.folder.path(), {});
+    QVERIFY(second.startRefused());
+    QCOMPARE(secondPrompter.shown(), QStringList{u"Vornik is already running"_s});
+    QCOMPARE(secondPrompter.boxes.first().icon, QMessageBox::Warning);
+    QVERIFY(!first.startRefused());
+    QVERIFY(first.isVisible());
+}
+
+void TestStartup::staleLockTakenOver()
+{
+    FormFixture fx;
+    // A lock left by a process that no longer runs: a pid that cannot be alive.
+    fx.write(u"vornik.lock"_s,
+             "2147483600\n" + QCoreApplication::applicationName().toUtf8() + '\n'
+                 + QSysInfo::machineHostName().toUtf8() + '\n');
+    MainForm& f = fx.start();
+    QVERIFY(!f.startRefused());
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
