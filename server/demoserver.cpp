@@ -160,6 +160,8 @@ private:
         reply(answered.bytes);
     }
 
+    // The client handles every arrival of bytes as a reply of its own, so the whole reply goes
+    // out in one send where the socket takes it.
     void reply(const QByteArray& bytes)
     {
         m_state = State::Replying;
