@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Prepares a demo program folder, starts the demo supplier server and opens Vornik against it.
+# Without a display the client runs under Xvfb and a screenshot of its window is saved.
+# Usage: tools/demo.sh BUILD_DIR
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${1:?usage: demo.sh BUILD_DIR}
+demo="$build/demo-folder"
+program="$demo/program"
+mkdir -p "$program"
+
+cp "$build/src/vornik" "$build/src/updater/ostrel" "$program/"
+cp "$here/assets/mylogo.jpg" "$program/"
+rm -f "$program/vornik.lock"
+
+# Start the server on 3300, or on any four free ports when 3300 is taken.
+log="$demo/server.log"
+start_server() {
+    "$build/server/vornik-demo-server" --port "$1" --db "$demo/orders.sqlite" >"$log" 2>&1 &
+    server_pid=$!
+    for _ in $(seq 50); do
+        grep -q '^listening on' "$log" 2>/dev/null && return 0
+        kill -0 "$server_pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+if ! start_server 3300; then
+    echo "Port 3300 is taken; starting the demo server on free ports instead."
+    start_server 0 || { cat "$log"; exit 1; }
+fi
+trap 'kill "$server_pid" 2>/dev/null || true; wait "$server_pid" 2>/dev/null || true' EXIT
+port=$(sed -n 's/^listening on [0-9.]*:\([0-9]*\)-.*/\1/p' "$log")
+echo "Demo server (pid $server_pid) $(grep '^listening on' "$log"); log: $log"
+
+# The demo account: 1234 / DEMO. Options.Inf is present, so no desktop launcher is made.
+printf '"127.0.0.1","DEMO","1234","","%s","","","","","",""\r\n' "$port" >"$program/Login.Inf"
+printf '"ACME Auto Parts",0,0,"",0,"","","","","","","",""\r\n' >"$program/Options.Inf"
+
+echo "Try the part numbers PH3600, PF1234, B7721 or PF99 on the INQUIRY / ORDERING tab."
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+    "$program/vornik"
+else
+    shot="$demo/vornik-window.png"
+    echo "No display found: running Vornik under Xvfb and saving a screenshot."
+    xvfb-run -a -s "-screen 0 900x700x24" bash -c '
+        "$1/vornik" & client=$!
+        sleep 4
+        "$2" "$3"
+        kill "$client"; wait "$client" 2>/dev/null || true' _ "$program" "$build/tools/vornik-grab" "$shot"
+    echo "Screenshot of the window: $shot"
+fi

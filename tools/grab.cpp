@@ -1,0 +1,27 @@
+// vornik-grab: saves a PNG of the whole X screen (for the demo under Xvfb, where no screenshot
+// tool is at hand). Usage: vornik-grab out.png
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTextStream>
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    const QStringList arguments = QGuiApplication::arguments();
+    if (arguments.size() != 2) {
+        QTextStream(stderr) << "usage: vornik-grab out.png\n";
+        return 2;
+    }
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        QTextStream(stderr) << "no screen\n";
+        return 1;
+    }
+    const QPixmap shot = screen->grabWindow(0);
+    if (shot.isNull() || !shot.save(arguments.at(1), "PNG")) {
+        QTextStream(stderr) << "could not save " << arguments.at(1) << '\n';
+        return 1;
+    }
+    return 0;
+}
