@@ -13,9 +13,9 @@ class OrderStore
 public:
     // Order numbers start here and only grow, also across restarts and deleted rows.
     static constexpr int FirstOrderNumber = 1001;
-    // The client reads the confirmed number into a 16-bit integer and silently keeps the cart
-    // (so the order would be sent again) when it does not fit, so no larger number is issued.
-    static constexpr int LastOrderNumber = 32767;
+    // The client reads the confirmed number as a 32-bit integer and keeps the cart (so the order
+    // would be sent again) when it does not fit, so no larger number is issued.
+    static constexpr int LastOrderNumber = 2147483647;
 
     explicit OrderStore(QString path);
     ~OrderStore();

@@ -167,10 +167,10 @@ void MainForm::buildLayout()
     setWindowTitle(u"Vornik         Quillane          Ver:"_s);
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    setFixedSize(twips::px(12300), twips::px(9450));
+    setFixedSize(twips::px(12300), twips::px(9100));
 
     SSTab1 = named(new QTabWidget(central), u"SSTab1"_s);
-    place(SSTab1, 0, 0, 12300, 9450);
+    place(SSTab1, 0, 0, 12300, 9100);
     InquiryPic = named(new QWidget, u"InquiryPic"_s);
     Picture2 = named(new QWidget, u"Picture2"_s);
     Picture1 = named(new QWidget, u"Picture1"_s);
@@ -182,9 +182,10 @@ void MainForm::buildLayout()
     SSTab1->addTab(wrap(InquiryPic), u"INQUIRY / ORDERING"_s);
     SSTab1->addTab(wrap(Picture2), u"INFORMATION / ORDER  HISTORY"_s);
     SSTab1->addTab(wrap(Picture1), u"OPTIONS"_s);
-    place(InquiryPic, 60, 20, 12100, 8800);
-    place(Picture2, 60, 20, 12100, 8800);
-    place(Picture1, 60, 20, 12100, 8800);
+    // The inquiry tab's picture ends above 8500 twips, where the order frame waits out of view.
+    place(InquiryPic, 60, 20, 12100, 8480);
+    place(Picture2, 60, 20, 12100, 8480);
+    place(Picture1, 60, 20, 12100, 8480);
 
     Winsock = new QTcpSocket(this);
     Winsock->setObjectName(u"Winsock"_s);
@@ -225,17 +226,17 @@ void MainForm::buildInquiryTab()
     OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
 
     InquiryFrame = named(new QGroupBox(tab), u"InquiryFrame"_s);
-    place(InquiryFrame, 120, 1280, 5200, 1400);
+    place(InquiryFrame, 120, 1280, 5350, 1400);
     auto* partLabel = caption(InquiryFrame, u"Part Number Inquiry"_s, 150, 200, 3000, 260);
     Parttxt = textBox(InquiryFrame, u"Parttxt"_s, u"Part number"_s, QString(), 150, 520, 3000, 420);
     partLabel->setBuddy(Parttxt);
     InquiryCmd = pictureButton(InquiryFrame, u"InquiryCmd"_s, QStyle::SP_FileDialogContentsView,
                                u"Check Stock"_s, 3300, 420, 700, 620);
-    caption(InquiryFrame, u"Check Stock"_s, 4080, 600, 1050, 260);
+    caption(InquiryFrame, u"Check Stock"_s, 4060, 600, 1250, 260);
 
     LightBox = named(new QFrame(tab), u"LightBox"_s);
     LightBox->setFrameShape(QFrame::StyledPanel);
-    place(LightBox, 5500, 1380, 1900, 900);
+    place(LightBox, 5600, 1380, 1900, 900);
     const QPixmap lamp = lampPixmap(twips::px(300));
     for (int i = 0; i < 4; ++i) {
         QLabel*& led = LedLight[size_t(i)];
@@ -279,10 +280,10 @@ void MainForm::buildInquiryTab()
         new ListControl(
             u"NOTES  LIN PART#        DESCRIPTION           LIST     NET  Cor/Env  AVAIL"_s, tab),
         u"AnswerList"_s, u"Inquiry answer"_s);
-    place(AnswerList, 290, 3000, 11500, 5600);
+    place(AnswerList, 290, 3000, 11500, 5400);
 
     OrderFrame = named(new QGroupBox(u"My Order"_s, tab), u"OrderFrame"_s);
-    place(OrderFrame, 120, 2900, 11850, 5700);
+    place(OrderFrame, 120, 2900, 11850, 5500);
     OrderList = named(
         new ListControl(u" QTY LIN PART#        DESCRIPTION           NET    CORE/e    TOTAL"_s,
                         OrderFrame),
@@ -336,7 +337,7 @@ void MainForm::buildInformationTab()
     OrderDetailsList =
         named(new ListControl(u" QTY  Part Number  Description        LIST      Cost"_s, tab),
               u"OrderDetailsList"_s, u"Order details"_s);
-    place(OrderDetailsList, 150, 3700, 11750, 4800);
+    place(OrderDetailsList, 150, 3700, 11750, 4600);
 }
 
 void MainForm::buildOptionsTab()

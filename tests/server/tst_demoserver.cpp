@@ -52,7 +52,7 @@ private slots:
     void orderNumbersGrowAcrossRestart();
     void malformedOrderStoresNothing_data();
     void malformedOrderStoresNothing();
-    void orderNumbersStopAt16Bits();
+    void orderNumbersStopAt32Bits();
 
     void badInput_data();
     void badInput();
@@ -359,10 +359,10 @@ void TestDemoServer::malformedOrderStoresNothing()
     QCOMPARE(rows(u"SELECT COUNT(*) FROM order_lines"_s), QStringList{u"0"_s});
 }
 
-void TestDemoServer::orderNumbersStopAt16Bits()
+void TestDemoServer::orderNumbersStopAt32Bits()
 {
-    // The client cannot read a number above 32767 and would keep the order to send it again.
-    QCOMPARE(rows(u"INSERT INTO orders VALUES (32767, '1234', 'DEMO', '', '', '', '')"_s),
+    // The client cannot read a number above 32 bits and would keep the order to send it again.
+    QCOMPARE(rows(u"INSERT INTO orders VALUES (2147483647, '1234', 'DEMO', '', '', '', '')"_s),
              QStringList());
     QCOMPARE(exchange(Header + GoodLine + EndMarker, 3),
              QByteArray("<E>,Order could not be stored"));
