@@ -1,0 +1,115 @@
+// vornik-screenshots: drives the real window against a running demo server and saves a PNG of
+// each tab in a meaningful state (coloured answer rows, a cart with lines, the options tab).
+// Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
+// Options.Inf for the demo server). Message boxes are answered Yes and printed.
+#include "shell/listcontrol.h"
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextStream>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class PrintingPrompter final : public Prompter
+{
+public:
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString& title,
+                                    const QString& text,
+                                    QMessageBox::StandardButtons buttons) override
+    {
+        QTextStream(stdout) << "box [" << title << "] " << text << '\n';
+        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    }
+};
+
+class SilentSounds final : public Sounds
+{
+public:
+    void play(const QString&) override { }
+};
+
+bool waitFor(const std::function<bool()>& done, int ms = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QTest::qWait(20);
+    return done();
+}
+
+bool save(MainForm& form, const QString& path)
+{
+    QTest::qWait(200); // let the last repaint land
+    const bool ok = form.grab().save(path, "PNG");
+    QTextStream(stdout) << (ok ? "saved " : "could not save ") << path << '\n';
+    return ok;
+}
+
+void inquire(MainForm& form, const QString& part)
+{
+    form.SSTab1->setCurrentIndex(0);
+    form.Parttxt->setFocus();
+    form.Parttxt->clear();
+    QTest::keyClicks(form.Parttxt, part);
+    QTest::keyClick(form.Parttxt, Qt::Key_Return);
+    waitFor([&] { return form.AnswerList->rowCount() > 0; });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 3) {
+        QTextStream(stderr) << "usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n";
+        return 2;
+    }
+    const QDir out(arguments.at(2));
+    SystemClock clock;
+    PrintingPrompter prompter;
+    SilentSounds sounds;
+    Seams seams{&clock, &prompter, &sounds, {}};
+    MainForm form(seams, arguments.at(1), {});
+    if (form.startRefused())
+        return 1;
+    form.MiscTimer->stop();
+    form.show();
+    QTest::qWaitForWindowExposed(&form);
+    form.MiscTimer_Timer(); // reads the settings
+
+    bool ok = true;
+    // A cart with lines from two answers.
+    inquire(form, u"PH3600"_s);
+    form.Qtytxt->setText(u"2"_s);
+    form.OrderCmd_Click();
+    inquire(form, u"B7721"_s);
+    form.Qtytxt->setText(u"1"_s);
+    form.OrderCmd_Click();
+    form.OrderInfoTxt[0]->setText(u"JOE"_s);
+    form.OrderInfoTxt[1]->setText(u"PO-4471"_s);
+    form.OrderInfoTxt[2]->setText(u"DELIVER BEFORE NOON"_s);
+    ok = save(form, out.filePath(u"cart.png"_s)) && ok;
+
+    // An answer with coloured rows: the part, what supersedes it and what it can use.
+    inquire(form, u"PF1100"_s);
+    ok = save(form, out.filePath(u"inquiry.png"_s)) && ok;
+
+    form.SSTab1->setCurrentIndex(2);
+    form.AccNameTxt->setFocus();
+    ok = save(form, out.filePath(u"options.png"_s)) && ok;
+
+    // Leave the demo folder as it was: no cart kept for the next run.
+    form.ClearOrder();
+    return ok ? 0 : 1;
+}
