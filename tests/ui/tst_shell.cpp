@@ -1,0 +1,567 @@
+// The shell's window behaviour: the periodic tick, the trace log, the shut-down notice and the
+// help texts of the OPTIONS tab.
+#include "core/shellrules.h"
+#include "shell/listcontrol.h"
+#include "support/formfixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextEdit>
+#include <QTime>
+
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A prompter that runs a callback while a box is "open", the way a real modal box lets the
+// timer tick inside its own event loop. Yes/No boxes are answered Yes.
+class CallbackPrompter final : public Prompter
+{
+public:
+    std::function<void(const QString& text)> whileOpen;
+    QStringList shown;
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&,
+                                    const QString& text,
+                                    QMessageBox::StandardButtons buttons) override
+    {
+        shown << text;
+        if (whileOpen)
+            whileOpen(text);
+        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    }
+};
+
+// A window of the fixture's folder whose boxes go to prompter instead of the scripted one.
+MainForm& startWith(FormFixture& fx, Prompter& prompter)
+{
+    Seams seams;
+    seams.clock = &fx.clock;
+    seams.prompter = &prompter;
+    seams.sounds = &fx.sounds;
+    seams.desktopFolder = fx.desktop.path();
+    fx.form = std::make_unique<MainForm>(seams, fx.folder.path(), QString());
+    fx.form->MiscTimer->stop();
+    return *fx.form;
+}
+
+// A listener on 127.0.0.1 that keeps what it receives. Its port lies below 32768, since the
+// client's base port is a 16-bit signed number; an inquiry tries base + 0 first.
+class Listener final : public QObject
+{
+public:
+    Listener()
+    {
+        for (quint16 port = quint16(21000 + QCoreApplication::applicationPid() % 9000);
+             port < 32000; port = quint16(port + 7))
+            if (m_server.listen(QHostAddress::LocalHost, port))
+                break;
+        connect(&m_server, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                socket->setParent(this);
+                connect(socket, &QTcpSocket::readyRead, this,
+                        [this, socket] { received += socket->readAll(); });
+            }
+        });
+    }
+    [[nodiscard]] bool isListening() const { return m_server.isListening(); }
+    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
+    QByteArray received;
+
+private:
+    QTcpServer m_server;
+};
+
+// Points the window at the listener.
+void aimAt(MainForm& f, const Listener& server)
+{
+    f.HostIP = u"127.0.0.1"_s;
+    f.ServerSocketTxt->setText(QString::number(server.port()));
+}
+
+const QString Question = u"Do you want to KEEP these items?"_s;
+const QByteArray SavedLine =
+    "   2 ACM PH3600       OIL FILTER            4.95      0.00      9.90\r\n";
+
+QStringList logLines(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes).split(u"\r\n"_s);
+}
+
+} // namespace
+
+class TestShell : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstTickMovesToNineSeconds_data();
+    void firstTickMovesToNineSeconds();
+    void tickClearsStatusAndEnablesInquiry();
+    void idleConnectionClosedAfterDeadline_data();
+    void idleConnectionClosedAfterDeadline();
+    void loginTestFailsAfterDeadline_data();
+    void loginTestFailsAfterDeadline();
+    void noticeOnFirstTickOnlyAfterTheOtherSteps();
+    void nestedTickRepeatsNoQuestionNorNotice();
+
+    void traceSwitch_data();
+    void traceSwitch();
+    void traceModeWritesRecords();
+    void withoutTraceNoLog();
+    void traceFailureReported();
+
+    void shutDownNotice_data();
+    void shutDownNotice();
+    void forceUpdateAlwaysNotifiesAndCloses();
+
+    void focusShowsHelp_data();
+    void focusShowsHelp();
+    void tabFromLoginNameCleansAndShowsAccountHelp();
+    void lostFocusCleaning_data();
+    void lostFocusCleaning();
+    void optionsButtonSelectsOptionsTab();
+
+private:
+    std::unique_ptr<FormFixture> m_fx;
+};
+
+void TestShell::init()
+{
+    m_fx = std::make_unique<FormFixture>();
+}
+
+void TestShell::cleanup()
+{
+    QCOMPARE(m_fx->prompter.unanswered, 0);
+    m_fx.reset();
+}
+
+// ---- the tick -------------------------------------------------------------------------------
+
+void TestShell::firstTickMovesToNineSeconds_data()
+{
+    QTest::addColumn<bool>("setupReadBefore");
+    QTest::newRow("settings read by the first tick") << false;
+    // SAVE or the login test read the settings within the first second: the status line must
+    // still get its nine seconds.
+    QTest::newRow("settings read before it") << true;
+}
+
+void TestShell::firstTickMovesToNineSeconds()
+{
+    QFETCH(bool, setupReadBefore);
+    m_fx->writeSettings(3300);
+    MainForm& f = m_fx->start();
+    QCOMPARE(f.MiscTimer->interval(), 1000);
+    QVERIFY(!f.SetupChecked);
+    f.SetupChecked = setupReadBefore;
+    f.MiscTimer_Timer();
+    QVERIFY(f.SetupChecked);
+    QCOMPARE(f.MiscTimer->interval(), 9000);
+    f.MiscTimer_Timer();
+    QCOMPARE(f.MiscTimer->interval(), 9000);
+}
+
+void TestShell::tickClearsStatusAndEnablesInquiry()
+{
+    m_fx->writeSettings(3300);
+    MainForm& f = m_fx->start();
+    f.MiscTimer_Timer();
+    for (int tick = 0; tick < 2; ++tick) {
+        f.MessageLbl->setText(u"Invalid Part Number"_s);
+        f.InquiryCmd->setEnabled(false);
+        f.MiscTimer_Timer();
+        QCOMPARE(f.MessageLbl->text(), QString());
+        QVERIFY(f.InquiryCmd->isEnabled());
+    }
+}
+
+void TestShell::idleConnectionClosedAfterDeadline_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::addColumn<int>("deadline");
+    QTest::addColumn<double>("tickAt");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("deadline passed") << 36000.0 << 36002 << 36002.1 << true;
+    QTest::newRow("exactly at the deadline: still open") << 36000.0 << 36002 << 36002.0 << false;
+    QTest::newRow("before the deadline") << 36000.0 << 36002 << 36001.0 << false;
+    QTest::newRow("no deadline set") << 36000.0 << 0 << 40000.0 << false;
+    QTest::newRow("deadline after midnight passes") << 86399.5 << 86401 << 86401.5 << true;
+}
+
+void TestShell::idleConnectionClosedAfterDeadline()
+{
+    QFETCH(double, start);
+    QFETCH(int, deadline);
+    QFETCH(double, tickAt);
+    QFETCH(bool, closed);
+    Listener server;
+    QVERIFY(server.isListening());
+    MainForm& f = m_fx->start();
+    f.SetupChecked = true;
+    f.CheckForExistingOrder = false;
+    m_fx->clock.now = start;
+    aimAt(f, server);
+    f.AskString = u"<I>,1234,JSMITH,PH3600"_s;
+    QVERIFY(f.SendSockData(false));
+    QTRY_COMPARE(server.received, QByteArray("<I>,1234,JSMITH,PH3600"));
+    QCOMPARE(f.Winsock->state(), QAbstractSocket::ConnectedState);
+    QVERIFY(f.LedLight[0]->isVisibleTo(&f));
+
+    f.SocketTimer = deadline;
+    m_fx->clock.now = tickAt;
+    f.MiscTimer_Timer();
+    QCOMPARE(f.Winsock->state() == QAbstractSocket::UnconnectedState, closed);
+    QCOMPARE(f.LedLight[0]->isVisibleTo(&f), !closed);
+    QCOMPARE(f.SocketTimer, closed ? 0 : deadline);
+}
+
+void TestShell::loginTestFailsAfterDeadline_data()
+{
+    QTest::addColumn<int>("deadline");
+    QTest::addColumn<double>("tickAt");
+    QTest::addColumn<bool>("failed");
+    QTest::newRow("deadline passed") << 36005 << 36005.5 << true;
+    QTest::newRow("not yet") << 36005 << 36004.0 << false;
+    QTest::newRow("no test pending") << 0 << 36005.5 << false;
+}
+
+void TestShell::loginTestFailsAfterDeadline()
+{
+    // Showing the failure is the login test's own ShowLoginStatus; the tick only decides when.
+    QFETCH(int, deadline);
+    QFETCH(double, tickAt);
+    QFETCH(bool, failed);
+    m_fx->writeSettings(3300);
+    MainForm& f = m_fx->start();
+    f.MiscTimer_Timer();
+    f.LoginTestTimer = deadline;
+    m_fx->clock.now = tickAt;
+    f.MiscTimer_Timer();
+    QCOMPARE(!f.ErrorPic->isHidden(), failed);
+    QCOMPARE(f.LoginTestTimer, failed ? 0 : deadline);
+}
+
+void TestShell::noticeOnFirstTickOnlyAfterTheOtherSteps()
+{
+    m_fx->writeSettings(3300);
+    m_fx->write(u"MyOrder.dat"_s, SavedLine);
+    CallbackPrompter prompter;
+    MainForm& f = startWith(*m_fx, prompter);
+    f.UpdateNoticePending = true;
+    f.UpdateNotice = u"NOTE: Connection information has been updated!"_s;
+    f.MessageLbl->setText(u"Checking ..."_s);
+    bool stepsDoneBeforeNotice = false;
+    prompter.whileOpen = [&](const QString& text) {
+        if (text == f.UpdateNotice)
+            stepsDoneBeforeNotice = f.SetupChecked && !f.CheckForExistingOrder
+                && f.MessageLbl->text().isEmpty() && f.InquiryCmd->isEnabled();
+    };
+    f.MiscTimer_Timer();
+    QCOMPARE(prompter.shown, (QStringList{Question, f.UpdateNotice}));
+    QVERIFY(stepsDoneBeforeNotice);
+    QVERIFY(!f.UpdateNoticePending);
+    f.MiscTimer_Timer();
+    QCOMPARE(prompter.shown.size(), 2);
+}
+
+void TestShell::nestedTickRepeatsNoQuestionNorNotice()
+{
+    m_fx->writeSettings(3300);
+    m_fx->write(u"MyOrder.dat"_s, SavedLine);
+    CallbackPrompter prompter;
+    MainForm& f = startWith(*m_fx, prompter);
+    f.UpdateNoticePending = true;
+    f.UpdateNotice = u"NOTE: Connection information has been updated!"_s;
+    int nested = 0;
+    bool housekeepingDone = true;
+    bool inside = false;
+    prompter.whileOpen = [&](const QString&) {
+        // A tick while this box is open (one level deep): it must still do the housekeeping.
+        if (inside)
+            return;
+        inside = true;
+        ++nested;
+        f.MessageLbl->setText(u"Sending ..."_s);
+        f.InquiryCmd->setEnabled(false);
+        f.MiscTimer_Timer();
+        housekeepingDone =
+            housekeepingDone && f.MessageLbl->text().isEmpty() && f.InquiryCmd->isEnabled();
+        inside = false;
+    };
+    f.MiscTimer_Timer();
+    QCOMPARE(prompter.shown, (QStringList{Question, f.UpdateNotice}));
+    QCOMPARE(nested, 2);
+    QVERIFY(housekeepingDone);
+    QVERIFY(!f.CheckForExistingOrder);
+    QVERIFY(!f.UpdateNoticePending);
+    QCOMPARE(f.OrderList->rowCount(), 1); // the kept line was not loaded twice
+
+    // Once the outer tick has ended, the next one is a normal tick again.
+    prompter.whileOpen = nullptr;
+    f.UpdateNoticePending = true;
+    f.MiscTimer_Timer();
+    QCOMPARE(prompter.shown.size(), 3);
+}
+
+// ---- trace log ------------------------------------------------------------------------------
+
+void TestShell::traceSwitch_data()
+{
+    QTest::addColumn<QString>("commandLine");
+    QTest::addColumn<bool>("trace");
+    QTest::newRow("lower-case t between blanks") << u" t "_s << true;
+    QTest::newRow("T") << u"T"_s << true;
+    QTest::newRow("T followed by more") << u"T x"_s << false;
+    QTest::newRow("dash T") << u"-T"_s << false;
+    QTest::newRow("empty") << QString() << false;
+}
+
+void TestShell::traceSwitch()
+{
+    QFETCH(QString, commandLine);
+    QFETCH(bool, trace);
+    QCOMPARE(m_fx->start(commandLine).TraceMode, trace);
+}
+
+void TestShell::traceModeWritesRecords()
+{
+    Listener server;
+    QVERIFY(server.isListening());
+    MainForm& f = m_fx->start(u"T"_s);
+    QVERIFY(f.TraceMode);
+    aimAt(f, server);
+
+    const QStringList requests{u"<I>,1234,JSMITH,PH3600"_s, u"<O>,1234,\"A\"\r\n<P> 2"_s};
+    QStringList stamps; // every date/time text the records may carry
+    const QLocale locale = QLocale::system();
+    const auto stamp = [&] {
+        stamps << locale.toString(QDate::currentDate(), QLocale::ShortFormat) + u" ^ "_s
+                + locale.toString(QTime::currentTime(), QLocale::LongFormat);
+    };
+    for (const QString& request : requests) {
+        f.AskString = request;
+        stamp();
+        QVERIFY(f.SendSockData(false));
+        stamp();
+    }
+    QTRY_VERIFY(server.received.endsWith("<P> 2"));
+
+    const QStringList lines = logLines(m_fx->read(u"DataSend.log"_s));
+    // Two records; the second request holds CR LF, so its record has four lines.
+    QCOMPARE(lines.size(), 3 + 4 + 1);
+    QCOMPARE(lines.last(), QString());
+    QCOMPARE(lines[0], u"----------------"_s);
+    QVERIFY2(stamps.contains(lines[1]), qPrintable(lines[1]));
+    QCOMPARE(lines[2], u"\"<I>,1234,JSMITH,PH3600\""_s);
+    QCOMPARE(lines[3], u"----------------"_s);
+    QVERIFY2(stamps.contains(lines[4]), qPrintable(lines[4]));
+    QCOMPARE(lines[5], u"\"<O>,1234,\"A\""_s);
+    QCOMPARE(lines[6], u"<P> 2\""_s);
+    // Byte check of the first record against the record rule with the stamp it carries.
+    const QStringList parts = lines[1].split(u" ^ "_s);
+    QCOMPARE(parts.size(), 2);
+    QVERIFY(m_fx->read(u"DataSend.log"_s)
+                .startsWith(shellrules::traceRecord(parts[0], parts[1], requests[0])));
+    QVERIFY(m_fx->prompter.boxes.isEmpty());
+}
+
+void TestShell::withoutTraceNoLog()
+{
+    Listener server;
+    QVERIFY(server.isListening());
+    MainForm& f = m_fx->start();
+    QVERIFY(!f.TraceMode);
+    aimAt(f, server);
+    f.AskString = u"<I>,1234,JSMITH,PH3600"_s;
+    QVERIFY(f.SendSockData(false));
+    QTRY_COMPARE(server.received, QByteArray("<I>,1234,JSMITH,PH3600"));
+    QVERIFY(!m_fx->exists(u"DataSend.log"_s));
+}
+
+void TestShell::traceFailureReported()
+{
+    MainForm& f = m_fx->start(u"T"_s);
+    f.LogFile = m_fx->folder.filePath(u"no such folder/DataSend.log"_s);
+    QVERIFY(!f.TraceRequest(u"<I>,1,X,Y"_s));
+    f.LogFile = m_fx->folder.filePath(u"DataSend.log"_s);
+    QVERIFY(f.TraceRequest(u"<I>,1,X,Y"_s));
+    QVERIFY(f.TraceRequest(u"<I>,1,X,Z"_s));
+    QCOMPARE(logLines(m_fx->read(u"DataSend.log"_s)).size(), 7); // appended, never truncated
+}
+
+// ---- shut-down ------------------------------------------------------------------------------
+
+void TestShell::shutDownNotice_data()
+{
+    QTest::addColumn<bool>("newVersion");
+    QTest::newRow("newer version reported") << true;
+    QTest::newRow("none reported") << false;
+}
+
+void TestShell::shutDownNotice()
+{
+    QFETCH(bool, newVersion);
+    MainForm& f = m_fx->start();
+    m_fx->prompter.clear();
+    f.NewVersionFlag = newVersion;
+    QVERIFY(f.close());
+    QVERIFY(!f.isVisible());
+    f.close(); // a second close does not repeat the notice
+    if (!newVersion) {
+        QVERIFY(m_fx->prompter.boxes.isEmpty());
+        return;
+    }
+    QCOMPARE(m_fx->prompter.shown(),
+             QStringList{u"A new update version is now available!Please visit our website to "
+                         "obtain the latest version."_s});
+    QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Information);
+    QCOMPARE(m_fx->prompter.boxes.first().title, u"Vornik"_s);
+}
+
+void TestShell::forceUpdateAlwaysNotifiesAndCloses()
+{
+    MainForm& f = m_fx->start();
+    m_fx->prompter.clear();
+    f.SSTab1->setCurrentIndex(1);
+    QTest::mouseClick(f.ForceUpdateCmd, Qt::LeftButton);
+    QVERIFY(f.NewVersionFlag);
+    QCOMPARE(f.SSTab1->currentIndex(), 0);
+    QVERIFY(!f.isVisible());
+    QCOMPARE(m_fx->prompter.boxes.size(), 1);
+    QVERIFY(m_fx->prompter.boxes.first().text.startsWith(u"A new update version"_s));
+}
+
+// ---- OPTIONS tab ----------------------------------------------------------------------------
+
+void TestShell::focusShowsHelp_data()
+{
+    using shellrules::Help;
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("loginHelp");   // "-": unchanged
+    QTest::addColumn<QString>("optionsHelp"); // "-": unchanged
+    QTest::addColumn<bool>("resultHidden");
+    const QString none;
+    const QString same = u"-"_s;
+    QTest::newRow("AccNameTxt") << u"AccNameTxt"_s << none
+                                << shellrules::helpText(Help::BusinessName) << false;
+    QTest::newRow("AccNumTxt") << u"AccNumTxt"_s << shellrules::helpText(Help::AccountNumber)
+                               << none << true;
+    QTest::newRow("LoginNameTxt") << u"LoginNameTxt"_s << shellrules::helpText(Help::LoginName)
+                                  << none << true;
+    QTest::newRow("txtHostAddress")
+        << u"txtHostAddress"_s << shellrules::helpText(Help::HostAddress) << none << true;
+    QTest::newRow("PoOptionCheck(0)")
+        << u"PoOptionCheck(0)"_s << none << shellrules::helpText(Help::PoOptions) << false;
+    QTest::newRow("PoOptionCheck(1)")
+        << u"PoOptionCheck(1)"_s << none << shellrules::helpText(Help::PoOptions) << false;
+    QTest::newRow("RepNameOptCheck")
+        << u"RepNameOptCheck"_s << none << shellrules::helpText(Help::RepName) << false;
+    QTest::newRow("StandingPOtxt")
+        << u"StandingPOtxt"_s << none << shellrules::helpText(Help::StandingPo) << false;
+    QTest::newRow("ServerSocketTxt leaves both") << u"ServerSocketTxt"_s << same << same << false;
+}
+
+void TestShell::focusShowsHelp()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, loginHelp);
+    QFETCH(QString, optionsHelp);
+    QFETCH(bool, resultHidden);
+    MainForm& f = m_fx->start();
+    f.SSTab1->setCurrentIndex(2);
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.Testcmd->setFocus();
+    f.LoginHelpInfo->setPlainText(u"earlier login help"_s);
+    f.OptionsHelpInfo->setPlainText(u"earlier options help"_s);
+    f.PassedPic->show();
+
+    auto* widget = f.findChild<QWidget*>(field);
+    QVERIFY(widget);
+    widget->setFocus();
+    QTRY_VERIFY(widget->hasFocus());
+    QCOMPARE(f.LoginHelpInfo->toPlainText(),
+             loginHelp == u"-"_s ? u"earlier login help"_s : loginHelp);
+    QCOMPARE(f.OptionsHelpInfo->toPlainText(),
+             optionsHelp == u"-"_s ? u"earlier options help"_s : optionsHelp);
+    QCOMPARE(!f.PassedPic->isHidden(), !resultHidden);
+    QVERIFY(!!f.ErrorPic->isHidden());
+}
+
+void TestShell::tabFromLoginNameCleansAndShowsAccountHelp()
+{
+    MainForm& f = m_fx->start();
+    f.SSTab1->setCurrentIndex(2);
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.LoginNameTxt->setFocus();
+    QTRY_VERIFY(f.LoginNameTxt->hasFocus());
+    f.LoginNameTxt->setText(u" abc1 "_s);
+    f.ErrorPic->show();
+    f.OptionsHelpInfo->setPlainText(u"earlier options help"_s);
+    QTest::keyClick(f.LoginNameTxt, Qt::Key_Tab);
+    QTRY_VERIFY(f.AccNumTxt->hasFocus());
+    QCOMPARE(f.LoginNameTxt->text(), u"ABC1"_s);
+    QCOMPARE(f.OptionsHelpInfo->toPlainText(), QString());
+    QCOMPARE(f.LoginHelpInfo->toPlainText(), shellrules::helpText(shellrules::Help::AccountNumber));
+    QVERIFY(!!f.ErrorPic->isHidden());
+}
+
+void TestShell::lostFocusCleaning_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("login name trimmed and upper-cased")
+        << u"LoginNameTxt"_s << u"  jsmith x "_s << u"JSMITH X"_s;
+    QTest::newRow("login name: no length limit here")
+        << u"LoginNameTxt"_s << u"abcdefghijklmnop"_s << u"ABCDEFGHIJKLMNOP"_s;
+    QTest::newRow("login name: tab is not a blank") << u"LoginNameTxt"_s << u"\tab "_s << u"\tAB"_s;
+    QTest::newRow("account trimmed, case kept") << u"AccNumTxt"_s << u" 12a "_s << u"12a"_s;
+    QTest::newRow("business name untouched") << u"AccNameTxt"_s << u" a,b\" "_s << u" a,b\" "_s;
+    QTest::newRow("standing PO untouched") << u"StandingPOtxt"_s << u" po 1 "_s << u" po 1 "_s;
+}
+
+void TestShell::lostFocusCleaning()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, after);
+    MainForm& f = m_fx->start();
+    f.SSTab1->setCurrentIndex(2);
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    auto* box = f.findChild<QLineEdit*>(field);
+    QVERIFY(box);
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->setText(typed);
+    f.Testcmd->setFocus();
+    QTRY_VERIFY(f.Testcmd->hasFocus());
+    QCOMPARE(box->text(), after);
+}
+
+void TestShell::optionsButtonSelectsOptionsTab()
+{
+    MainForm& f = m_fx->start();
+    QCOMPARE(f.SSTab1->currentIndex(), 0);
+    QTest::mouseClick(f.OptionsCmd, Qt::LeftButton);
+    QCOMPARE(f.SSTab1->currentIndex(), 2);
+}
+
+QTEST_MAIN(TestShell)
+#include "tst_shell.moc"
