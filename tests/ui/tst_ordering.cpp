@@ -1,0 +1,752 @@
+// The order side of the window: the two sliding panels, the order-entry panel, the cart and
+// MyOrder.dat, the order message and its confirmation.
+#include "core/text.h"
+#include "shell/listcontrol.h"
+#include "shell/twips.h"
+#include "support/formfixture.h"
+#include "support/loopbackserver.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// An answer row in the 73-column layout of the answer list.
+QString answerRow(const QString& lin, const QString& part, const QString& description,
+                  const QString& net, const QString& charge = QString())
+{
+    return u"*      "_s + text::padRight(lin, 4) + text::padRight(part, 13)
+        + text::padRight(description, 17) + text::padLeft(u"99.99"_s, 9) + text::padLeft(net, 8)
+        + text::padLeft(charge, 8) + u"     12"_s;
+}
+
+const QString FilterRow = answerRow(u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s);
+const QString PumpRow = answerRow(u"AB"_s, u"P1"_s, u"PUMP"_s, u"10.00"_s, u"5.00"_s);
+const QString NotStockedRow = u"*      "_s + text::padRight(u"XYZ"_s, 4)
+    + text::padRight(u"PF99"_s, 13) + text::padRight(u"AIR FILTER"_s, 17)
+    + u"  **  number not stocked  **"_s;
+
+// The quantity-2 line of the filter: three blanks and 2; a blank; XYZ and a blank; ABC123 and
+// seven blanks; FILTER and eleven blanks; three blanks and 12.50; eight blanks; six blanks and
+// 25.00.
+const QString FilterLine = u"   2"_s + u" "_s + u"XYZ "_s + u"ABC123"_s + QString(7, u' ')
+    + u"FILTER"_s + QString(11, u' ') + u"   12.50"_s + QString(8, u' ') + QString(6, u' ')
+    + u"25.00"_s;
+
+QByteArray fileOf(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toLatin1() + "\r\n";
+    return bytes;
+}
+
+QStringList rowsOf(const ListControl* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->rowCount(); ++i)
+        rows << list->rowText(i);
+    return rows;
+}
+
+} // namespace
+
+class TestOrdering : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startPositions();
+    void slides_data();
+    void slides();
+    void quantityFocus_data();
+    void quantityFocus();
+    void orderFieldsCleanedOnFocusLoss();
+    void standingPoCopiedByOrder_data();
+    void standingPoCopiedByOrder();
+    void addLine_data();
+    void addLine();
+    void quantityTooWideIsRefused_data();
+    void quantityTooWideIsRefused();
+    void unorderableRowAddsNothing();
+    void samePartTwice();
+    void fileFollowsEveryChange();
+    void removeAll_data();
+    void removeAll();
+    void savedOrderAtStart_data();
+    void savedOrderAtStart();
+    void tooShortSavedFileIgnored_data();
+    void tooShortSavedFileIgnored();
+    void failedSaveIsTold();
+    void failedSaveKeepsOldFile();
+    void mandatoryFields_data();
+    void mandatoryFields();
+    void orderMessageArrivesOnPortThree();
+    void badPortIsTold();
+    void confirmation_data();
+    void confirmation();
+    void confirmationWithoutNumberInTraceMode();
+
+private:
+    // Puts rows into the answer list, brings it into view and selects one.
+    void showAnswer(const QStringList& rows, int selected = 0);
+    // Selects the answer row (the filter row when the list is empty), brings the list into view
+    // when it is not, types the quantity and clicks ORDER.
+    void order(const QString& quantity, int selected = 0);
+
+    std::unique_ptr<FormFixture> m_fx;
+    MainForm* m_form = nullptr;
+};
+
+void TestOrdering::init()
+{
+    m_fx = std::make_unique<FormFixture>();
+    m_form = &m_fx->start();
+    m_fx->prompter.clear();
+    m_fx->clock.pauses.clear();
+    m_fx->sounds.played.clear();
+}
+
+void TestOrdering::cleanup()
+{
+    QCOMPARE(m_fx->prompter.unanswered, 0);
+    m_fx.reset();
+}
+
+void TestOrdering::showAnswer(const QStringList& rows, int selected)
+{
+    m_form->AnswerList->clear();
+    for (const QString& row : rows)
+        m_form->AnswerList->addRow(row);
+    m_form->SlideAnswerList(true);
+    m_form->AnswerList->setSelectedIndex(selected);
+}
+
+void TestOrdering::order(const QString& quantity, int selected)
+{
+    if (m_form->AnswerList->rowCount() == 0)
+        m_form->AnswerList->addRow(FilterRow);
+    if (twips::left(m_form->AnswerList) <= 0)
+        m_form->SlideAnswerList(true);
+    m_form->AnswerList->setSelectedIndex(selected);
+    m_form->Qtytxt->setText(quantity);
+    QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
+}
+
+void TestOrdering::startPositions()
+{
+    QCOMPARE(twips::left(m_form->AnswerList), -14000);
+    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    QVERIFY(!m_form->ItemOrderFrame->isEnabled());
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u" 0.00"_s);
+    QCOMPARE(m_form->Qtytxt->text(), u" 1"_s);
+}
+
+void TestOrdering::slides_data()
+{
+    // Steps: "list+"/"list-" SlideAnswerList(true/false), "frame+"/"frame-" SlideOrderFrame,
+    // "view" the View Order button. Only the last step's pauses are counted.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("listLeft");
+    QTest::addColumn<int>("frameTop");
+    QTest::addColumn<bool>("itemOrderEnabled");
+    QTest::addColumn<int>("pauses"); // 0.01 s steps of the last call
+    QTest::newRow("answer list in view at once")
+        << QStringList{u"list+"_s} << 290 << 8500 << true << 0;
+    QTest::newRow("answer list out, animated in 11 steps")
+        << QStringList{u"list+"_s, u"list-"_s} << -14000 << 8500 << true << 11;
+    QTest::newRow("answer list already out: nothing")
+        << QStringList{u"list-"_s} << -14000 << 8500 << false << 0;
+    QTest::newRow("order frame up from below in 8 steps")
+        << QStringList{u"frame+"_s} << -14000 << 2900 << false << 8;
+    QTest::newRow("order frame over the answer list: list out first, then frame up")
+        << QStringList{u"list+"_s, u"frame+"_s} << -14000 << 2900 << false << 19;
+    QTest::newRow("answer list over the order frame drops the frame at once")
+        << QStringList{u"frame+"_s, u"list+"_s} << 290 << 8500 << true << 0;
+    QTest::newRow("order frame down at once")
+        << QStringList{u"frame+"_s, u"frame-"_s} << -14000 << 8500 << false << 0;
+    QTest::newRow("View Order with the frame up does not move it")
+        << QStringList{u"view"_s, u"view"_s} << -14000 << 2900 << false << 0;
+}
+
+void TestOrdering::slides()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, listLeft);
+    QFETCH(int, frameTop);
+    QFETCH(bool, itemOrderEnabled);
+    QFETCH(int, pauses);
+    for (const QString& step : steps) {
+        m_fx->clock.pauses.clear();
+        m_form->Parttxt->setText(u"PH3600"_s);
+        if (step == u"list+"_s)
+            m_form->SlideAnswerList(true);
+        else if (step == u"list-"_s)
+            m_form->SlideAnswerList(false);
+        else if (step == u"frame+"_s)
+            m_form->SlideOrderFrame(true);
+        else if (step == u"frame-"_s)
+            m_form->SlideOrderFrame(false);
+        else
+            QTest::mouseClick(m_form->ViewOrderCmd, Qt::LeftButton);
+    }
+    QCOMPARE(twips::left(m_form->AnswerList), listLeft);
+    QCOMPARE(twips::top(m_form->OrderFrame), frameTop);
+    QCOMPARE(twips::top(m_form->AnswerList), 3000);
+    QCOMPARE(m_form->ItemOrderFrame->isEnabled(), itemOrderEnabled);
+    QCOMPARE(m_fx->clock.pauses, QList<int>(pauses, 10));
+    // Bringing the order frame up always empties the part number.
+    if (steps.last() == u"frame+"_s || steps.last() == u"view"_s)
+        QCOMPARE(m_form->Parttxt->text(), QString());
+}
+
+void TestOrdering::quantityFocus_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("afterFocusIn");
+    QTest::addColumn<QString>("afterFocusOut");
+    QTest::newRow("default 1 blanked, restored") << u" 1"_s << u" "_s << u" 1"_s;
+    QTest::newRow("1.0 is 1 too") << u"1.0"_s << u" "_s << u" 1"_s;
+    QTest::newRow("3 stays both ways") << u"3"_s << u"3"_s << u"3"_s;
+    QTest::newRow("empty becomes 1") << QString() << QString() << u" 1"_s;
+    QTest::newRow("letters become 1") << u"abc"_s << u"abc"_s << u" 1"_s;
+    QTest::newRow("below 1 becomes 1") << u"0.5"_s << u"0.5"_s << u" 1"_s;
+    QTest::newRow("1.5 stays") << u"1.5"_s << u"1.5"_s << u"1.5"_s;
+}
+
+void TestOrdering::quantityFocus()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, afterFocusIn);
+    QFETCH(QString, afterFocusOut);
+    m_form->Qtytxt->setText(typed);
+    m_form->Qtytxt_GotFocus();
+    QCOMPARE(m_form->Qtytxt->text(), afterFocusIn);
+    m_form->Qtytxt_LostFocus();
+    QCOMPARE(m_form->Qtytxt->text(), afterFocusOut);
+}
+
+void TestOrdering::orderFieldsCleanedOnFocusLoss()
+{
+    m_form->OrderInfoTxt[0]->setText(u"JOE, \"BIG\""_s);
+    m_form->OrderInfoTxt[1]->setText(u" PO,77 "_s);
+    m_form->OrderInfoTxt[2]->setText(QString());
+    m_form->OrderInfoTxt_LostFocus(2); // whichever field lost the focus, all three are cleaned
+    QCOMPARE(m_form->OrderInfoTxt[0]->text(), u"JOE   BIG "_s);
+    QCOMPARE(m_form->OrderInfoTxt[1]->text(), u" PO 77 "_s); // blanks are not trimmed here
+    QCOMPARE(m_form->OrderInfoTxt[2]->text(), QString());
+}
+
+void TestOrdering::standingPoCopiedByOrder_data()
+{
+    QTest::addColumn<bool>("standing");
+    QTest::addColumn<bool>("answerRows");
+    QTest::addColumn<int>("selected");
+    QTest::addColumn<QString>("poAfter");
+    QTest::addColumn<int>("lines");
+    QTest::newRow("standing PO overwrites the typed one") << true << true << 0 << u"SPO-9"_s << 1;
+    QTest::newRow("copied even with no row selected") << true << true << -1 << u"SPO-9"_s << 0;
+    QTest::newRow("not without the option") << false << true << 0 << u"OTHER"_s << 1;
+    QTest::newRow("empty answer list: nothing at all") << true << false << -1 << u"OTHER"_s << 0;
+}
+
+void TestOrdering::standingPoCopiedByOrder()
+{
+    QFETCH(bool, standing);
+    QFETCH(bool, answerRows);
+    QFETCH(int, selected);
+    QFETCH(QString, poAfter);
+    QFETCH(int, lines);
+    m_form->PoOptionCheck[1]->setChecked(standing);
+    m_form->StandingPOtxt->setText(u"SPO-9"_s);
+    m_form->OrderInfoTxt[1]->setText(u"OTHER"_s);
+    showAnswer(answerRows ? QStringList{FilterRow} : QStringList(), selected);
+    m_form->OrderCmd_Click();
+    QCOMPARE(m_form->OrderInfoTxt[1]->text(), poAfter);
+    QCOMPARE(m_form->OrderList->rowCount(), lines);
+}
+
+void TestOrdering::addLine_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("subTotal");
+    const auto pump = [](const QString& qty, const QString& total) {
+        return text::padLeft(qty, 4) + u" AB  P1           PUMP                10.00    5.00"_s
+            + text::padLeft(total, 11);
+    };
+    QTest::newRow("quantity 2, no core") << FilterRow << u"2"_s << FilterLine << u"25.00"_s;
+    QTest::newRow("net 10, core 5, quantity 3")
+        << PumpRow << u"3"_s << pump(u"3"_s, u"45.00"_s) << u"45.00"_s;
+    QTest::newRow("quantity 0 becomes 1")
+        << PumpRow << u"0"_s << pump(u"1"_s, u"15.00"_s) << u"15.00"_s;
+    QTest::newRow("empty quantity becomes 1")
+        << PumpRow << QString() << pump(u"1"_s, u"15.00"_s) << u"15.00"_s;
+    QTest::newRow("letters become 1")
+        << PumpRow << u"ab"_s << pump(u"1"_s, u"15.00"_s) << u"15.00"_s;
+    QTest::newRow("negative becomes 1")
+        << PumpRow << u"-4"_s << pump(u"1"_s, u"15.00"_s) << u"15.00"_s;
+    QTest::newRow("1.5 kept") << PumpRow << u"1.5"_s << pump(u"1.5"_s, u"22.50"_s) << u"22.50"_s;
+    QTest::newRow("9999 fits") << PumpRow << u"9999"_s << pump(u"9999"_s, u"149985.00"_s)
+                               << u"149985.00"_s;
+    QTest::newRow("not stocked: total .00")
+        << NotStockedRow << u"1"_s
+        << u"   1 XYZ PF99         AIR FILTER       ber not stocked         .00"_s << u".00"_s;
+}
+
+void TestOrdering::addLine()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, quantity);
+    QFETCH(QString, line);
+    QFETCH(QString, subTotal);
+    m_form->OrderPNumLbl->setText(u"XYZ ABC123"_s);
+    showAnswer({u"  heading-like row"_s, row}, 1);
+    m_fx->clock.pauses.clear();
+    order(quantity, 1);
+    QCOMPARE(rowsOf(m_form->OrderList), QStringList{line});
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), subTotal);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({line}));
+    QCOMPARE(m_fx->sounds.played, QStringList{m_form->MyPath + u"additem.wav"_s});
+    // The order view: the answer list out, the frame up, the entry panel reset and disabled.
+    QCOMPARE(twips::left(m_form->AnswerList), -14000);
+    QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+    QCOMPARE(m_fx->clock.pauses.size(), 19);
+    QVERIFY(!m_form->ItemOrderFrame->isEnabled());
+    QCOMPARE(m_form->Qtytxt->text(), u" 1"_s);
+    QCOMPARE(m_form->OrderPNumLbl->text(), QString());
+    QVERIFY(m_fx->prompter.boxes.isEmpty());
+}
+
+void TestOrdering::quantityTooWideIsRefused_data()
+{
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("10000") << u"10000"_s << u"10000"_s;
+    QTest::newRow("1.125") << u"1.125"_s << u"1.125"_s;
+    QTest::newRow("12.25") << u" 12.25 "_s << u"12.25"_s;
+}
+
+void TestOrdering::quantityTooWideIsRefused()
+{
+    QFETCH(QString, quantity);
+    QFETCH(QString, shown);
+    order(u"2"_s);
+    const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
+    m_fx->sounds.played.clear();
+    order(quantity);
+    QCOMPARE(m_fx->prompter.shown(),
+             QStringList{u"The quantity "_s + shown
+                         + u" does not fit an order line (at most 4 characters, such as 9999 or "
+                           "2.5). Please enter a smaller quantity."_s});
+    QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
+    QCOMPARE(m_form->OrderList->rowCount(), 1);
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u"25.00"_s);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
+    QVERIFY(m_fx->sounds.played.isEmpty());
+    QCOMPARE(m_form->Qtytxt->text(), quantity); // left for the customer to correct
+}
+
+void TestOrdering::unorderableRowAddsNothing()
+{
+    showAnswer({u"       SHIPS FROM MAIN DC"_s}, 0);
+    m_form->Qtytxt->setText(u"0"_s);
+    QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
+    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(m_form->Qtytxt->text(), u"0"_s);        // not even the quantity is touched
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s); // recomputed
+    QCOMPARE(m_form->OrderTotalLbl->text(), u".00"_s);
+    QCOMPARE(twips::left(m_form->AnswerList), 290);
+    QVERIFY(m_fx->sounds.played.isEmpty());
+}
+
+void TestOrdering::samePartTwice()
+{
+    order(u"2"_s);
+    order(u"2"_s);
+    QCOMPARE(rowsOf(m_form->OrderList), (QStringList{FilterLine, FilterLine}));
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u"50.00"_s);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({FilterLine, FilterLine}));
+}
+
+void TestOrdering::fileFollowsEveryChange()
+{
+    showAnswer({FilterRow, PumpRow, NotStockedRow});
+    for (int i = 0; i < 3; ++i) {
+        order(QString::number(i + 1), i);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(rowsOf(m_form->OrderList)));
+    }
+    const QStringList three = rowsOf(m_form->OrderList);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u"42.50"_s); // 12.50 + 30.00 + .00
+    m_fx->sounds.played.clear();
+
+    m_form->RemoveItemCmd_Click(); // nothing selected: nothing happens
+    QCOMPARE(m_form->OrderList->rowCount(), 3);
+
+    m_form->OrderList->setSelectedIndex(1);
+    QTest::mouseClick(m_form->RemoveItemCmd, Qt::LeftButton);
+    QCOMPARE(rowsOf(m_form->OrderList), (QStringList{three[0], three[2]}));
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({three[0], three[2]}));
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u"12.50"_s);
+
+    for (int left = 1; left >= 0; --left) {
+        m_form->OrderList->setSelectedIndex(0);
+        m_form->RemoveItemCmd_Click();
+        QCOMPARE(m_form->OrderList->rowCount(), left);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(rowsOf(m_form->OrderList)));
+    }
+    QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u".00"_s);
+    QCOMPARE(m_fx->sounds.played, QStringList(3, m_form->MyPath + u"removeitem.wav"_s));
+    QVERIFY(m_fx->prompter.boxes.isEmpty());
+}
+
+void TestOrdering::removeAll_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<bool>("yes");
+    QTest::newRow("confirmed") << 2 << true;
+    QTest::newRow("declined") << 2 << false;
+    QTest::newRow("empty cart asks nothing") << 0 << false;
+}
+
+void TestOrdering::removeAll()
+{
+    QFETCH(int, lines);
+    QFETCH(bool, yes);
+    for (int i = 0; i < lines; ++i)
+        order(u"2"_s);
+    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
+    const QStringList before = rowsOf(m_form->OrderList);
+    const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
+    const int frameTop = twips::top(m_form->OrderFrame);
+    m_fx->sounds.played.clear();
+    m_fx->clock.pauses.clear();
+    if (lines > 0)
+        m_fx->prompter.answers << (yes ? QMessageBox::Yes : QMessageBox::No);
+    QTest::mouseClick(m_form->RemoveAllCmd, Qt::LeftButton);
+
+    if (lines == 0) {
+        QVERIFY(m_fx->prompter.boxes.isEmpty());
+        return;
+    }
+    QCOMPARE(m_fx->prompter.shown(), QStringList{u"Cancel ALL Items In This Order?"_s});
+    QCOMPARE(m_fx->prompter.boxes.first().title, u"CANCEL CHANGES"_s);
+    QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::NoIcon);
+    QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
+    if (!yes) {
+        QCOMPARE(rowsOf(m_form->OrderList), before);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
+        QCOMPARE(twips::top(m_form->OrderFrame), frameTop);
+        QVERIFY(m_fx->sounds.played.isEmpty());
+        return;
+    }
+    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u" 0.00"_s);
+    QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
+    QCOMPARE(m_fx->sounds.played, QStringList{m_form->MyPath + u"removeitem.wav"_s});
+    QCOMPARE(m_fx->clock.pauses, QList<int>{1000});
+    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s); // the order fields stay
+}
+
+void TestOrdering::savedOrderAtStart_data()
+{
+    QTest::addColumn<QList<QMessageBox::StandardButton>>("answers");
+    QTest::addColumn<QStringList>("questions");
+    QTest::addColumn<bool>("kept");
+    const QString keep = u"Do you want to KEEP these items?"_s;
+    const QString cancel = u"Cancel ALL Items In This Order?"_s;
+    QTest::newRow("keep") << QList{QMessageBox::Yes} << QStringList{keep} << true;
+    QTest::newRow("drop, then confirm")
+        << QList{QMessageBox::No, QMessageBox::Yes} << QStringList{keep, cancel} << false;
+    QTest::newRow("drop, then decline: kept after all")
+        << QList{QMessageBox::No, QMessageBox::No} << QStringList{keep, cancel} << true;
+}
+
+void TestOrdering::savedOrderAtStart()
+{
+    QFETCH(QList<QMessageBox::StandardButton>, answers);
+    QFETCH(QStringList, questions);
+    QFETCH(bool, kept);
+    const auto pump = [](const QString& qty, const QString& total) {
+        return text::padLeft(qty, 4) + u" AB  P1           PUMP                10.00    5.00"_s
+            + text::padLeft(total, 11);
+    };
+    const QStringList lines{FilterLine, pump(u"3"_s, u"45.00"_s), pump(u"1.5"_s, u"22.50"_s)};
+    m_fx->write(u"MyOrder.dat"_s, fileOf(lines));
+    m_fx->prompter.answers.append(answers);
+    m_form->Parttxt->setText(u"PH3600"_s);
+    m_form->CheckSavedOrder();
+    QCOMPARE(m_fx->prompter.shown(), questions);
+    QCOMPARE(m_fx->prompter.boxes.first().title, u"Items Found In Cart!"_s);
+    QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(m_form->Parttxt->text(), QString());
+    if (kept) {
+        QCOMPARE(rowsOf(m_form->OrderList), lines);
+        QCOMPARE(m_form->ItemCountLbl->text(), u" 3"_s);
+        QCOMPARE(m_form->OrderTotalLbl->text(), u"92.50"_s);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
+        QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+    } else {
+        QCOMPARE(m_form->OrderList->rowCount(), 0);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
+        QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    }
+}
+
+void TestOrdering::tooShortSavedFileIgnored_data()
+{
+    QTest::addColumn<bool>("present");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("missing: created empty") << false << QByteArray();
+    QTest::newRow("empty") << true << QByteArray();
+    QTest::newRow("4 bytes stay as they are") << true << QByteArray("ab\r\n");
+}
+
+void TestOrdering::tooShortSavedFileIgnored()
+{
+    QFETCH(bool, present);
+    QFETCH(QByteArray, bytes);
+    if (present)
+        m_fx->write(u"MyOrder.dat"_s, bytes);
+    m_form->CheckSavedOrder();
+    QVERIFY(m_fx->prompter.boxes.isEmpty());
+    QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), bytes);
+    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+}
+
+void TestOrdering::failedSaveIsTold()
+{
+    // A folder in the file's place: nothing can be written there.
+    QVERIFY(QDir(m_fx->folder.path()).mkdir(u"MyOrder.dat"_s));
+    order(u"2"_s);
+    QCOMPARE(m_fx->prompter.boxes.size(), 1);
+    QVERIFY(m_fx->prompter.boxes.first().text.contains(u"MyOrder.dat"_s));
+    QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
+    QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine}); // the cart stays on screen
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
+
+    m_form->OrderList->setSelectedIndex(0);
+    m_form->RemoveItemCmd_Click(); // the emptying fails the same way and is told too
+    QCOMPARE(m_fx->prompter.boxes.size(), 2);
+    QVERIFY(m_fx->prompter.boxes.last().text.contains(u"MyOrder.dat"_s));
+}
+
+void TestOrdering::failedSaveKeepsOldFile()
+{
+    if (::geteuid() == 0)
+        QSKIP("root writes into read-only folders");
+    order(u"2"_s);
+    const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
+    QFile folder(m_fx->folder.path());
+    const auto permissions = folder.permissions();
+    QVERIFY(folder.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    order(u"3"_s);
+    QVERIFY(folder.setPermissions(permissions));
+    QCOMPARE(m_fx->prompter.boxes.size(), 1);
+    QVERIFY(m_fx->prompter.boxes.first().text.contains(u"MyOrder.dat"_s));
+    QCOMPARE(m_form->OrderList->rowCount(), 2);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved); // whole, not truncated
+}
+
+void TestOrdering::mandatoryFields_data()
+{
+    QTest::addColumn<bool>("repRequired");
+    QTest::addColumn<bool>("poRequired");
+    QTest::addColumn<QString>("orderedBy");
+    QTest::addColumn<QString>("purchaseOrder");
+    QTest::addColumn<QString>("shown");  // the one box shown
+    QTest::addColumn<int>("focusField"); // -1: the send question was asked
+    const QString rep = u"Ordered By Rep Field MUST not be blank"_s;
+    const QString po = u"PO # is REQUIRED!"_s;
+    const QString ask = u"Send This Order Now ?"_s;
+    QTest::newRow("both required, both empty: rep first")
+        << true << true << QString() << QString() << rep << 0;
+    QTest::newRow("both required, name given: PO next")
+        << true << true << u"JOE"_s << QString() << po << 1;
+    QTest::newRow("blanks only count as empty")
+        << true << false << u"   "_s << QString() << rep << 0;
+    QTest::newRow("PO of blanks only") << false << true << QString() << u"  "_s << po << 1;
+    QTest::newRow("nothing required") << false << false << QString() << QString() << ask << -1;
+    QTest::newRow("both given") << true << true << u"JOE"_s << u"PO77"_s << ask << -1;
+}
+
+void TestOrdering::mandatoryFields()
+{
+    QFETCH(bool, repRequired);
+    QFETCH(bool, poRequired);
+    QFETCH(QString, orderedBy);
+    QFETCH(QString, purchaseOrder);
+    QFETCH(QString, shown);
+    QFETCH(int, focusField);
+    m_form->SendOrderCmd_Click(); // empty cart: nothing at all
+    QVERIFY(m_fx->prompter.boxes.isEmpty());
+    order(u"2"_s);
+    m_form->RepNameOptCheck->setChecked(repRequired);
+    m_form->PoOptionCheck[0]->setChecked(poRequired);
+    m_form->OrderInfoTxt[0]->setText(orderedBy);
+    m_form->OrderInfoTxt[1]->setText(purchaseOrder);
+    m_form->AskString = u"untouched"_s;
+    if (focusField < 0)
+        m_fx->prompter.answers << QMessageBox::No;
+    m_form->activateWindow();
+    QTest::mouseClick(m_form->SendOrderCmd, Qt::LeftButton);
+    QCOMPARE(m_fx->prompter.shown(), QStringList{shown});
+    const ShownBox& box = m_fx->prompter.boxes.first();
+    if (focusField >= 0) {
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.title, u"Vornik"_s);
+        QTRY_VERIFY(m_form->OrderInfoTxt[size_t(focusField)]->hasFocus());
+    } else {
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.title, u"Order Submit"_s);
+        QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    }
+    QCOMPARE(m_form->AskString, u"untouched"_s); // nothing sent
+}
+
+void TestOrdering::orderMessageArrivesOnPortThree()
+{
+    LoopbackServer server;
+    QVERIFY(server.isListening());
+    m_form->HostIP = u"127.0.0.1"_s;
+    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
+    m_form->AccNum = u"1234"_s;
+    m_form->LoginName = u"SMITHCO"_s;
+    order(u"2"_s);
+    m_form->OrderInfoTxt[0]->setText(u" JOE "_s);
+    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
+    m_form->OrderInfoTxt[2]->setText(u"RUSH"_s);
+    const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->SendOrderCmd_Click();
+    QTRY_COMPARE(server.requests.size(), 1);
+    QCOMPARE(server.requests.first().portOffset, 3);
+    QCOMPARE(server.requests.first().bytes,
+             QByteArray("<O>,1234,SMITHCO,JOE,PO77,RUSH,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
+                        "<X>  End of Order"));
+    // Sending changes nothing until the confirmation arrives.
+    QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine});
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
+    QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
+
+    // Blank-only fields go as empty fields.
+    m_form->OrderInfoTxt[0]->setText(u"   "_s);
+    m_form->OrderInfoTxt[2]->setText(u" "_s);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->SendOrderCmd_Click();
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.requests.last().bytes,
+             QByteArray("<O>,1234,SMITHCO,,PO77,,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
+                        "<X>  End of Order"));
+}
+
+void TestOrdering::badPortIsTold()
+{
+    m_form->HostIP = u"127.0.0.1"_s;
+    m_form->ServerSocketTxt->setText(u"70000"_s);
+    order(u"2"_s);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->SendOrderCmd_Click();
+    QCOMPARE(m_fx->prompter.boxes.size(), 2);
+    QVERIFY(m_fx->prompter.boxes.last().text.contains(u"Connection Socket#"_s));
+    QCOMPARE(m_fx->prompter.boxes.last().icon, QMessageBox::Warning);
+    QCOMPARE(m_form->OrderList->rowCount(), 1);
+}
+
+void TestOrdering::confirmation_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("shown"); // empty: nothing happens at all
+    QTest::addColumn<int>("number");
+    const QString unknown = u"Order Sent, but Order Number Could NOT be establisned!"_s;
+    QTest::newRow("4711") << u"<O>,4711"_s << u"Order Sent. Note your Order Number > 4711 <"_s
+                          << 4711;
+    QTest::newRow("zero") << u"<O>,0"_s << unknown << 0;
+    QTest::newRow("empty field 1") << u"<O>,"_s << unknown << 0;
+    QTest::newRow("not numeric") << u"<O>,ABC"_s << unknown << 0;
+    QTest::newRow("negative") << u"<O>,-3"_s << unknown << -3;
+    QTest::newRow("no field 1: nothing") << u"<O>"_s << QString() << 99;
+    QTest::newRow("blank before the number")
+        << u"<O>, 4711"_s << u"Order Sent. Note your Order Number > 4711 <"_s << 4711;
+    QTest::newRow("fraction rounded")
+        << u"<O>,4711.6"_s << u"Order Sent. Note your Order Number > 4712 <"_s << 4712;
+    QTest::newRow("above 16 bits")
+        << u"<O>,40000"_s << u"Order Sent. Note your Order Number > 40000 <"_s << 40000;
+    QTest::newRow("outside 32 bits: nothing") << u"<O>,9999999999"_s << QString() << 99;
+}
+
+void TestOrdering::confirmation()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, shown);
+    QFETCH(int, number);
+    order(u"2"_s);
+    m_form->OrderInfoTxt[0]->setText(u"JOE"_s);
+    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
+    m_form->OrderInfoTxt[2]->setText(u"RUSH"_s);
+    m_form->Qtytxt->setText(u"5"_s);
+    m_form->OrderNumber = 99;
+    const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
+    m_fx->sounds.played.clear();
+    m_form->AnswerString = reply;
+    m_form->OrderReply();
+    QCOMPARE(m_form->OrderNumber, number);
+    if (shown.isEmpty()) {
+        QVERIFY(m_fx->prompter.boxes.isEmpty());
+        QVERIFY(m_fx->sounds.played.isEmpty());
+        QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine});
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
+        QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
+        QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+        return;
+    }
+    QCOMPARE(m_fx->prompter.shown(), QStringList{shown});
+    QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Information);
+    QCOMPARE(m_fx->prompter.boxes.first().title, u"Vornik"_s);
+    QCOMPARE(m_fx->sounds.played, QStringList{m_form->MyPath + u"ordersent.wav"_s});
+    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u" 0.00"_s);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
+    QCOMPARE(m_form->OrderInfoTxt[0]->text(), u"JOE"_s);
+    QCOMPARE(m_form->OrderInfoTxt[1]->text(), QString());
+    QCOMPARE(m_form->OrderInfoTxt[2]->text(), QString());
+    QCOMPARE(m_form->Qtytxt->text(), QString());
+    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+}
+
+void TestOrdering::confirmationWithoutNumberInTraceMode()
+{
+    m_form->TraceMode = true;
+    order(u"2"_s);
+    m_form->AnswerString = u"<O>"_s;
+    m_form->OrderReply();
+    QCOMPARE(m_fx->prompter.shown(), QStringList{u"* Err - GetInquiry: Initial"_s});
+    QCOMPARE(m_fx->prompter.boxes.first().title, QString());
+    QCOMPARE(m_form->OrderList->rowCount(), 1);
+}
+
+QTEST_MAIN(TestOrdering)
+#include "tst_ordering.moc"
