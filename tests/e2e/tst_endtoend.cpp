@@ -139,8 +139,9 @@ void TestEndToEnd::wholeOrderReachesTheServerDatabase()
     QCOMPARE(fx.read(u"MyOrder.dat"_s), QByteArray());
     QCOMPARE(fx.prompter.unanswered, 0);
 
-    QCOMPARE(rows(u"SELECT number, account, login, ordered_by, purchase_order, notes FROM orders"_s),
-             QStringList{u"1001|1234|JSMITH|JOE|PO77|RUSH"_s});
+    QCOMPARE(
+        rows(u"SELECT number, account, login, ordered_by, purchase_order, notes FROM orders"_s),
+        QStringList{u"1001|1234|JSMITH|JOE|PO77|RUSH"_s});
     const QStringList lines = rows(u"SELECT line, quantity, line_code, part, total_cents "
                                    "FROM order_lines ORDER BY line"_s);
     QCOMPARE(lines.size(), 2);

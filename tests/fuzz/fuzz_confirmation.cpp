@@ -1,0 +1,9 @@
+// The order confirmation "<O>,number" as a server may send it.
+#include "core/order.h"
+#include "fuzzinput.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    (void)cart::confirmationNumber(fuzzText(data, size));
+    return 0;
+}
