@@ -1,0 +1,103 @@
+// The cart under load: 500 order lines added one by one through AddItemToOrder, each add
+// recomputing the totals and replacing MyOrder.dat whole. Prints the total and per-line time.
+#include "shell/listcontrol.h"
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Seams that answer at once, so that only the cart's own work is measured (the one slide of the
+// order frame at the first add costs no real pause).
+class InstantClock final : public Clock
+{
+public:
+    double secondsSinceMidnight() const override { return m_now; }
+    void pause(int milliseconds) override { m_now += milliseconds / 1000.0; }
+
+private:
+    double m_now = 36000.0;
+};
+
+class SilentPrompter final : public Prompter
+{
+public:
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString& title,
+                                    const QString& text, QMessageBox::StandardButtons) override
+    {
+        std::fprintf(stderr, "unexpected box: %s %s\n", qPrintable(title), qPrintable(text));
+        return QMessageBox::No;
+    }
+};
+
+class NoSounds final : public Sounds
+{
+public:
+    void play(const QString&) override { }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    InstantClock clock;
+    SilentPrompter prompter;
+    NoSounds sounds;
+    Seams seams;
+    seams.clock = &clock;
+    seams.prompter = &prompter;
+    seams.sounds = &sounds;
+    seams.desktopFolder = folder.path();
+    MainForm form(seams, folder.path(), QString());
+    form.MiscTimer->stop();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::fprintf(stderr, "window not exposed\n");
+
+    constexpr int Lines = 500;
+    for (int i = 0; i < 5; ++i)
+        form.AnswerList->addRow(u"*      XYZ PF"_s + QString::number(1000 + i)
+                                + u"       OIL FILTER            8.95    5.37    1.50e    12"_s);
+
+    // Every add rewrites the whole file and re-adds every line's total, so the cost of one add
+    // grows with the cart: the first and the last hundred lines are timed apart.
+    QElapsedTimer timer;
+    timer.start();
+    double firstHundred = 0;
+    qint64 lastHundredStart = 0;
+    for (int i = 0; i < Lines; ++i) {
+        if (i == 100)
+            firstHundred = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        if (i == Lines - 100)
+            lastHundredStart = timer.nsecsElapsed();
+        form.AnswerList->setSelectedIndex(i % 5);
+        form.Qtytxt->setText(QString::number(i % 99 + 1));
+        form.AddItemToOrder();
+    }
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+    const double lastHundred = static_cast<double>(timer.nsecsElapsed() - lastHundredStart) / 1e6;
+
+    const qint64 fileSize = QFile(form.OrderFile).size();
+    std::printf("bench_cart: %d lines added with MyOrder.dat saved each time\n", Lines);
+    std::printf("  total %.1f ms, %.3f ms per line\n", ms, ms / Lines);
+    std::printf("  lines 1-100: %.3f ms per line; lines 401-500: %.3f ms per line\n",
+                firstHundred / 100, lastHundred / 100);
+    std::printf("  cart %d lines, count%s, sub-total %s, MyOrder.dat %lld bytes\n",
+                form.OrderList->rowCount(), qPrintable(form.ItemCountLbl->text()),
+                qPrintable(form.OrderTotalLbl->text()), static_cast<long long>(fileSize));
+    return form.OrderList->rowCount() == Lines ? 0 : 1;
+}
