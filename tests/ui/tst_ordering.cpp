@@ -4,7 +4,7 @@
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
 #include "support/formfixture.h"
-#include "support/loopbackserver.h"
+#include "ui/orderserver.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -95,6 +95,8 @@ private slots:
     void confirmation_data();
     void confirmation();
     void confirmationWithoutNumberInTraceMode();
+    void wholeRoadOfOneOrder();
+    void cartSurvivesRestart();
 
 private:
     // Puts rows into the answer list, brings it into view and selects one.
@@ -628,7 +630,7 @@ void TestOrdering::mandatoryFields()
 
 void TestOrdering::orderMessageArrivesOnPortThree()
 {
-    LoopbackServer server;
+    OrderServer server;
     QVERIFY(server.isListening());
     m_form->HostIP = u"127.0.0.1"_s;
     m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
@@ -746,6 +748,86 @@ void TestOrdering::confirmationWithoutNumberInTraceMode()
     QCOMPARE(m_fx->prompter.shown(), QStringList{u"* Err - GetInquiry: Initial"_s});
     QCOMPARE(m_fx->prompter.boxes.first().title, QString());
     QCOMPARE(m_form->OrderList->rowCount(), 1);
+}
+
+void TestOrdering::wholeRoadOfOneOrder()
+{
+    OrderServer server;
+    QVERIFY(server.isListening());
+    server.reply = [](const QByteArray& request) -> QByteArray {
+        if (request.startsWith("<I>"))
+            return "<P>,XYZ,ABC123,FILTER,12,19.95,,,12.50,0,0,";
+        if (request.startsWith("<O>"))
+            return "<O>,4711";
+        return {};
+    };
+    m_fx->writeSettings(server.basePort());
+    m_form->MiscTimer_Timer(); // the first tick reads the settings; no saved order
+    m_fx->prompter.clear();
+
+    // 1. A part number and Enter send the inquiry.
+    QTest::keyClicks(m_form->Parttxt, u"abc123"_s);
+    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+    QTRY_COMPARE(server.requests.size(), 1);
+    QCOMPARE(server.requests.first().portOffset, 0);
+    QCOMPARE(server.requests.first().bytes, QByteArray("<I>,1234,JSMITH,ABC123"));
+    // 2. The answer row slides into view, selected.
+    QTRY_COMPARE(m_form->AnswerList->rowCount(), 1);
+    QCOMPARE(twips::left(m_form->AnswerList), 290);
+    QCOMPARE(m_form->AnswerList->selectedIndex(), 0);
+    QVERIFY(m_form->ItemOrderFrame->isEnabled());
+    // 3. A quantity and ORDER make the order line; the order frame slides up.
+    m_form->Qtytxt->setText(u"2"_s);
+    QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
+    QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine});
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({FilterLine}));
+    QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+    // 4. SEND ORDER, confirmed, sends the order on base+3.
+    m_form->OrderInfoTxt[0]->setText(u"JOE"_s);
+    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    QTest::mouseClick(m_form->SendOrderCmd, Qt::LeftButton);
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.requests.last().portOffset, 3);
+    QCOMPARE(server.requests.last().bytes,
+             QByteArray("<O>,1234,JSMITH,JOE,PO77,,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
+                        "<X>  End of Order"));
+    // 5. The confirmation shows the number and empties cart, file and order fields.
+    const QString confirmed = u"Order Sent. Note your Order Number > 4711 <"_s;
+    QTRY_VERIFY(m_fx->prompter.shown().contains(confirmed));
+    QCOMPARE(m_fx->prompter.shown(), (QStringList{u"Send This Order Now ?"_s, confirmed}));
+    QCOMPARE(m_form->OrderNumber, 4711);
+    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
+    QCOMPARE(m_form->OrderInfoTxt[0]->text(), u"JOE"_s);
+    QCOMPARE(m_form->OrderInfoTxt[1]->text(), QString());
+    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    QCOMPARE(m_fx->sounds.played,
+             (QStringList{m_form->MyPath + u"additem.wav"_s, m_form->MyPath + u"ordersent.wav"_s}));
+}
+
+void TestOrdering::cartSurvivesRestart()
+{
+    m_fx->writeSettings(3300);
+    order(u"2"_s);
+    order(u"1.5"_s);
+    const QStringList lines = rowsOf(m_form->OrderList);
+    QCOMPARE(lines.size(), 2);
+
+    m_fx->form.reset(); // the program ends with the order unsent
+    m_form = &m_fx->start();
+    m_fx->prompter.clear();
+    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->MiscTimer_Timer(); // the first tick offers the saved order back
+    QVERIFY(m_fx->prompter.shown().contains(u"Do you want to KEEP these items?"_s));
+    QCOMPARE(rowsOf(m_form->OrderList), lines);
+    QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
+    QCOMPARE(m_form->OrderTotalLbl->text(), u"43.75"_s); // 25.00 + 18.75
+    QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+    QVERIFY(!m_form->CheckForExistingOrder);
+    m_form->MiscTimer_Timer(); // offered once only
+    QCOMPARE(m_fx->prompter.shown().count(u"Do you want to KEEP these items?"_s), 1);
 }
 
 QTEST_MAIN(TestOrdering)
