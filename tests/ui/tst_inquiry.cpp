@@ -1,0 +1,385 @@
+// The part inquiry in the window: the request on the wire, the reply dispatch, the answer rows
+// and the selection of a row.
+#include "shell/listcontrol.h"
+#include "support/formfixture.h"
+#include "ui/inquiryserver.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTcpSocket>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString FourRecords = u"<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,"
+                            "<S>,XYZ,PF1234A,OIL FILTER,0,9.49,,,5.69,0,0,"
+                            "<A>,QRS,B7721,OIL FILTER HD,3,24.10,,,14.46,15,1.5,SHIPS FROM MAIN DC"
+                            "<P>,XYZ,PF99,AIR FILTER,nif,0,,,0,0,0,"_s;
+const QStringList FourRows{
+    u"*      XYZ PF1234       OIL FILTER            8.95    5.37             12"_s,
+    u"SupeBy XYZ PF1234A      OIL FILTER            9.49    5.69              0"_s,
+    u"CanUse QRS B7721        OIL FILTER HD        24.10   14.46   16.50e     3"_s,
+    u"       SHIPS FROM MAIN DC"_s,
+    u"*      XYZ PF99         AIR FILTER         **  number not stocked  **"_s,
+};
+const QString PRow = u"*      XYZ PF1234       OIL FILTER            8.95    5.37             12"_s;
+
+QStringList rowsOf(const ListControl* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->rowCount(); ++i)
+        rows << list->rowText(i);
+    return rows;
+}
+
+} // namespace
+
+class TestInquiry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void requestOnTheWire_data();
+    void requestOnTheWire();
+    void hiddenKeywordSendsNothing();
+    void enterInEmptyFieldIsNotConsumed();
+    void roundTripShowsTheAnswer();
+    void dispatch_data();
+    void dispatch();
+    void everyReplyResetsTheOrderPanel();
+    void traceModeShowsEachFailedStep();
+    void versionRecord_data();
+    void versionRecord();
+    void replyArrivingDuringAnotherIsHandledAfterIt();
+    void selection_data();
+    void selection();
+
+private:
+    void pointAt(const InquiryServer& server);
+    std::unique_ptr<FormFixture> m_fx;
+    MainForm* m_form = nullptr;
+};
+
+void TestInquiry::init()
+{
+    m_fx = std::make_unique<FormFixture>();
+    m_form = &m_fx->start();
+    m_fx->prompter.clear();
+    m_form->AccNumTxt->setText(u"1234 "_s);
+    m_form->LoginNameTxt->setText(u" JSMITH"_s);
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+}
+
+void TestInquiry::cleanup()
+{
+    QCOMPARE(m_fx->prompter.unanswered, 0);
+    m_fx.reset();
+}
+
+void TestInquiry::pointAt(const InquiryServer& server)
+{
+    QVERIFY(server.isListening());
+    m_form->HostIP = u"127.0.0.1"_s;
+    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
+}
+
+void TestInquiry::requestOnTheWire_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("byClick"); // false: Enter in the part field
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QString>("message"); // MessageLbl afterwards
+    QTest::newRow("trimmed and upper-cased")
+        << u"  ph3600 "_s << false << QByteArray("<I>,1234,JSMITH,PH3600") << u"Checking ..."_s;
+    QTest::newRow("12 characters sent")
+        << u"abcdefghijkl"_s << false << QByteArray("<I>,1234,JSMITH,ABCDEFGHIJKL")
+        << u"Checking ..."_s;
+    QTest::newRow("13 characters refused")
+        << u"abcdefghijklm"_s << true << QByteArray() << u"Invalid Part Number"_s;
+    QTest::newRow("Enter sends the comma as typed")
+        << u"ab,12"_s << false << QByteArray("<I>,1234,JSMITH,AB,12") << u"Checking ..."_s;
+    QTest::newRow("a click sends the text cleaned on leaving the field")
+        << u"ab,12"_s << true << QByteArray("<I>,1234,JSMITH,AB 12") << u"Checking ..."_s;
+    QTest::newRow("quotes cleaned too on the click road")
+        << u"\"x\""_s << true << QByteArray("<I>,1234,JSMITH,X") << u"Checking ..."_s;
+    QTest::newRow("blanks only refused by a click")
+        << u"   "_s << true << QByteArray() << u"Invalid Part Number"_s;
+}
+
+void TestInquiry::requestOnTheWire()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, byClick);
+    QFETCH(QByteArray, request);
+    QFETCH(QString, message);
+    InquiryServer server;
+    pointAt(server);
+    m_form->AskString = u"untouched"_s;
+
+    m_form->Parttxt->setFocus();
+    QTRY_VERIFY(m_form->Parttxt->hasFocus());
+    QTest::keyClicks(m_form->Parttxt, typed);
+    if (byClick)
+        QTest::mouseClick(m_form->InquiryCmd, Qt::LeftButton);
+    else
+        QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+
+    if (request.isEmpty()) {
+        QCOMPARE(m_form->AskString, u"untouched"_s);
+        QVERIFY(server.connections == 0);
+        QVERIFY(m_form->Parttxt->hasFocus());
+        QVERIFY(!m_form->InquiryCmd->isEnabled()); // until the next timer tick
+    } else {
+        QTRY_COMPARE(server.requests.size(), 1);
+        QCOMPARE(server.requests.first(), request);
+    }
+    QCOMPARE(m_form->MessageLbl->text(), message);
+    QCOMPARE(m_fx->prompter.shown(), QStringList());
+}
+
+void TestInquiry::hiddenKeywordSendsNothing()
+{
+    InquiryServer server;
+    pointAt(server);
+    m_form->AnswerList->addRow(u"earlier row"_s);
+    m_form->MessageLbl->setText(u"before"_s);
+    QTest::keyClicks(m_form->Parttxt, u"  RevealSettings "_s);
+    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+    QCOMPARE(m_form->Parttxt->text(), QString());
+    QVERIFY(!m_form->Label5->isHidden());
+    QCOMPARE(m_form->MessageLbl->text(), u"before"_s);
+    QCOMPARE(m_form->AnswerList->rowCount(), 1);
+    QVERIFY(m_form->AskString.isEmpty());
+    QVERIFY(server.connections == 0);
+}
+
+void TestInquiry::enterInEmptyFieldIsNotConsumed()
+{
+    QVERIFY(!m_form->Parttxt_KeyPress(Qt::Key_Return));
+    m_form->Parttxt->setText(u"X"_s);
+    QVERIFY(!m_form->Parttxt_KeyPress(Qt::Key_A));
+}
+
+void TestInquiry::roundTripShowsTheAnswer()
+{
+    InquiryServer server;
+    server.reply = [](const QByteArray& request) {
+        return request == "<I>,1234,JSMITH,PH3600" ? FourRecords.toLatin1() : QByteArray();
+    };
+    pointAt(server);
+    m_form->Parttxt->setFocus();
+    QTest::keyClicks(m_form->Parttxt, u"PH3600"_s);
+    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+
+    QTRY_COMPARE(m_form->AnswerList->rowCount(), 5);
+    QCOMPARE(rowsOf(m_form->AnswerList), FourRows);
+    const QList<QColor> colours{QColor(0, 0, 128), QColor(192, 0, 0), QColor(0, 64, 64),
+                                QColor(0, 0, 0), QColor(0, 0, 128)};
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(m_form->AnswerList->rowColour(i), colours.at(i));
+    QCOMPARE(m_form->AnswerList->selectedIndex(), 0);
+    QVERIFY(m_form->AnswerList->hasFocus());
+    QCOMPARE(m_form->OrderPNumLbl->text(), u"XYZ PF1234"_s); // selecting row 0 raises the click
+    QCOMPARE(m_form->MessageLbl->text(), QString());
+    QVERIFY(m_form->InquiryCmd->isEnabled());
+    QCOMPARE(m_fx->prompter.shown(), QStringList());
+}
+
+void TestInquiry::dispatch_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("newVersion");
+    const QString p = u"<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,"_s;
+    QTest::newRow("empty reply") << QString() << QStringList()
+                                 << QStringList{u"Look-Up Response Error - Please resubmit "_s}
+                                 << u"Getting Results ..."_s << false;
+    QTest::newRow("version record first is a login answer")
+        << u"<V>,23.08.01"_s + p << QStringList() << QStringList() << u"Getting Results ..."_s
+        << false;
+    QTest::newRow("server error") << u"<E>,Account not on file,x"_s << QStringList()
+                                  << QStringList{u"Error : Account not on file"_s}
+                                  << u"Getting Results ..."_s << false;
+    QTest::newRow("server error without a message shows an empty box")
+        << u"<E>"_s << QStringList() << QStringList{QString()} << u"Getting Results ..."_s << false;
+    QTest::newRow("not found after a display record keeps its row, ignores the version")
+        << p + u"<NF>,PF1234<V>,99.01.01"_s << QStringList{PRow}
+        << QStringList{u"PART NUMBER NOT FOUND"_s} << u"Part Not Found!"_s << false;
+    QTest::newRow("version after a display record")
+        << p + u"<V>,23.08.01"_s << QStringList{PRow} << QStringList() << QString() << true;
+    QTest::newRow("final < repeats the row")
+        << p + u"<"_s << QStringList{PRow, PRow} << QStringList() << QString() << false;
+    QTest::newRow("greeting before the first record ignored")
+        << u"Hello <there> "_s + p << QStringList{PRow} << QStringList() << QString() << false;
+    QTest::newRow("unknown tags and a leading empty record add nothing")
+        << u"<<X>,1<ZZ>,2"_s << QStringList() << QStringList() << QString() << false;
+    QTest::newRow("short record repeats the previous prices")
+        << p + u"<NS>,XYZ,PF7,HOSE,4"_s
+        << QStringList{PRow,
+                       u"       XYZ PF7          HOSE                  8.95    5.37              4"_s}
+        << QStringList() << QString() << false;
+}
+
+void TestInquiry::dispatch()
+{
+    QFETCH(QString, reply);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, message);
+    QFETCH(bool, newVersion);
+    m_form->AnswerString = reply;
+    m_form->InquiryCmd->setEnabled(false);
+    m_form->GetInquiry();
+    QCOMPARE(rowsOf(m_form->AnswerList), rows);
+    QCOMPARE(m_fx->prompter.shown(), boxes);
+    for (const ShownBox& box : std::as_const(m_fx->prompter.boxes)) {
+        QCOMPARE(box.icon, QMessageBox::Warning);
+        QCOMPARE(box.title, u"Vornik"_s);
+    }
+    QCOMPARE(m_form->MessageLbl->text(), message);
+    QCOMPARE(m_form->NewVersionFlag, newVersion);
+    QCOMPARE(m_form->NewVerLbl->text(), newVersion ? u"NEW UPDATE AVAILABLE!"_s : QString());
+    QCOMPARE(m_form->AnswerList->selectedIndex(), rows.isEmpty() || !message.isEmpty() ? -1 : 0);
+    QVERIFY(m_form->InquiryCmd->isEnabled());
+}
+
+void TestInquiry::everyReplyResetsTheOrderPanel()
+{
+    m_form->Qtytxt->setText(u"5"_s);
+    m_form->OrderPNumLbl->setText(u"XYZ PF1"_s);
+    m_form->AnswerString = u"<V>"_s;
+    m_form->GetInquiry();
+    QCOMPARE(m_form->Qtytxt->text(), u" 1"_s);
+    QCOMPARE(m_form->OrderPNumLbl->text(), QString());
+    m_form->MessageLbl->ensurePolished();
+    QCOMPARE(m_form->MessageLbl->palette().color(QPalette::WindowText), QColor(0, 255, 0));
+    QCOMPARE(m_form->MessageLbl->text(), u"Getting Results ..."_s);
+}
+
+void TestInquiry::traceModeShowsEachFailedStep()
+{
+    m_form->TraceMode = true;
+    // Five fields: 5, 8, 9, 10 and 11 are missing. Then an empty record repeats the row, its
+    // nine missing fields failing too, after a tag step that fails at the stage left behind.
+    m_form->AnswerString = u"<P>,XYZ,PF1,OIL,4<"_s;
+    m_form->GetInquiry();
+    QStringList expected(5, u"* Err - GetInquiry: Display Data"_s);
+    expected << u"* Err - GetInquiry: Format Pricing"_s;
+    expected << QStringList(9, u"* Err - GetInquiry: Display Data"_s);
+    QCOMPARE(m_fx->prompter.shown(), expected);
+    for (const ShownBox& box : std::as_const(m_fx->prompter.boxes)) {
+        QCOMPARE(box.icon, QMessageBox::NoIcon);
+        QCOMPARE(box.title, QString());
+    }
+    const QString row =
+        u"*      XYZ PF1          OIL                    .00     .00              4"_s;
+    QCOMPARE(rowsOf(m_form->AnswerList), (QStringList{row, row}));
+
+    m_fx->prompter.clear();
+    m_form->AnswerString = u"<E>"_s;
+    m_form->GetInquiry();
+    QCOMPARE(m_fx->prompter.shown(), (QStringList{u"* Err - GetInquiry: Initial"_s, QString()}));
+}
+
+void TestInquiry::versionRecord_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<bool>("newer");
+    QTest::newRow("23.08.01") << u"23.08.01"_s << true;
+    QTest::newRow("24.01.02") << u"24.01.02"_s << true;
+    QTest::newRow("23.07.13 is the same") << u"23.07.13"_s << false;
+    QTest::newRow("23.06.30 is older") << u"23.06.30"_s << false;
+    QTest::newRow("a leading blank sorts first") << u" 23.08.01"_s << false;
+}
+
+void TestInquiry::versionRecord()
+{
+    QFETCH(QString, version);
+    QFETCH(bool, newer);
+    QCOMPARE(m_form->VersionText, u"23.07.13"_s);
+    m_form->AnswerString = u"<NS>,A,B,C,1,1,,,1,0,0<V>,"_s + version;
+    m_form->GetInquiry();
+    QCOMPARE(m_form->NewVersionFlag, newer);
+    QCOMPARE(m_form->NewVerLbl->text(), newer ? u"NEW UPDATE AVAILABLE!"_s : QString());
+}
+
+void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
+{
+    const QByteArray first = "<P>,XYZ,PF1,FIRST,1,1,,,1,0,0";
+    const QByteArray second = "<P>,XYZ,PF2,SECOND,2,2,,,2,0,0";
+    InquiryServer server;
+    server.reply = [&](const QByteArray&) { return first + second; };
+    server.pieces = {int(first.size())};
+    pointAt(server);
+
+    // The second piece is made to arrive while the first is being handled: the reply handler
+    // resets the quantity and then processes events, which runs this wait for the piece.
+    bool waited = false;
+    QString answerDuringWait;
+    m_form->Qtytxt->setText(u"5"_s);
+    connect(m_form->Qtytxt, &QLineEdit::textChanged, this, [&] {
+        if (waited || server.requests.isEmpty())
+            return; // not yet the reply handler
+        waited = true;
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(m_form->Winsock->bytesAvailable() > 0);
+            answerDuringWait = m_form->AnswerString;
+        });
+    });
+
+    QTest::keyClicks(m_form->Parttxt, u"PF1"_s);
+    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+    QTRY_VERIFY(m_form->AnswerList->rowCount() > 0);
+    QVERIFY(waited);
+    // The text being handled does not change under the handler, and it is handled whole.
+    QCOMPARE(answerDuringWait, QString::fromLatin1(first));
+    QCOMPARE(m_form->AnswerList->rowText(0),
+             u"*      XYZ PF1          FIRST                 1.00    1.00              1"_s);
+
+    // The socket does not signal bytes that arrive while its own arrival signal is being
+    // handled, so the second reply is left in its buffer unless the arrival handler looks there
+    // once the queue is empty.
+    QEXPECT_FAIL("", "the arrival handler does not yet take bytes buffered during a dispatch",
+                 Abort);
+    QTRY_COMPARE_WITH_TIMEOUT(m_form->AnswerList->rowCount(), 2, 1000);
+    QCOMPARE(m_form->AnswerList->rowText(1),
+             u"*      XYZ PF2          SECOND                2.00    2.00              2"_s);
+}
+
+void TestInquiry::selection_data()
+{
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("P> row") << FourRows.at(0) << u"XYZ PF1234"_s;
+    QTest::newRow("CanUse row keeps its last letter") << FourRows.at(2) << u"e QRS B7721"_s;
+    QTest::newRow("availability note leaves the caption") << FourRows.at(3) << u"before"_s;
+    QTest::newRow("NS> row leaves the caption")
+        << u"       XYZ PF7          HOSE                  8.95    5.37              4"_s
+        << u"before"_s;
+    QTest::newRow("long part number cut to ten")
+        << u"*      XYZ ABCDEFGHIJKLMOIL FILTER            8.95    5.37             12"_s
+        << u"XYZ ABCDEFGHIJ"_s;
+    QTest::newRow("short row") << u"*      X"_s << u"X"_s;
+}
+
+void TestInquiry::selection()
+{
+    QFETCH(QString, row);
+    QFETCH(QString, caption);
+    m_form->AnswerList->addRow(u"*      OTH FIRST"_s);
+    m_form->AnswerList->addRow(row);
+    m_form->OrderPNumLbl->setText(u"before"_s);
+    m_form->AnswerList->setSelectedIndex(1);
+    m_form->AnswerList_Click();
+    QCOMPARE(m_form->OrderPNumLbl->text(), caption);
+}
+
+QTEST_MAIN(TestInquiry)
+#include "tst_inquiry.moc"
