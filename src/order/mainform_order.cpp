@@ -144,7 +144,7 @@ void MainForm::OrderInfoTxt_LostFocus(int)
     // The order fields go into the comma-separated order message, which has no quoting.
     for (QLineEdit* field : OrderInfoTxt)
         if (!field->text().isEmpty())
-            field->setText(text::syntaxOut(field->text()));
+            field->setText(SyntaxOut(field->text()));
 }
 
 void MainForm::ViewOrderCmd_Click()
