@@ -1,0 +1,110 @@
+// A long inquiry answer: 2,000 display records parsed and shown in the real window, against the
+// same finished rows inserted into a plain list. Prints milliseconds and their ratio.
+#include "../tests/support/fakes.h"
+#include "shell/listcontrol.h"
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Records = 2000;
+constexpr int Runs = 5;
+
+QString longAnswer()
+{
+    const QStringList tags{u"P>"_s, u"S>"_s, u"A>"_s, u"NS>"_s};
+    QString reply;
+    for (int i = 0; i < Records; ++i) {
+        reply += u'<' + tags.at(i % tags.size()) + u",XYZ,PF"_s + QString::number(i)
+            + u",OIL FILTER,"_s + QString::number(i % 97) + u',' + QString::number(8.95 + i, 'f', 2)
+            + u",,,"_s + QString::number(5.37 + i, 'f', 2) + u',' + QString::number(i % 3)
+            + u",0.5,"_s;
+    }
+    return reply;
+}
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    QTemporaryDir desktop;
+    FakeClock clock;
+    ScriptedPrompter prompter;
+    RecordingSounds sounds;
+    Seams seams;
+    seams.clock = &clock;
+    seams.prompter = &prompter;
+    seams.sounds = &sounds;
+    seams.desktopFolder = desktop.path();
+    MainForm form(seams, folder.path(), QString());
+    form.MiscTimer->stop();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::fprintf(stderr, "window not exposed\n");
+
+    const QString reply = longAnswer();
+    QList<double> windowMs;
+    QStringList rows;
+    QList<QColor> colours;
+    for (int run = 0; run < Runs; ++run) {
+        form.AnswerList->clear();
+        form.AnswerString = reply;
+        QElapsedTimer timer;
+        timer.start();
+        form.GetInquiry();
+        windowMs << double(timer.nsecsElapsed()) / 1e6;
+    }
+    for (int i = 0; i < form.AnswerList->rowCount(); ++i) {
+        rows << form.AnswerList->rowText(i);
+        colours << form.AnswerList->rowColour(i);
+    }
+
+    // The reference: the same finished rows, in colour, into a plain list in the same window.
+    QList<double> plainMs;
+    for (int run = 0; run < Runs; ++run) {
+        auto* plain = new QListWidget(&form);
+        plain->setFont(form.AnswerList->font());
+        plain->setGeometry(form.AnswerList->geometry());
+        plain->show();
+        QElapsedTimer timer;
+        timer.start();
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            auto* item = new QListWidgetItem(rows.at(i));
+            item->setForeground(colours.at(i));
+            plain->addItem(item);
+        }
+        plain->setCurrentRow(0);
+        plain->repaint();
+        plainMs << double(timer.nsecsElapsed()) / 1e6;
+        delete plain;
+    }
+
+    const double shown = median(windowMs);
+    const double reference = median(plainMs);
+    std::printf("answer of %d display records: %lld rows, %s\n", Records,
+                static_cast<long long>(rows.size()),
+                prompter.boxes.isEmpty() ? "no boxes" : "BOXES");
+    std::printf("parsed and shown in the window: %.1f ms (median of %d)\n", shown, Runs);
+    std::printf("same rows into a plain list:    %.1f ms (median of %d)\n", reference, Runs);
+    std::printf("ratio window / plain:           %.2f\n", shown / reference);
+    return 0;
+}
