@@ -85,7 +85,8 @@ int main(int argc, char* argv[])
         return 1;
     form.MiscTimer->stop();
     form.show();
-    QTest::qWaitForWindowExposed(&form);
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
     form.MiscTimer_Timer(); // reads the settings
 
     bool ok = true;

@@ -280,7 +280,8 @@ void MainForm::buildInquiryTab()
         new ListControl(
             u"NOTES  LIN PART#        DESCRIPTION           LIST     NET  Cor/Env  AVAIL"_s, tab),
         u"AnswerList"_s, u"Inquiry answer"_s);
-    place(AnswerList, 290, 3000, 11500, 5400);
+    // Laid out where it waits out of view, so that start-up has nothing to slide away.
+    place(AnswerList, -14000, 3000, 11500, 5400);
 
     OrderFrame = named(new QGroupBox(u"My Order"_s, tab), u"OrderFrame"_s);
     place(OrderFrame, 120, 2900, 11850, 5500);

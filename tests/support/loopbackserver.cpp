@@ -8,8 +8,12 @@ LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
     : QObject(parent)
 {
     // Probe for four consecutive free ports, then listen on the wanted offsets only.
-    for (quint16 base = 20000 + quint16((QCoreApplication::applicationPid() * 7) % 20000);
-         base < 60000; base = quint16(base + 4)) {
+    // The client holds the base port as a signed 16-bit number, so all four ports stay below
+    // 32768; the start depends on the process so that parallel tests rarely collide.
+    const int span = 12760; // bases 20000 to 32756
+    const int first = int((QCoreApplication::applicationPid() * 28) % span) / 4 * 4;
+    for (int tried = 0; tried < span; tried += 4) {
+        const int base = 20000 + (first + tried) % span;
         std::vector<std::unique_ptr<QTcpServer>> probes;
         bool free = true;
         for (int offset = 0; offset < 4 && free; ++offset) {
@@ -30,7 +34,7 @@ LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
             m_servers.push_back(std::move(server));
         }
         if (ok) {
-            m_base = base;
+            m_base = quint16(base);
             return;
         }
         m_servers.clear();

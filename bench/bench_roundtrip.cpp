@@ -1,0 +1,124 @@
+// An inquiry round trip on loopback, from Enter in the part field to the answer rows shown,
+// against a bare QTcpSocket request and reply to the same server. The server runs in its own
+// thread and answers as soon as a whole request has arrived.
+#include "benchsupport.h"
+#include "shell/listcontrol.h"
+#include "shell/mainform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray Answer = "<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<S>,XYZ,PF1234A,OIL "
+                          "FILTER,0,9.49,,,5.69,0,0,<A>,QRS,B7721,OIL FILTER HD,3,24.10,,,14.46,"
+                          "15,1.5,SHIPS FROM MAIN DC<V>,23.07.13";
+
+// Answers every connection once its request (which ends in the part number PF1234) is in.
+class AnswerServer : public QTcpServer
+{
+public:
+    AnswerServer()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* socket = nextPendingConnection()) {
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    if (socket->peek(4096).endsWith("PF1234")) {
+                        socket->readAll();
+                        socket->write(Answer);
+                        socket->flush();
+                    }
+                });
+                connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+            }
+        });
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (!qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QThread serverThread;
+    auto* server = new AnswerServer;
+    server->moveToThread(&serverThread);
+    serverThread.start();
+    quint16 port = 0;
+    QMetaObject::invokeMethod(
+        server,
+        [server, &port] {
+            // The window holds its base port as a signed 16-bit number: stay below 32764.
+            for (quint16 candidate = 31000; candidate < 32760 && !server->isListening();
+                 ++candidate)
+                server->listen(QHostAddress::LocalHost, candidate);
+            port = server->serverPort();
+        },
+        Qt::BlockingQueuedConnection);
+
+    QTemporaryDir folder;
+    SystemClock clock;
+    QuietPrompter prompter;
+    QuietSounds sounds;
+    Seams seams{&clock, &prompter, &sounds, folder.path()};
+    MainForm form(seams, folder.path(), QString());
+    form.MiscTimer->stop();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    form.HostIP = u"127.0.0.1"_s;
+    form.ServerSocketTxt->setText(QString::number(port));
+    form.AccNumTxt->setText(u"1234"_s);
+    form.LoginNameTxt->setText(u"JSMITH"_s);
+
+    const int rounds = 200;
+    QList<double> window, bare;
+    for (int i = 0; i < rounds + 10; ++i) {
+        // The window: Enter in the part field to the rows shown.
+        form.Parttxt->setFocus();
+        form.Parttxt->setText(u"PF1234"_s);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(form.Parttxt, Qt::Key_Return);
+        while (form.AnswerList->rowCount() < 4)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const double windowMs = double(timer.nsecsElapsed()) / 1e6;
+
+        // The reference: a bare socket asks and reads the same answer.
+        timer.restart();
+        QTcpSocket socket;
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.waitForConnected(2000);
+        socket.write("<I>,1234,JSMITH,PF1234");
+        socket.flush();
+        QByteArray reply;
+        while (reply.size() < Answer.size() && socket.waitForReadyRead(2000))
+            reply += socket.readAll();
+        const double bareMs = double(timer.nsecsElapsed()) / 1e6;
+        socket.close();
+        if (i >= 10) { // the first rounds warm up both
+            window << windowMs;
+            bare << bareMs;
+        }
+    }
+    QTextStream(stdout) << "median of " << rounds << " round trips each" << Qt::endl;
+    printRow(u"inquiry round trip (Enter to rows shown)"_s, median(window), u"ms"_s, median(bare),
+             2.0);
+    QMetaObject::invokeMethod(
+        server, [server] { delete server; }, Qt::BlockingQueuedConnection);
+    serverThread.quit();
+    serverThread.wait();
+    return 0;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Shared pieces of the benchmarks: seams that cost nothing, a median, and process figures read
+// from /proc.
+
+#include "shell/seams.h"
+
+#include <QFile>
+#include <QList>
+#include <QString>
+#include <QTextStream>
+
+#include <algorithm>
+
+class QuietPrompter final : public Prompter
+{
+public:
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&, const QString&,
+                                    QMessageBox::StandardButtons buttons) override
+    {
+        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    }
+};
+
+class QuietSounds final : public Sounds
+{
+public:
+    void play(const QString&) override { }
+};
+
+inline double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values.at(values.size() / 2);
+}
+
+inline void printRow(const QString& what, double figure, const QString& unit, double reference,
+                     double target)
+{
+    const double ratio = reference > 0 ? figure / reference : 0;
+    QTextStream out(stdout);
+    out << what << ": " << QString::number(figure, 'f', 2) << ' ' << unit << "  reference "
+        << QString::number(reference, 'f', 2) << ' ' << unit << "  ratio "
+        << QString::number(ratio, 'f', 2) << "  (target <= " << QString::number(target, 'f', 1)
+        << ") " << (ratio <= target ? "met" : "MISSED") << Qt::endl;
+}
