@@ -3,6 +3,7 @@
 #include "requesthandler.h"
 #include "requests.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QSocketNotifier>
 #include <QTcpServer>
@@ -286,31 +287,21 @@ QString demo::DemoServer::listen()
         return {};
     }
 
-    // Any free set: let the system pick the first port, then try to take the three after it.
-    QString error;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto* first = new Listener(this);
-        m_listeners << first;
-        if (!first->listen(m_options.address, 0)) {
-            error = first->errorString();
-            close();
-            break;
-        }
-        const quint16 base = first->serverPort();
-        bool taken = base <= 65535 - (PortCount - 1);
-        for (int offset = 1; taken && offset < PortCount; ++offset) {
-            auto* listener = new Listener(this);
-            m_listeners << listener;
-            taken = listener->listen(m_options.address, static_cast<quint16>(base + offset));
-        }
-        if (taken) {
+    // Any free set of four consecutive ports. The client holds its base port as a signed 16-bit
+    // number, so the set is looked for between 20000 and 32767, from a start that depends on the
+    // process so that servers started side by side rarely meet.
+    constexpr int Lowest = 20000;
+    constexpr int Span = 32768 - PortCount - Lowest;
+    const int first = int(QCoreApplication::applicationPid() * 52 % Span) / PortCount * PortCount;
+    for (int tried = 0; tried < Span; tried += PortCount) {
+        const auto base = static_cast<quint16>(Lowest + (first + tried) % Span);
+        if (listenAll(base).isEmpty()) {
             m_basePort = base;
             return {};
         }
         close();
-        error = u"no four consecutive free ports found"_s;
     }
-    return error;
+    return u"no four consecutive free ports found below 32768"_s;
 }
 
 void demo::DemoServer::close()
