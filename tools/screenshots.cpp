@@ -102,12 +102,14 @@ int main(int argc, char* argv[])
     form.OrderInfoTxt[2]->setText(u"DELIVER BEFORE NOON"_s);
     ok = save(form, out.filePath(u"cart.png"_s)) && ok;
 
-    // An answer with coloured rows: the part, what supersedes it and what it can use.
-    inquire(form, u"PF1100"_s);
+    // An answer with coloured rows: the part, what it can use and an availability note.
+    inquire(form, u"PF1234A"_s);
     ok = save(form, out.filePath(u"inquiry.png"_s)) && ok;
 
     form.SSTab1->setCurrentIndex(2);
-    form.AccNameTxt->setFocus();
+    form.activateWindow();
+    form.StandingPOtxt->setFocus();
+    form.StandingPOtxt_GotFocus(); // without a window manager the focus event may not come
     ok = save(form, out.filePath(u"options.png"_s)) && ok;
 
     // Leave the demo folder as it was: no cart kept for the next run.
