@@ -132,15 +132,24 @@ void MainForm::WaitNextSecond()
 
 void MainForm::Winsock_DataArrival(qint64 /*bytesTotal*/)
 {
-    const QString received = Winsock->isOpen() ? files::fromAnsi(Winsock->readAll()) : QString();
-    SocketTimer = numbers::toInt32(numbers::roundHalfEven(Timer() + 1.3)).value_or(0);
     // Each arrived text is handled exactly once and in arrival order: one that arrives while an
-    // earlier one is being handled (the dispatcher processes events) waits its turn here.
-    m_arrivals.enqueue(received);
+    // earlier one is being handled (the dispatcher processes events) waits its turn in the queue.
+    const auto take = [this] {
+        m_arrivals.enqueue(Winsock->isOpen() ? files::fromAnsi(Winsock->readAll()) : QString());
+        SocketTimer = numbers::toInt32(numbers::roundHalfEven(Timer() + 1.3)).value_or(0);
+    };
+    take();
     if (m_dispatching)
         return;
     m_dispatching = true;
-    while (!m_arrivals.isEmpty()) {
+    forever {
+        if (m_arrivals.isEmpty()) {
+            // The socket does not signal again for bytes that came in while its signal was
+            // being handled: take them here, as the next arrival.
+            if (!Winsock->isOpen() || Winsock->bytesAvailable() <= 0)
+                break;
+            take();
+        }
         AnswerString = m_arrivals.dequeue();
         GetInquiry();
     }
