@@ -44,6 +44,8 @@ double median(QList<double> values)
 
 int main(int argc, char** argv)
 {
+    if (!qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTemporaryDir folder;
     QTemporaryDir desktop;

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -83,8 +84,20 @@ int main(int argc, char* argv[])
     form.AccNumTxt->setText(u"1234"_s);
     form.LoginNameTxt->setText(u"JSMITH"_s);
 
+    // The plain list for the second reference, as large as the answer list and in its font.
+    QListWidget plain;
+    plain.setFont(form.AnswerList->font());
+    plain.resize(form.AnswerList->size());
+    plain.show();
+    if (!QTest::qWaitForWindowExposed(&plain))
+        return 1;
+    form.activateWindow();
+    QStringList rows;
+    for (int i = 0; i < 4; ++i)
+        rows << QString(73, QLatin1Char('X'));
+
     const int rounds = 200;
-    QList<double> window, bare;
+    QList<double> window, bare, sent, shownBare;
     for (int i = 0; i < rounds + 10; ++i) {
         // The window: Enter in the part field to the rows shown.
         form.Parttxt->setFocus();
@@ -92,6 +105,7 @@ int main(int argc, char* argv[])
         QElapsedTimer timer;
         timer.start();
         QTest::keyClick(form.Parttxt, Qt::Key_Return);
+        const double sentMs = double(timer.nsecsElapsed()) / 1e6; // the request has left
         while (form.AnswerList->rowCount() < 4)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const double windowMs = double(timer.nsecsElapsed()) / 1e6;
@@ -108,14 +122,39 @@ int main(int argc, char* argv[])
             reply += socket.readAll();
         const double bareMs = double(timer.nsecsElapsed()) / 1e6;
         socket.close();
+
+        // The second reference: the same bare exchange, then the four rows put into a plain
+        // list of the same size and font and painted, as the window must show them.
+        timer.restart();
+        QTcpSocket shown;
+        shown.connectToHost(QHostAddress::LocalHost, port);
+        shown.waitForConnected(2000);
+        shown.write("<I>,1234,JSMITH,PF1234");
+        shown.flush();
+        QByteArray text;
+        while (text.size() < Answer.size() && shown.waitForReadyRead(2000))
+            text += shown.readAll();
+        plain.clear();
+        for (const QString& row : rows)
+            plain.addItem(row);
+        plain.setCurrentRow(0);
+        plain.repaint();
+        const double plainMs = double(timer.nsecsElapsed()) / 1e6;
+        shown.close();
         if (i >= 10) { // the first rounds warm up both
             window << windowMs;
+            sent << sentMs;
+            shownBare << plainMs;
             bare << bareMs;
         }
     }
     QTextStream(stdout) << "median of " << rounds << " round trips each" << Qt::endl;
-    printRow(u"inquiry round trip (Enter to rows shown)"_s, median(window), u"ms"_s, median(bare),
-             2.0);
+    QTextStream(stdout) << "  of which Enter to request sent: " << median(sent) << " ms"
+                        << Qt::endl;
+    printRow(u"inquiry round trip (Enter to rows shown) vs bare socket"_s, median(window), u"ms"_s,
+             median(bare), 2.0);
+    printRow(u"inquiry round trip vs bare socket + rows painted in a plain list"_s, median(window),
+             u"ms"_s, median(shownBare), 2.0);
     QMetaObject::invokeMethod(
         server, [server] { delete server; }, Qt::BlockingQueuedConnection);
     serverThread.quit();
