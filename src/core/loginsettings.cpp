@@ -22,6 +22,37 @@ bool fitsBare(QStringView value)
     return true;
 }
 
+// A server address a connection can be made to: a host name or an IPv4 or IPv6 address, at most
+// 253 characters. Anything else (binary junk, a whole page of text) would replace a working
+// address with one that can never connect.
+bool possibleHost(QStringView value)
+{
+    const QString host = text::trimBlanks(value);
+    if (host.size() > 253)
+        return false;
+    for (const QChar ch : host) {
+        const char16_t c = ch.unicode();
+        const bool fits = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
+            || (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'_' || c == u':'
+            || c == u'[' || c == u']';
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
+// A base port: digits only, so that the reload reads the same number the supplier sent.
+bool possiblePort(QStringView value)
+{
+    const QString port = text::trimBlanks(value);
+    if (port.size() > 5)
+        return false;
+    for (const QChar ch : port)
+        if (ch < u'0' || ch > u'9')
+            return false;
+    return true;
+}
+
 } // namespace
 
 QString loginsettings::cleanLoginName(QStringView typed)
@@ -111,6 +142,10 @@ loginsettings::LoginUpdate loginsettings::applyLoginUpdate(QStringView loginCont
     if ((serverGiven && !fitsBare(*newServer)) || (portGiven && !fitsBare(*newPort))) {
         result.failure = u"a value in LOGIN_UPDATE.INF contains a comma, a double quote or a "
                          "line break"_s;
+        return result;
+    }
+    if ((serverGiven && !possibleHost(*newServer)) || (portGiven && !possiblePort(*newPort))) {
+        result.failure = u"LOGIN_UPDATE.INF does not hold a server address and a port number"_s;
         return result;
     }
     if (portGiven && fields.size() < 5) {

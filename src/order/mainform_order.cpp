@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -30,6 +32,9 @@ constexpr double StepSeconds = 0.01;
 
 const QString ZeroCount = u" 0"_s;
 const QString ZeroTotal = u" 0.00"_s;
+// No order line comes near this length, even with an over-long quantity or total. A longer line
+// means MyOrder.dat holds something else; shown as a row it would stall the window for minutes.
+constexpr qsizetype LongestSavedLine = 256;
 
 // One animation step: a still pause of 0.01 s on the clock, no window events processed.
 void stepPause(MainForm& f)
@@ -255,8 +260,16 @@ void MainForm::CheckSavedOrder()
     const auto bytes = files::readAll(OrderFile);
     if (!bytes || bytes->size() < 5)
         return; // no order saved
+    const QStringList lines = files::splitLines(files::fromAnsi(*bytes));
+    if (std::any_of(lines.begin(), lines.end(),
+                    [](const QString& line) { return line.size() > LongestSavedLine; })) {
+        MsgBox(u"MyOrder.dat in the program folder does not hold a saved order, so no items were "
+               "loaded from it. It is left as it is until you order an item, which replaces it."_s,
+               QMessageBox::Warning);
+        return;
+    }
     OrderList->clear();
-    for (const QString& line : files::splitLines(files::fromAnsi(*bytes)))
+    for (const QString& line : lines)
         OrderList->addRow(line);
     UpdateOrderTotals();
     SlideOrderFrame(true);
