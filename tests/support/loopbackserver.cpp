@@ -55,6 +55,7 @@ QList<QTcpSocket*> LoopbackServer::clients() const
 void LoopbackServer::accept(QTcpServer* server, int offset)
 {
     while (QTcpSocket* socket = server->nextPendingConnection()) {
+        ++connections;
         m_clients << socket;
         socket->setParent(this);
         auto* quiet = new QTimer(socket);

@@ -42,6 +42,7 @@ public:
     bool closeAfterReply = false;
 
     QList<Request> requests;
+    int connections = 0; // connections accepted
     [[nodiscard]] QList<QTcpSocket*> clients() const;
 
 private:

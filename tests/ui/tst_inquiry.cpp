@@ -2,7 +2,7 @@
 // and the selection of a row.
 #include "shell/listcontrol.h"
 #include "support/formfixture.h"
-#include "ui/inquiryserver.h"
+#include "support/loopbackserver.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +59,7 @@ private slots:
     void selection();
 
 private:
-    void pointAt(const InquiryServer& server);
+    void pointAt(const LoopbackServer& server);
     std::unique_ptr<FormFixture> m_fx;
     MainForm* m_form = nullptr;
 };
@@ -81,7 +81,7 @@ void TestInquiry::cleanup()
     m_fx.reset();
 }
 
-void TestInquiry::pointAt(const InquiryServer& server)
+void TestInquiry::pointAt(const LoopbackServer& server)
 {
     QVERIFY(server.isListening());
     m_form->HostIP = u"127.0.0.1"_s;
@@ -117,7 +117,7 @@ void TestInquiry::requestOnTheWire()
     QFETCH(bool, byClick);
     QFETCH(QByteArray, request);
     QFETCH(QString, message);
-    InquiryServer server;
+    LoopbackServer server;
     pointAt(server);
     m_form->AskString = u"untouched"_s;
 
@@ -136,7 +136,7 @@ void TestInquiry::requestOnTheWire()
         QVERIFY(!m_form->InquiryCmd->isEnabled()); // until the next timer tick
     } else {
         QTRY_COMPARE(server.requests.size(), 1);
-        QCOMPARE(server.requests.first(), request);
+        QCOMPARE(server.requests.first().bytes, request);
     }
     QCOMPARE(m_form->MessageLbl->text(), message);
     QCOMPARE(m_fx->prompter.shown(), QStringList());
@@ -144,7 +144,7 @@ void TestInquiry::requestOnTheWire()
 
 void TestInquiry::hiddenKeywordSendsNothing()
 {
-    InquiryServer server;
+    LoopbackServer server;
     pointAt(server);
     m_form->AnswerList->addRow(u"earlier row"_s);
     m_form->MessageLbl->setText(u"before"_s);
@@ -167,7 +167,7 @@ void TestInquiry::enterInEmptyFieldIsNotConsumed()
 
 void TestInquiry::roundTripShowsTheAnswer()
 {
-    InquiryServer server;
+    LoopbackServer server;
     server.reply = [](const QByteArray& request) {
         return request == "<I>,1234,JSMITH,PH3600" ? FourRecords.toLatin1() : QByteArray();
     };
@@ -314,7 +314,7 @@ void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
 {
     const QByteArray first = "<P>,XYZ,PF1,FIRST,1,1,,,1,0,0";
     const QByteArray second = "<P>,XYZ,PF2,SECOND,2,2,,,2,0,0";
-    InquiryServer server;
+    LoopbackServer server;
     server.reply = [&](const QByteArray&) { return first + second; };
     server.pieces = {int(first.size())};
     pointAt(server);

@@ -4,7 +4,7 @@
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
 #include "support/formfixture.h"
-#include "ui/orderserver.h"
+#include "support/loopbackserver.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -630,7 +630,7 @@ void TestOrdering::mandatoryFields()
 
 void TestOrdering::orderMessageArrivesOnPortThree()
 {
-    OrderServer server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
     m_form->HostIP = u"127.0.0.1"_s;
     m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
@@ -752,7 +752,7 @@ void TestOrdering::confirmationWithoutNumberInTraceMode()
 
 void TestOrdering::wholeRoadOfOneOrder()
 {
-    OrderServer server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
     server.reply = [](const QByteArray& request) -> QByteArray {
         if (request.startsWith("<I>"))
