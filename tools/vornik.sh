@@ -50,7 +50,8 @@ test)
     run_tests "$here/build/ci"
     if [ "${VORNIK_SKIP_SANITIZE:-0}" != 1 ]; then
         echo "== the same tests built with the address and undefined-behaviour sanitizers =="
-        build "$here/build/sanitize" -DVORNIK_WERROR=ON -DVORNIK_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+        build "$here/build/sanitize" -DVORNIK_WERROR=ON -DVORNIK_SANITIZE=ON -DVORNIK_EXTRAS=OFF \
+            -DCMAKE_BUILD_TYPE=Debug
         ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$here/build/sanitize"
     fi
     ;;
