@@ -7,37 +7,38 @@
 LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
     : QObject(parent)
 {
-    // Probe for four consecutive free ports, then listen on the wanted offsets only.
-    // The client holds the base port as a signed 16-bit number, so all four ports stay below
-    // 32768; the start depends on the process so that parallel tests rarely collide.
+    // Four consecutive ports, all held by this server: the wanted offsets listen, the others are
+    // only bound (a connection there is refused) so that no other test process can take them
+    // while this test's client knocks. The client holds the base port as a signed 16-bit number,
+    // so all four stay below 32768; the start is spread by the process id so that test programs
+    // running side by side start far apart.
     const int span = 12760; // bases 20000 to 32756
-    const int first = int((QCoreApplication::applicationPid() * 28) % span) / 4 * 4;
+    const auto pid = quint64(QCoreApplication::applicationPid());
+    const int first = int((pid * 2654435761u) % quint64(span)) / 4 * 4;
     for (int tried = 0; tried < span; tried += 4) {
         const int base = 20000 + (first + tried) % span;
-        std::vector<std::unique_ptr<QTcpServer>> probes;
-        bool free = true;
-        for (int offset = 0; offset < 4 && free; ++offset) {
-            auto probe = std::make_unique<QTcpServer>();
-            free = probe->listen(QHostAddress::LocalHost, quint16(base + offset));
-            probes.push_back(std::move(probe));
-        }
-        if (!free)
-            continue;
-        probes.clear();
         bool ok = true;
-        for (int offset : listenOn) {
-            auto server = std::make_unique<QTcpServer>();
-            ok = ok && server->listen(QHostAddress::LocalHost, quint16(base + offset));
-            QTcpServer* raw = server.get();
-            connect(raw, &QTcpServer::newConnection, this,
-                    [this, raw, offset] { accept(raw, offset); });
-            m_servers.push_back(std::move(server));
+        for (int offset = 0; offset < 4 && ok; ++offset) {
+            const auto port = quint16(base + offset);
+            if (listenOn.contains(offset)) {
+                auto server = std::make_unique<QTcpServer>();
+                ok = server->listen(QHostAddress::LocalHost, port);
+                QTcpServer* raw = server.get();
+                connect(raw, &QTcpServer::newConnection, this,
+                        [this, raw, offset] { accept(raw, offset); });
+                m_servers.push_back(std::move(server));
+            } else {
+                auto holder = std::make_unique<QTcpSocket>();
+                ok = holder->bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress);
+                m_held.push_back(std::move(holder));
+            }
         }
         if (ok) {
             m_base = quint16(base);
             return;
         }
         m_servers.clear();
+        m_held.clear();
     }
 }
 

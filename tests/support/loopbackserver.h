@@ -24,8 +24,8 @@ public:
         QByteArray bytes;
     };
 
-    // Finds four consecutive free ports on 127.0.0.1 and listens on those offsets given in
-    // listenOn (all four by default).
+    // Takes four consecutive free ports on 127.0.0.1 below 32768 and listens on the offsets
+    // given in listenOn (all four by default); the others refuse connections.
     explicit LoopbackServer(QList<int> listenOn = {0, 1, 2, 3}, QObject* parent = nullptr);
     ~LoopbackServer() override;
 
@@ -51,5 +51,6 @@ private:
 
     quint16 m_base = 0;
     std::vector<std::unique_ptr<QTcpServer>> m_servers;
+    std::vector<std::unique_ptr<QTcpSocket>> m_held; // bound, not listening: refuses connections
     QList<QPointer<QTcpSocket>> m_clients;
 };
