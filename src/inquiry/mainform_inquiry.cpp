@@ -30,10 +30,13 @@ void reportStep(MainForm& form, const QString& stage)
 
 void showGreen(QLabel* label)
 {
+    // Through the palette only: a style sheet set on every reply would re-polish the label each
+    // time, which costs more than the rest of a short reply's handling.
     QPalette palette = label->palette();
+    if (palette.color(QPalette::WindowText) == QColor(0, 255, 0))
+        return;
     palette.setColor(QPalette::WindowText, QColor(0, 255, 0));
     label->setPalette(palette);
-    label->setStyleSheet(u"color: rgb(0, 255, 0);"_s);
 }
 
 } // namespace
