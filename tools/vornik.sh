@@ -52,7 +52,8 @@ test)
         echo "== the same tests built with the address and undefined-behaviour sanitizers =="
         build "$here/build/sanitize" -DVORNIK_WERROR=ON -DVORNIK_SANITIZE=ON -DVORNIK_EXTRAS=OFF \
             -DCMAKE_BUILD_TYPE=Debug
-        ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 run_tests "$here/build/sanitize"
+        ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+            run_tests "$here/build/sanitize"
     fi
     ;;
 demo)
