@@ -42,16 +42,6 @@ void stepPause(MainForm& f)
     f.PauseUntil(f.Timer() + StepSeconds);
 }
 
-QStringList cartLines(const MainForm& f)
-{
-    QStringList lines;
-    const int rows = f.OrderList->rowCount();
-    lines.reserve(rows);
-    for (int i = 0; i < rows; ++i)
-        lines << f.OrderList->rowText(i);
-    return lines;
-}
-
 // Replaces MyOrder.dat whole (atomically: a failed or interrupted save leaves the old file).
 // A failure is told to the user; the cart on screen is left as it is.
 bool writeOrderFile(MainForm& f, const QByteArray& bytes)
@@ -193,7 +183,7 @@ void MainForm::AddItemToOrder()
 void MainForm::UpdateOrderTotals()
 {
     ItemCountLbl->setText(numbers::numberText(OrderList->rowCount()));
-    OrderTotalLbl->setText(numbers::pricePattern(cart::subTotal(cartLines(*this))));
+    OrderTotalLbl->setText(numbers::pricePattern(cart::subTotal(OrderList->rows())));
 }
 
 void MainForm::SaveOrderFile()
@@ -201,7 +191,7 @@ void MainForm::SaveOrderFile()
     if (OrderList->rowCount() == 0)
         return;
     QByteArray bytes;
-    for (const QString& line : cartLines(*this))
+    for (const QString& line : OrderList->rows())
         bytes += files::toAnsi(line) + files::crlf;
     writeOrderFile(*this, bytes);
 }
@@ -309,7 +299,7 @@ void MainForm::SendOrder()
 {
     AskString =
         cart::orderMessage(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
-                           OrderInfoTxt[2]->text(), cartLines(*this));
+                           OrderInfoTxt[2]->text(), OrderList->rows());
     if (!SendSockData(true))
         MsgBox(u"The order was not sent: the Connection Socket# on the OPTIONS tab is not a valid "
                "port number. Please correct it as given by your supplier, SAVE, and send the "

@@ -52,6 +52,15 @@ QString ListControl::rowText(int index) const
     return row ? row->text() : QString();
 }
 
+QStringList ListControl::rows() const
+{
+    QStringList texts;
+    texts.reserve(count());
+    for (int i = 0; i < count(); ++i)
+        texts << item(i)->text();
+    return texts;
+}
+
 void ListControl::removeRow(int index)
 {
     delete takeItem(index);

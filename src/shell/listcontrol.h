@@ -19,6 +19,7 @@ public:
     void addRow(const QString& text, const QColor& colour = Qt::black);
     [[nodiscard]] QString rowText(int index) const; // empty for an index out of range
     [[nodiscard]] int rowCount() const { return count(); }
+    [[nodiscard]] QStringList rows() const; // every row's text, in order
     void removeRow(int index);
     bool setRowColour(int index, const QColor& colour); // false for an index out of range
     [[nodiscard]] QColor rowColour(int index) const;

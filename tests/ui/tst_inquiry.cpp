@@ -26,14 +26,6 @@ const QStringList FourRows{
 };
 const QString PRow = u"*      XYZ PF1234       OIL FILTER            8.95    5.37             12"_s;
 
-QStringList rowsOf(const ListControl* list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->rowCount(); ++i)
-        rows << list->rowText(i);
-    return rows;
-}
-
 } // namespace
 
 class TestInquiry : public QObject
@@ -177,7 +169,7 @@ void TestInquiry::roundTripShowsTheAnswer()
     QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
 
     QTRY_COMPARE(m_form->AnswerList->rowCount(), 5);
-    QCOMPARE(rowsOf(m_form->AnswerList), FourRows);
+    QCOMPARE(m_form->AnswerList->rows(), FourRows);
     const QList<QColor> colours{QColor(0, 0, 128), QColor(192, 0, 0), QColor(0, 64, 64),
                                 QColor(0, 0, 0), QColor(0, 0, 128)};
     for (int i = 0; i < 5; ++i)
@@ -237,7 +229,7 @@ void TestInquiry::dispatch()
     m_form->AnswerString = reply;
     m_form->InquiryCmd->setEnabled(false);
     m_form->GetInquiry();
-    QCOMPARE(rowsOf(m_form->AnswerList), rows);
+    QCOMPARE(m_form->AnswerList->rows(), rows);
     QCOMPARE(m_fx->prompter.shown(), boxes);
     for (const ShownBox& box : std::as_const(m_fx->prompter.boxes)) {
         QCOMPARE(box.icon, QMessageBox::Warning);
@@ -280,7 +272,7 @@ void TestInquiry::traceModeShowsEachFailedStep()
     }
     const QString row =
         u"*      XYZ PF1          OIL                    .00     .00              4"_s;
-    QCOMPARE(rowsOf(m_form->AnswerList), (QStringList{row, row}));
+    QCOMPARE(m_form->AnswerList->rows(), (QStringList{row, row}));
 
     m_fx->prompter.clear();
     m_form->AnswerString = u"<E>"_s;

@@ -48,14 +48,6 @@ QByteArray fileOf(const QStringList& lines)
     return bytes;
 }
 
-QStringList rowsOf(const ListControl* list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->rowCount(); ++i)
-        rows << list->rowText(i);
-    return rows;
-}
-
 } // namespace
 
 class TestOrdering : public QObject
@@ -317,7 +309,7 @@ void TestOrdering::addLine()
     showAnswer({u"  heading-like row"_s, row}, 1);
     m_fx->clock.pauses.clear();
     order(quantity, 1);
-    QCOMPARE(rowsOf(m_form->OrderList), QStringList{line});
+    QCOMPARE(m_form->OrderList->rows(), QStringList{line});
     QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
     QCOMPARE(m_form->OrderTotalLbl->text(), subTotal);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({line}));
@@ -379,7 +371,7 @@ void TestOrdering::samePartTwice()
 {
     order(u"2"_s);
     order(u"2"_s);
-    QCOMPARE(rowsOf(m_form->OrderList), (QStringList{FilterLine, FilterLine}));
+    QCOMPARE(m_form->OrderList->rows(), (QStringList{FilterLine, FilterLine}));
     QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
     QCOMPARE(m_form->OrderTotalLbl->text(), u"50.00"_s);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({FilterLine, FilterLine}));
@@ -390,9 +382,9 @@ void TestOrdering::fileFollowsEveryChange()
     showAnswer({FilterRow, PumpRow, NotStockedRow});
     for (int i = 0; i < 3; ++i) {
         order(QString::number(i + 1), i);
-        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(rowsOf(m_form->OrderList)));
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(m_form->OrderList->rows()));
     }
-    const QStringList three = rowsOf(m_form->OrderList);
+    const QStringList three = m_form->OrderList->rows();
     QCOMPARE(m_form->OrderTotalLbl->text(), u"42.50"_s); // 12.50 + 30.00 + .00
     m_fx->sounds.played.clear();
 
@@ -401,7 +393,7 @@ void TestOrdering::fileFollowsEveryChange()
 
     m_form->OrderList->setSelectedIndex(1);
     QTest::mouseClick(m_form->RemoveItemCmd, Qt::LeftButton);
-    QCOMPARE(rowsOf(m_form->OrderList), (QStringList{three[0], three[2]}));
+    QCOMPARE(m_form->OrderList->rows(), (QStringList{three[0], three[2]}));
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({three[0], three[2]}));
     QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
     QCOMPARE(m_form->OrderTotalLbl->text(), u"12.50"_s);
@@ -410,7 +402,7 @@ void TestOrdering::fileFollowsEveryChange()
         m_form->OrderList->setSelectedIndex(0);
         m_form->RemoveItemCmd_Click();
         QCOMPARE(m_form->OrderList->rowCount(), left);
-        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(rowsOf(m_form->OrderList)));
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(m_form->OrderList->rows()));
     }
     QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
     QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
@@ -435,7 +427,7 @@ void TestOrdering::removeAll()
     for (int i = 0; i < lines; ++i)
         order(u"2"_s);
     m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
-    const QStringList before = rowsOf(m_form->OrderList);
+    const QStringList before = m_form->OrderList->rows();
     const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
     const int frameTop = twips::top(m_form->OrderFrame);
     m_fx->sounds.played.clear();
@@ -453,7 +445,7 @@ void TestOrdering::removeAll()
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::NoIcon);
     QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
     if (!yes) {
-        QCOMPARE(rowsOf(m_form->OrderList), before);
+        QCOMPARE(m_form->OrderList->rows(), before);
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
         QCOMPARE(twips::top(m_form->OrderFrame), frameTop);
         QVERIFY(m_fx->sounds.played.isEmpty());
@@ -503,7 +495,7 @@ void TestOrdering::savedOrderAtStart()
     QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
     QCOMPARE(m_form->Parttxt->text(), QString());
     if (kept) {
-        QCOMPARE(rowsOf(m_form->OrderList), lines);
+        QCOMPARE(m_form->OrderList->rows(), lines);
         QCOMPARE(m_form->ItemCountLbl->text(), u" 3"_s);
         QCOMPARE(m_form->OrderTotalLbl->text(), u"92.50"_s);
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
@@ -546,7 +538,7 @@ void TestOrdering::failedSaveIsTold()
     QCOMPARE(m_fx->prompter.boxes.size(), 1);
     QVERIFY(m_fx->prompter.boxes.first().text.contains(u"MyOrder.dat"_s));
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
-    QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine}); // the cart stays on screen
+    QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine}); // the cart stays on screen
     QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
 
     m_form->OrderList->setSelectedIndex(0);
@@ -649,7 +641,7 @@ void TestOrdering::orderMessageArrivesOnPortThree()
              QByteArray("<O>,1234,SMITHCO,JOE,PO77,RUSH,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
                         "<X>  End of Order"));
     // Sending changes nothing until the confirmation arrives.
-    QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine});
+    QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
     QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
 
@@ -718,7 +710,7 @@ void TestOrdering::confirmation()
     if (shown.isEmpty()) {
         QVERIFY(m_fx->prompter.boxes.isEmpty());
         QVERIFY(m_fx->sounds.played.isEmpty());
-        QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine});
+        QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
         QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
         QCOMPARE(twips::top(m_form->OrderFrame), 2900);
@@ -779,7 +771,7 @@ void TestOrdering::wholeRoadOfOneOrder()
     // 3. A quantity and ORDER make the order line; the order frame slides up.
     m_form->Qtytxt->setText(u"2"_s);
     QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
-    QCOMPARE(rowsOf(m_form->OrderList), QStringList{FilterLine});
+    QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({FilterLine}));
     QCOMPARE(twips::top(m_form->OrderFrame), 2900);
     // 4. SEND ORDER, confirmed, sends the order on base+3.
@@ -811,7 +803,7 @@ void TestOrdering::cartSurvivesRestart()
     m_fx->writeSettings(3300);
     order(u"2"_s);
     order(u"1.5"_s);
-    const QStringList lines = rowsOf(m_form->OrderList);
+    const QStringList lines = m_form->OrderList->rows();
     QCOMPARE(lines.size(), 2);
 
     m_fx->form.reset(); // the program ends with the order unsent
@@ -821,7 +813,7 @@ void TestOrdering::cartSurvivesRestart()
     m_fx->prompter.answers << QMessageBox::Yes;
     m_form->MiscTimer_Timer(); // the first tick offers the saved order back
     QVERIFY(m_fx->prompter.shown().contains(u"Do you want to KEEP these items?"_s));
-    QCOMPARE(rowsOf(m_form->OrderList), lines);
+    QCOMPARE(m_form->OrderList->rows(), lines);
     QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
     QCOMPARE(m_form->OrderTotalLbl->text(), u"43.75"_s); // 25.00 + 18.75
     QCOMPARE(twips::top(m_form->OrderFrame), 2900);

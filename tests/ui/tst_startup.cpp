@@ -7,9 +7,9 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
-#include <QSysInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
 
@@ -87,12 +87,12 @@ void TestStartup::controlTexts_data()
     QTest::newRow("VersionInfo") << u"VersionInfo"_s << u"Version Information About Vornik"_s;
     QTest::newRow("ItemOrderFrame") << u"ItemOrderFrame"_s << u"Item To Order"_s;
     QTest::newRow("OrderFrame") << u"OrderFrame"_s << u"My Order"_s;
-    QTest::newRow("PoOptionCheck(0)") << u"PoOptionCheck(0)"_s
-                                      << u"Check If PO# Required For Orders"_s;
-    QTest::newRow("PoOptionCheck(1)") << u"PoOptionCheck(1)"_s
-                                      << u"Use The Following PO# On My Orders ..."_s;
-    QTest::newRow("RepNameOptCheck") << u"RepNameOptCheck"_s
-                                     << u"Check YES If Sales Rep Name Required"_s;
+    QTest::newRow("PoOptionCheck(0)")
+        << u"PoOptionCheck(0)"_s << u"Check If PO# Required For Orders"_s;
+    QTest::newRow("PoOptionCheck(1)")
+        << u"PoOptionCheck(1)"_s << u"Use The Following PO# On My Orders ..."_s;
+    QTest::newRow("RepNameOptCheck")
+        << u"RepNameOptCheck"_s << u"Check YES If Sales Rep Name Required"_s;
 }
 
 static QString textOf(QWidget* widget)
@@ -154,12 +154,13 @@ void TestStartup::everyNamedControlIsFindable()
     FormFixture fx;
     MainForm& f = fx.start();
     const QStringList names{
-        u"SSTab1"_s, u"InquiryPic"_s, u"Picture1"_s, u"Picture2"_s, u"InquiryFrame"_s,
-        u"Parttxt"_s, u"InquiryCmd"_s, u"LightBox"_s, u"ViewOrderCmd"_s, u"OrderCmd"_s,
-        u"OrderPNumLbl"_s, u"OrderList"_s, u"RemoveItemCmd"_s, u"RemoveAllCmd"_s,
-        u"SendOrderCmd"_s, u"OrderInfoTxt(0)"_s, u"OrderInfoTxt(1)"_s, u"OrderInfoTxt(2)"_s,
-        u"MyLogoPic"_s, u"VersionLbl"_s, u"ErrorPic"_s, u"PassedPic"_s, u"SavedPic"_s,
-        u"OptionsHelpInfo"_s, u"LoginHelpInfo"_s, u"LedLight(0)"_s, u"LedLight(3)"_s};
+        u"SSTab1"_s,          u"InquiryPic"_s,      u"Picture1"_s,     u"Picture2"_s,
+        u"InquiryFrame"_s,    u"Parttxt"_s,         u"InquiryCmd"_s,   u"LightBox"_s,
+        u"ViewOrderCmd"_s,    u"OrderCmd"_s,        u"OrderPNumLbl"_s, u"OrderList"_s,
+        u"RemoveItemCmd"_s,   u"RemoveAllCmd"_s,    u"SendOrderCmd"_s, u"OrderInfoTxt(0)"_s,
+        u"OrderInfoTxt(1)"_s, u"OrderInfoTxt(2)"_s, u"MyLogoPic"_s,    u"VersionLbl"_s,
+        u"ErrorPic"_s,        u"PassedPic"_s,       u"SavedPic"_s,     u"OptionsHelpInfo"_s,
+        u"LoginHelpInfo"_s,   u"LedLight(0)"_s,     u"LedLight(3)"_s};
     for (const QString& name : names) {
         auto* widget = f.findChild<QWidget*>(name);
         QVERIFY2(widget, qPrintable(name));
