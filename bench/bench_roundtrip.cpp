@@ -71,8 +71,8 @@ int main(int argc, char* argv[])
 
     QTemporaryDir folder;
     SystemClock clock;
-    QuietPrompter prompter;
-    QuietSounds sounds;
+    ScriptedPrompter prompter;
+    RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
     MainForm form(seams, folder.path(), QString());
     form.MiscTimer->stop();

@@ -69,8 +69,8 @@ int child(const QString& kind, int idleSeconds)
     FirstPaint watcher;
     QTemporaryDir folder;
     SystemClock clock;
-    QuietPrompter prompter;
-    QuietSounds sounds;
+    ScriptedPrompter prompter;
+    RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
     std::unique_ptr<QWidget> window;
     if (kind == u"vornik") {

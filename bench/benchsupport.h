@@ -1,8 +1,8 @@
 #pragma once
-// Shared pieces of the benchmarks: seams that cost nothing, a median, and process figures read
-// from /proc.
+// Shared pieces of the benchmarks: the tests' seams that cost nothing (fakes.h), a median and the
+// printed row.
 
-#include "shell/seams.h"
+#include "../tests/support/fakes.h"
 
 #include <QFile>
 #include <QList>
@@ -10,22 +10,6 @@
 #include <QTextStream>
 
 #include <algorithm>
-
-class QuietPrompter final : public Prompter
-{
-public:
-    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&, const QString&,
-                                    QMessageBox::StandardButtons buttons) override
-    {
-        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-    }
-};
-
-class QuietSounds final : public Sounds
-{
-public:
-    void play(const QString&) override { }
-};
 
 inline double median(QList<double> values)
 {

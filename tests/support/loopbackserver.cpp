@@ -44,6 +44,14 @@ LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
 
 LoopbackServer::~LoopbackServer() = default;
 
+QByteArray LoopbackServer::received() const
+{
+    QByteArray all;
+    for (const Request& request : requests)
+        all += request.bytes;
+    return all;
+}
+
 QList<QTcpSocket*> LoopbackServer::clients() const
 {
     QList<QTcpSocket*> live;

@@ -42,6 +42,8 @@ public:
     bool closeAfterReply = false;
 
     QList<Request> requests;
+    // Every request's bytes, in arrival order, as one text.
+    [[nodiscard]] QByteArray received() const;
     int connections = 0; // connections accepted
     [[nodiscard]] QList<QTcpSocket*> clients() const;
 

@@ -1,6 +1,7 @@
 // The OPTIONS tab: SAVE writes Login.Inf and Options.Inf byte for byte, CheckSetup reads both
 // forms back, first starts, refused login fields, unwritable files and the login test.
 #include "support/formfixture.h"
+#include "support/loopbackserver.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextEdit>
 
@@ -47,36 +47,6 @@ bool makeReadOnly(const QString& folder)
     }
     return true;
 }
-
-// A login server on the base port (+0) only. Its port is chosen below 32768, because the port box
-// holds a 16-bit signed number and a base above that is refused before anything is sent.
-class LoginServer
-{
-public:
-    LoginServer()
-    {
-        const int start = 21000 + int(QCoreApplication::applicationPid() % 9000);
-        for (int port = start; port < 32760 && !m_server.isListening(); ++port)
-            m_server.listen(QHostAddress::LocalHost, quint16(port));
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    received += socket->readAll();
-                    if (!reply.isEmpty())
-                        socket->write(reply);
-                });
-            }
-        });
-    }
-    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
-    [[nodiscard]] bool isListening() const { return m_server.isListening(); }
-
-    QByteArray received;
-    QByteArray reply; // sent back once a request arrives; empty: the server stays silent
-
-private:
-    QTcpServer m_server;
-};
 
 void makeWritable(const QString& folder)
 {
@@ -505,10 +475,10 @@ void TestSettings::readOnlyFolderKeepsOldFiles()
 
 void TestSettings::loginTestSendsRequestAndPasses()
 {
-    LoginServer server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
-    server.reply = "<V>OK";
-    m_fx->writeSettings(server.port());
+    server.reply = [](const QByteArray&) { return QByteArray("<V>OK"); };
+    m_fx->writeSettings(server.basePort());
     MainForm& f = m_fx->start();
     f.CheckSetup();
     QCOMPARE(m_fx->prompter.shown(), QStringList());
@@ -519,7 +489,7 @@ void TestSettings::loginTestSendsRequestAndPasses()
     QTest::mouseClick(f.Testcmd, Qt::LeftButton);
     QCOMPARE(f.AskString, u"<V>,1234,JSMITH,"_s);
     QCOMPARE(f.LoginTestTimer, 36006); // two 0.4 s flashes, then five seconds
-    QTRY_COMPARE(server.received, QByteArray("<V>,1234,JSMITH,")); // on the base port, +0
+    QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,")); // on the base port, +0
     QCOMPARE(m_fx->prompter.shown(), QStringList());
 
     // The dispatcher passes a "<V>" reply on; call the pass directly should it not yet do so.
@@ -533,15 +503,15 @@ void TestSettings::loginTestSendsRequestAndPasses()
 
 void TestSettings::loginTestFailsAtDeadline()
 {
-    LoginServer server; // answers nothing
+    LoopbackServer server; // answers nothing
     QVERIFY(server.isListening());
-    m_fx->writeSettings(server.port());
+    m_fx->writeSettings(server.basePort());
     MainForm& f = m_fx->start();
     f.CheckSetup();
     f.PassedPic->show();
     f.Testcmd_Click();
     QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QTRY_COMPARE(server.received, QByteArray("<V>,1234,JSMITH,"));
+    QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
     QCOMPARE(f.Winsock->state(), QAbstractSocket::ConnectedState);
     QVERIFY(f.LoginTestTimer > 0);
     m_fx->clock.now = f.LoginTestTimer + 0.5; // what the timer finds on its next tick
@@ -559,15 +529,15 @@ void TestSettings::loginTestFailsAtDeadline()
 
 void TestSettings::loginTestDeadlineDoesNotWrap()
 {
-    LoginServer server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
-    m_fx->writeSettings(server.port());
+    m_fx->writeSettings(server.basePort());
     MainForm& f = m_fx->start();
     f.CheckSetup();
     m_fx->clock.now = 86397.2; // the SAVE's two flashes bring it to 86398
     f.Testcmd_Click();
     QCOMPARE(f.LoginTestTimer, 86403);
-    QTRY_COMPARE(server.received, QByteArray("<V>,1234,JSMITH,"));
+    QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
 }
 
 void TestSettings::loginTestWithBadPort()

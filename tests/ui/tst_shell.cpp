@@ -3,6 +3,7 @@
 #include "core/shellrules.h"
 #include "shell/listcontrol.h"
 #include "support/formfixture.h"
+#include "support/loopbackserver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -12,7 +13,6 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextEdit>
 #include <QTime>
@@ -54,38 +54,11 @@ MainForm& startWith(FormFixture& fx, Prompter& prompter)
     return *fx.form;
 }
 
-// A listener on 127.0.0.1 that keeps what it receives. Its port lies below 32768, since the
-// client's base port is a 16-bit signed number; an inquiry tries base + 0 first.
-class Listener final : public QObject
-{
-public:
-    Listener()
-    {
-        for (quint16 port = quint16(21000 + QCoreApplication::applicationPid() % 9000);
-             port < 32000; port = quint16(port + 7))
-            if (m_server.listen(QHostAddress::LocalHost, port))
-                break;
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
-                socket->setParent(this);
-                connect(socket, &QTcpSocket::readyRead, this,
-                        [this, socket] { received += socket->readAll(); });
-            }
-        });
-    }
-    [[nodiscard]] bool isListening() const { return m_server.isListening(); }
-    [[nodiscard]] quint16 port() const { return m_server.serverPort(); }
-    QByteArray received;
-
-private:
-    QTcpServer m_server;
-};
-
 // Points the window at the listener.
-void aimAt(MainForm& f, const Listener& server)
+void aimAt(MainForm& f, const LoopbackServer& server)
 {
     f.HostIP = u"127.0.0.1"_s;
-    f.ServerSocketTxt->setText(QString::number(server.port()));
+    f.ServerSocketTxt->setText(QString::number(server.basePort()));
 }
 
 const QString Question = u"Do you want to KEEP these items?"_s;
@@ -208,7 +181,7 @@ void TestShell::idleConnectionClosedAfterDeadline()
     QFETCH(int, deadline);
     QFETCH(double, tickAt);
     QFETCH(bool, closed);
-    Listener server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
     MainForm& f = m_fx->start();
     f.SetupChecked = true;
@@ -217,7 +190,7 @@ void TestShell::idleConnectionClosedAfterDeadline()
     aimAt(f, server);
     f.AskString = u"<I>,1234,JSMITH,PH3600"_s;
     QVERIFY(f.SendSockData(false));
-    QTRY_COMPARE(server.received, QByteArray("<I>,1234,JSMITH,PH3600"));
+    QTRY_COMPARE(server.received(), QByteArray("<I>,1234,JSMITH,PH3600"));
     QCOMPARE(f.Winsock->state(), QAbstractSocket::ConnectedState);
     QVERIFY(f.LedLight[0]->isVisibleTo(&f));
 
@@ -339,7 +312,7 @@ void TestShell::traceSwitch()
 
 void TestShell::traceModeWritesRecords()
 {
-    Listener server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
     MainForm& f = m_fx->start(u"T"_s);
     QVERIFY(f.TraceMode);
@@ -358,7 +331,7 @@ void TestShell::traceModeWritesRecords()
         QVERIFY(f.SendSockData(false));
         stamp();
     }
-    QTRY_VERIFY(server.received.endsWith("<P> 2"));
+    QTRY_VERIFY(server.received().endsWith("<P> 2"));
 
     const QStringList lines = logLines(m_fx->read(u"DataSend.log"_s));
     // Two records; the second request holds CR LF, so its record has four lines.
@@ -381,14 +354,14 @@ void TestShell::traceModeWritesRecords()
 
 void TestShell::withoutTraceNoLog()
 {
-    Listener server;
+    LoopbackServer server;
     QVERIFY(server.isListening());
     MainForm& f = m_fx->start();
     QVERIFY(!f.TraceMode);
     aimAt(f, server);
     f.AskString = u"<I>,1234,JSMITH,PH3600"_s;
     QVERIFY(f.SendSockData(false));
-    QTRY_COMPARE(server.received, QByteArray("<I>,1234,JSMITH,PH3600"));
+    QTRY_COMPARE(server.received(), QByteArray("<I>,1234,JSMITH,PH3600"));
     QVERIFY(!m_fx->exists(u"DataSend.log"_s));
 }
 
