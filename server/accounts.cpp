@@ -1,42 +1,28 @@
 #include "accounts.h"
 
-#include <QFile>
+#include "csvtable.h"
 
 using namespace Qt::StringLiterals;
 
 QStringList demo::Accounts::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {u"%1: %2"_s.arg(path, file.errorString())};
-    return parse(QString::fromUtf8(file.readAll()));
+    QStringList problems;
+    const auto text = readCsvFile(path, problems);
+    return text ? parse(*text) : problems;
 }
 
 QStringList demo::Accounts::parse(QStringView csv)
 {
     QStringList problems;
     m_pairs.clear();
-    bool headingSeen = false;
-    const auto lines = csv.split(u'\n');
-    for (qsizetype index = 0; index < lines.size(); ++index) {
-        QStringView line = lines[index];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-            continue;
-        if (!headingSeen) {
-            headingSeen = true;
-            if (line != Heading)
-                problems << u"line %1: the heading must read %2"_s.arg(index + 1).arg(Heading);
-            continue;
-        }
+    forEachCsvRow(csv, Heading, problems, [&](qsizetype lineNumber, QStringView line) {
         const auto fields = line.split(u',');
         const QString pair = fields.size() == 3 ? key(fields[0], fields[1]) : QString();
         if (pair.isEmpty())
-            problems << u"line %1: expected account,login,name"_s.arg(index + 1);
+            problems << u"line %1: expected account,login,name"_s.arg(lineNumber);
         else
             m_pairs.insert(pair);
-    }
+    });
     return problems;
 }
 

@@ -1,6 +1,7 @@
 #include "catalog.h"
 
-#include <QFile>
+#include "csvtable.h"
+
 #include <QSet>
 
 using namespace Qt::StringLiterals;
@@ -58,89 +59,77 @@ QString demo::formatCharge(qint64 cents)
 
 QStringList demo::Catalog::load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {u"%1: %2"_s.arg(path, file.errorString())};
-    return parse(QString::fromUtf8(file.readAll()));
+    QStringList problems;
+    const auto text = readCsvFile(path, problems);
+    return text ? parse(*text) : problems;
 }
 
 QStringList demo::Catalog::parse(QStringView csv)
 {
     QStringList problems;
     m_parts.clear();
-    bool headingSeen = false;
-    const auto lines = csv.split(u'\n');
-    for (qsizetype index = 0; index < lines.size(); ++index) {
-        QStringView line = lines[index];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-            continue;
-        const auto problem = [&](const QString& reason) {
-            problems << u"line %1: %2"_s.arg(index + 1).arg(reason);
-        };
-        if (!headingSeen) {
-            headingSeen = true;
-            if (line != Heading)
-                problem(u"the heading must read %1"_s.arg(Heading));
-            continue;
-        }
-        const auto fields = line.split(u',');
-        if (fields.size() != FieldCount) {
-            problem(u"%1 fields instead of %2"_s.arg(fields.size()).arg(FieldCount));
-            continue;
-        }
-        if (line.contains(u'<') || line.contains(u'"')) {
-            problem(u"'<' and '\"' cannot travel on the wire"_s);
-            continue;
-        }
-        CatalogPart part;
-        part.lineCode = fields[0].trimmed().toString();
-        part.number = fields[1].trimmed().toString().toUpper();
-        part.description = fields[2].trimmed().toString();
-        const QStringView quantity = fields[3].trimmed();
-        const auto list = parseCents(fields[4].trimmed());
-        const auto net = parseCents(fields[5].trimmed());
-        const QStringView coreText = fields[6].trimmed();
-        const QStringView environmentalText = fields[7].trimmed();
-        const auto core = coreText.isEmpty() ? std::optional<qint64>(0) : parseCents(coreText);
-        const auto environmental =
-            environmentalText.isEmpty() ? std::optional<qint64>(0) : parseCents(environmentalText);
-        part.note = fields[8].trimmed().toString();
-        part.supersededBy = fields[9].trimmed().toString().toUpper();
-        for (const QStringView alternate : fields[10].split(u';', Qt::SkipEmptyParts)) {
-            if (!alternate.trimmed().isEmpty())
-                part.canUse << alternate.trimmed().toString().toUpper();
-        }
-        const QStringView status = fields[11].trimmed();
+    const bool headingSeen =
+        forEachCsvRow(csv, Heading, problems, [&](qsizetype lineNumber, QStringView line) {
+            const auto problem = [&](const QString& reason) {
+                problems << u"line %1: %2"_s.arg(lineNumber).arg(reason);
+            };
+            const auto fields = line.split(u',');
+            if (fields.size() != FieldCount) {
+                problem(u"%1 fields instead of %2"_s.arg(fields.size()).arg(FieldCount));
+                return;
+            }
+            if (line.contains(u'<') || line.contains(u'"')) {
+                problem(u"'<' and '\"' cannot travel on the wire"_s);
+                return;
+            }
+            CatalogPart part;
+            part.lineCode = fields[0].trimmed().toString();
+            part.number = fields[1].trimmed().toString().toUpper();
+            part.description = fields[2].trimmed().toString();
+            const QStringView quantity = fields[3].trimmed();
+            const auto list = parseCents(fields[4].trimmed());
+            const auto net = parseCents(fields[5].trimmed());
+            const QStringView coreText = fields[6].trimmed();
+            const QStringView environmentalText = fields[7].trimmed();
+            const auto core = coreText.isEmpty() ? std::optional<qint64>(0) : parseCents(coreText);
+            const auto environmental = environmentalText.isEmpty() ? std::optional<qint64>(0)
+                                                                   : parseCents(environmentalText);
+            part.note = fields[8].trimmed().toString();
+            part.supersededBy = fields[9].trimmed().toString().toUpper();
+            for (const QStringView alternate : fields[10].split(u';', Qt::SkipEmptyParts)) {
+                if (!alternate.trimmed().isEmpty())
+                    part.canUse << alternate.trimmed().toString().toUpper();
+            }
+            const QStringView status = fields[11].trimmed();
 
-        if (part.lineCode.isEmpty() || part.lineCode.size() > Catalog::MaxLineCode)
-            problem(u"line code must have 1 to %1 characters"_s.arg(MaxLineCode));
-        else if (part.number.isEmpty() || part.number.size() > MaxPartNumber
-                 || part.number.contains(u' '))
-            problem(u"part number must have 1 to %1 characters, no blanks"_s.arg(MaxPartNumber));
-        else if (m_parts.contains(part.number))
-            problem(u"part %1 listed twice"_s.arg(part.number));
-        else if (part.description.isEmpty() || part.description.size() > MaxDescription)
-            problem(u"description must have 1 to %1 characters"_s.arg(MaxDescription));
-        else if (quantity != u"nif"
-                 && (quantity.isEmpty() || quantity.size() > 5 || !allDigits(quantity)))
-            problem(u"quantity must be nif or 0 to %1"_s.arg(MaxQuantity));
-        else if (!list || !net || !core || !environmental)
-            problem(u"prices and charges must be numbers with at most two decimals"_s);
-        else if (status != u"" && status != u"NS")
-            problem(u"status must be empty or NS"_s);
-        else {
-            if (quantity != u"nif")
-                part.quantity = quantity.toInt();
-            part.listCents = *list;
-            part.netCents = *net;
-            part.coreCents = *core;
-            part.environmentalCents = *environmental;
-            part.notSold = status == u"NS";
-            m_parts.insert(part.number, part);
-        }
-    }
+            if (part.lineCode.isEmpty() || part.lineCode.size() > Catalog::MaxLineCode)
+                problem(u"line code must have 1 to %1 characters"_s.arg(MaxLineCode));
+            else if (part.number.isEmpty() || part.number.size() > MaxPartNumber
+                     || part.number.contains(u' '))
+                problem(
+                    u"part number must have 1 to %1 characters, no blanks"_s.arg(MaxPartNumber));
+            else if (m_parts.contains(part.number))
+                problem(u"part %1 listed twice"_s.arg(part.number));
+            else if (part.description.isEmpty() || part.description.size() > MaxDescription)
+                problem(u"description must have 1 to %1 characters"_s.arg(MaxDescription));
+            else if (quantity != u"nif"
+                     && (quantity.isEmpty() || quantity.size() > 5 || !allDigits(quantity)))
+                problem(u"quantity must be nif or 0 to %1"_s.arg(MaxQuantity));
+            else if (!list || !net || !core || !environmental)
+                problem(u"prices and charges must be numbers with at most two decimals"_s);
+            else if (status != u"" && status != u"NS")
+                problem(u"status must be empty or NS"_s);
+            else {
+                if (quantity != u"nif")
+                    part.quantity = quantity.toInt();
+                part.listCents = *list;
+                part.netCents = *net;
+                part.coreCents = *core;
+                part.environmentalCents = *environmental;
+                part.notSold = status == u"NS";
+                m_parts.insert(part.number, part);
+            }
+        });
     if (!headingSeen)
         problems << u"no heading and no parts"_s;
 

@@ -1,0 +1,23 @@
+#pragma once
+// The small CSV tables the demo server keeps (catalog, accounts): one row a line, the first row a
+// fixed heading, blank lines and lines starting with '#' skipped, CR LF or LF line ends.
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <functional>
+#include <optional>
+
+namespace demo {
+
+// The file's text (UTF-8), or nothing with "path: reason" added to problems.
+[[nodiscard]] std::optional<QString> readCsvFile(const QString& path, QStringList& problems);
+
+// Calls row(lineNumber, line) for every data row after the heading; a heading that does not read
+// as given is reported ("line N: the heading must read ...") and skipped. False when the text has
+// no heading at all.
+bool forEachCsvRow(QStringView csv, QStringView heading, QStringList& problems,
+                   const std::function<void(qsizetype lineNumber, QStringView line)>& row);
+
+} // namespace demo
