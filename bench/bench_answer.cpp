@@ -49,14 +49,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir folder;
     QTemporaryDir desktop;
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    RecordingSounds sounds;
-    Seams seams;
-    seams.clock = &clock;
-    seams.prompter = &prompter;
-    seams.sounds = &sounds;
-    seams.desktopFolder = desktop.path();
+    FakeSeams fakes;
+    const Seams seams = fakes.seams(desktop.path());
     MainForm form(seams, folder.path(), QString());
     form.MiscTimer->stop();
     form.show();
@@ -104,7 +98,7 @@ int main(int argc, char** argv)
     const double reference = median(plainMs);
     std::printf("answer of %d display records: %lld rows, %s\n", Records,
                 static_cast<long long>(rows.size()),
-                prompter.boxes.isEmpty() ? "no boxes" : "BOXES");
+                fakes.prompter.boxes.isEmpty() ? "no boxes" : "BOXES");
     std::printf("parsed and shown in the window: %.1f ms (median of %d)\n", shown, Runs);
     std::printf("same rows into a plain list:    %.1f ms (median of %d)\n", reference, Runs);
     std::printf("ratio window / plain:           %.2f\n", shown / reference);

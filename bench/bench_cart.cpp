@@ -24,14 +24,8 @@ int main(int argc, char** argv)
     QTemporaryDir folder;
     // Seams that answer at once, so that only the cart's own work is measured (the one slide of
     // the order frame at the first add costs no real pause).
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    RecordingSounds sounds;
-    Seams seams;
-    seams.clock = &clock;
-    seams.prompter = &prompter;
-    seams.sounds = &sounds;
-    seams.desktopFolder = folder.path();
+    FakeSeams fakes;
+    const Seams seams = fakes.seams(folder.path());
     MainForm form(seams, folder.path(), QString());
     form.MiscTimer->stop();
     form.show();
@@ -69,8 +63,8 @@ int main(int argc, char** argv)
     std::printf("  cart %d lines, count%s, sub-total %s, MyOrder.dat %lld bytes\n",
                 form.OrderList->rowCount(), qPrintable(form.ItemCountLbl->text()),
                 qPrintable(form.OrderTotalLbl->text()), static_cast<long long>(fileSize));
-    for (const ShownBox& box : prompter.boxes)
+    for (const ShownBox& box : fakes.prompter.boxes)
         std::fprintf(stderr, "unexpected box: %s %s\n", qPrintable(box.title),
                      qPrintable(box.text));
-    return form.OrderList->rowCount() == Lines && prompter.boxes.isEmpty() ? 0 : 1;
+    return form.OrderList->rowCount() == Lines && fakes.prompter.boxes.isEmpty() ? 0 : 1;
 }

@@ -70,3 +70,15 @@ public:
     QStringList played;
     void play(const QString& wavPath) override { played << wavPath; }
 };
+
+// The three fakes together, handed to a window as its seams.
+struct FakeSeams
+{
+    FakeClock clock;
+    ScriptedPrompter prompter;
+    RecordingSounds sounds;
+    [[nodiscard]] Seams seams(const QString& desktopFolder)
+    {
+        return Seams{&clock, &prompter, &sounds, desktopFolder};
+    }
+};

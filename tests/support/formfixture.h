@@ -42,11 +42,7 @@ struct FormFixture
     // so that ticks happen only when a test calls MiscTimer_Timer().
     MainForm& start(const QString& commandLine = {}, bool show = true)
     {
-        Seams seams;
-        seams.clock = &clock;
-        seams.prompter = &prompter;
-        seams.sounds = &sounds;
-        seams.desktopFolder = desktop.path();
+        const Seams seams{&clock, &prompter, &sounds, desktop.path()};
         form = std::make_unique<MainForm>(seams, folder.path(), commandLine);
         form->MiscTimer->stop();
         if (show && !form->startRefused()) {

@@ -63,19 +63,13 @@ int saveLoop(int argc, char** argv, const QString& folder)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    RecordingSounds sounds;
-    Seams seams;
-    seams.clock = &clock;
-    seams.prompter = &prompter;
-    seams.sounds = &sounds;
-    seams.desktopFolder = folder;
+    FakeSeams fakes;
+    const Seams seams = fakes.seams(folder);
     MainForm form(seams, folder, {});
     form.MiscTimer->stop();
     for (int added = 1; added <= 5000; ++added) {
         addCartLine(form);
-        if (form.OrderList->rowCount() != added || !prompter.boxes.isEmpty())
+        if (form.OrderList->rowCount() != added || !fakes.prompter.boxes.isEmpty())
             return 2;
         std::printf("%d\n", added);
         std::fflush(stdout);
@@ -251,14 +245,9 @@ void TestFolderFaults::folderPathInsideAFile()
     QFile blocker(outer.filePath(u"file"_s));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    RecordingSounds sounds;
-    Seams seams;
-    seams.clock = &clock;
-    seams.prompter = &prompter;
-    seams.sounds = &sounds;
-    seams.desktopFolder = outer.filePath(u"desktop"_s);
+    FakeSeams fakes;
+    const Seams seams = fakes.seams(outer.filePath(u"desktop"_s));
+    ScriptedPrompter& prompter = fakes.prompter;
     MainForm f(seams, outer.filePath(u"file/program"_s), {});
     f.MiscTimer->stop();
     QVERIFY(!f.startRefused());
