@@ -1,0 +1,90 @@
+// The order history tab: list, filter, details and the two buttons.
+#include "history/historytab.h"
+
+#include "history/orderhistory.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, QObject* parent)
+    : QObject(parent)
+    , m_history(history)
+    , m_controls(controls)
+{
+    connect(m_controls.filter, &QLineEdit::textChanged, this, &HistoryTab::fill);
+    connect(m_controls.orders, &QListWidget::currentRowChanged, this, &HistoryTab::showDetails);
+    connect(m_controls.reorder, &QPushButton::clicked, this, [this] {
+        if (const auto order = selectedOrder())
+            emit reorderRequested(*order);
+    });
+    connect(m_controls.print, &QPushButton::clicked, this, [this] {
+        if (const auto order = selectedOrder())
+            emit printRequested(*order);
+    });
+    connect(&m_history, &OrderHistory::changed, this, &HistoryTab::historyChanged);
+    enableButtons();
+}
+
+void HistoryTab::showOrders()
+{
+    if (m_stale || m_shownFilter != m_controls.filter->text())
+        fill();
+}
+
+void HistoryTab::historyChanged()
+{
+    m_stale = true;
+    // Not read before the tab was first shown: the history stays closed until then.
+    if (m_controls.orders->isVisible())
+        fill();
+}
+
+void HistoryTab::fill()
+{
+    const qint64 selected = m_ids.value(m_controls.orders->currentRow(), 0);
+    const QString filter = m_controls.filter->text();
+    const QList<history::Summary> found = m_history.find(filter);
+    QStringList rows;
+    rows.reserve(found.size());
+    m_ids.clear();
+    m_ids.reserve(found.size());
+    for (const history::Summary& summary : found) {
+        rows << history::historyRow(summary);
+        m_ids << summary.id;
+    }
+    QListWidget* list = m_controls.orders;
+    const QSignalBlocker quiet(list);
+    list->setUpdatesEnabled(false);
+    list->clear();
+    list->addItems(rows);
+    list->setCurrentRow(static_cast<int>(m_ids.indexOf(selected)));
+    list->setUpdatesEnabled(true);
+    m_shownFilter = filter;
+    m_stale = false;
+    showDetails();
+}
+
+std::optional<history::Order> HistoryTab::selectedOrder() const
+{
+    const int row = m_controls.orders->currentRow();
+    if (row < 0 || row >= m_ids.size())
+        return std::nullopt;
+    return m_history.order(m_ids.at(row));
+}
+
+void HistoryTab::showDetails()
+{
+    QListWidget* details = m_controls.details;
+    details->clear();
+    if (const auto order = selectedOrder())
+        details->addItems(history::detailRows(*order));
+    enableButtons();
+}
+
+void HistoryTab::enableButtons()
+{
+    const bool any = m_controls.orders->currentRow() >= 0;
+    m_controls.reorder->setEnabled(any);
+    m_controls.print->setEnabled(any);
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The INFORMATION / ORDER  HISTORY tab: the order list with its filter, the details of the
+// selected order, and the Order Again and Print... buttons. The window owns the controls and
+// hands them over; this object fills them from the order history and says when an order is to
+// be placed again or printed.
+
+#include "core/history.h"
+
+#include <QList>
+#include <QObject>
+
+#include <optional>
+
+class OrderHistory;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+struct HistoryControls
+{
+    QListWidget* orders = nullptr;  // OrderHistoryList
+    QListWidget* details = nullptr; // OrderDetailsList
+    QLineEdit* filter = nullptr;    // HistoryFilterTxt
+    QPushButton* reorder = nullptr; // ReorderCmd
+    QPushButton* print = nullptr;   // PrintOrderCmd
+};
+
+class HistoryTab : public QObject
+{
+    Q_OBJECT
+
+public:
+    HistoryTab(OrderHistory& history, const HistoryControls& controls, QObject* parent = nullptr);
+
+    // Fills the order list (opening the history the first time); the window calls it when the
+    // tab comes into view. While the list is in view, new and confirmed orders show at once.
+    void showOrders();
+
+    // The selected order with its lines; nothing when no order is selected.
+    [[nodiscard]] std::optional<history::Order> selectedOrder() const;
+
+signals:
+    void reorderRequested(const history::Order& order);
+    void printRequested(const history::Order& order);
+
+private:
+    void fill();
+    void showDetails();
+    void enableButtons();
+    void historyChanged();
+
+    OrderHistory& m_history;
+    HistoryControls m_controls;
+    QList<qint64> m_ids; // the order id of each row of the order list
+    QString m_shownFilter;
+    bool m_stale = true;
+};

@@ -1,0 +1,84 @@
+#pragma once
+// The record of every order sent, kept in OrderHistory.sqlite in the program folder. The file is
+// opened the first time something needs it, never at start-up. Every change is one transaction,
+// so a crash or a kill never leaves half an order. When the file cannot be opened or written the
+// history says so once (trouble()) and carries on without it: ordering never depends on it. A
+// damaged file is kept aside under another name and a new one is started.
+
+#include "core/history.h"
+
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QSqlDatabase;
+class QSqlError;
+
+class OrderHistory : public QObject
+{
+    Q_OBJECT
+
+public:
+    static inline const QString FileName = QStringLiteral("OrderHistory.sqlite");
+
+    explicit OrderHistory(const QString& folder, QObject* parent = nullptr);
+    ~OrderHistory() override;
+
+    [[nodiscard]] QString path() const { return m_path; }
+    [[nodiscard]] bool isOpen() const { return m_open; }
+
+    // Records a sent order with all its lines, or nothing of it. Returns the new order's id, 0
+    // when it could not be recorded. The order recorded last is the one confirmLastSent() sets.
+    qint64 record(const history::Order& order);
+
+    // The confirmation of the order this history recorded last: a number of 1 or more makes it
+    // "Confirmed" with that number, anything else "Confirmed, no number". Only an order still
+    // "Sent" is changed, and only once. False when there is none or it could not be written.
+    bool confirmLastSent(qint32 number);
+
+    // Every recorded order, newest first. The first call opens the file and reads the summaries;
+    // later calls give the copy kept in memory, which record() and the confirmations keep current.
+    const QList<history::Summary>& summaries();
+
+    // The summaries the filter finds (history::matches), newest first.
+    [[nodiscard]] QList<history::Summary> find(QStringView filter);
+
+    // The whole order, lines included; nothing when it is not (or no longer) in the file.
+    [[nodiscard]] std::optional<history::Order> order(qint64 id);
+
+    // When an order with the same fields and lines as cart was sent less than half an hour before
+    // now and is still "Sent", the time it was sent (the latest such order).
+    [[nodiscard]] std::optional<QDateTime> unconfirmedDuplicate(const history::Order& cart,
+                                                                const QDateTime& now);
+
+signals:
+    // An order was recorded or confirmed, or a damaged file was replaced by an empty one.
+    void changed();
+    // One sentence for the user, given at most once in the life of this object.
+    void trouble(const QString& sentence);
+
+private:
+    bool ensureOpen();
+    [[nodiscard]] QSqlDatabase database() const;
+    bool openFile();
+    std::optional<QSqlError> createSchema();
+    void close();
+    // Handles a failed statement: a damaged file is set aside and a new one started (true: try
+    // again there), anything else is told once (false).
+    bool recover(const QSqlError& error);
+    bool setAside();
+    void tell(const QString& sentence);
+    std::optional<QSqlError> insert(const history::Order& order, qint64& id);
+    std::optional<QSqlError> loadSummaries();
+    std::optional<QSqlError> readOrder(qint64 id, std::optional<history::Order>& found);
+
+    QString m_folder;
+    QString m_path;
+    QString m_connection;
+    bool m_open = false;
+    bool m_told = false;
+    bool m_loaded = false;
+    qint64 m_lastSent = 0;
+    QList<history::Summary> m_summaries; // newest first
+};

@@ -1,0 +1,119 @@
+// The printed order and the PDF file written where no printer is set up.
+#include "history/orderprint.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QTextDocument>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QString cell(const QString& value, bool right = false)
+{
+    return (right ? u"<td align=\"right\">"_s : u"<td>"_s) + value.toHtmlEscaped() + u"</td>"_s;
+}
+
+QString field(const QString& label, const QString& value)
+{
+    return u"<tr><td><b>"_s + label.toHtmlEscaped() + u"</b></td><td>"_s + value.toHtmlEscaped()
+        + u"</td></tr>"_s;
+}
+
+} // namespace
+
+std::unique_ptr<QTextDocument>
+orderprint::document(const history::Order& order, const QString& supplier, const QString& business)
+{
+    QString html = u"<h2>"_s + supplier.trimmed().toHtmlEscaped() + u"</h2>"_s;
+    if (!business.trimmed().isEmpty())
+        html += u"<h3>"_s + business.trimmed().toHtmlEscaped() + u"</h3>"_s;
+    html += u"<table cellspacing=\"0\" cellpadding=\"2\">"_s;
+    html += field(u"Date:"_s, order.sentAt.toString(u"MM/dd/yyyy HH:mm"_s));
+    html += field(u"Order #:"_s, order.number >= 1 ? QString::number(order.number) : QString());
+    html += field(u"Status:"_s, order.status);
+    html += field(u"P.Order #:"_s, order.purchaseOrder);
+    html += field(u"Ordered By:"_s, order.orderedBy);
+    html += field(u"Notes/Message:"_s, order.notes);
+    html += u"</table><p></p>"_s;
+    html += u"<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" width=\"100%\"><tr>"_s;
+    for (const QString& heading : {u"Qty"_s, u"Line"_s, u"Part Number"_s, u"Description"_s,
+                                   u"List"_s, u"Net"_s, u"Core"_s, u"Total"_s})
+        html += u"<th>"_s + heading + u"</th>"_s;
+    html += u"</tr>"_s;
+    for (const history::Line& line : order.lines)
+        html += u"<tr>"_s + cell(line.quantity, true) + cell(line.lineCode) + cell(line.partNumber)
+            + cell(line.description) + cell(line.list, true) + cell(line.net, true)
+            + cell(line.core, true) + cell(line.total, true) + u"</tr>"_s;
+    html += u"<tr><td colspan=\"7\" align=\"right\"><b>Sub-Total:</b></td>"_s
+        + cell(history::subTotalText(order), true) + u"</tr></table>"_s;
+
+    auto doc = std::make_unique<QTextDocument>();
+    doc->setHtml(html);
+    return doc;
+}
+
+QString orderprint::writePdf(const QTextDocument& document, const QString& path)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    {
+        QPdfWriter writer(&file);
+        writer.setPageSize(QPageSize(QPageSize::Letter));
+        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+        writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+        document.print(&writer);
+    }
+    if (file.error() != QFileDevice::NoError) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return reason;
+    }
+    return file.commit() ? QString() : file.errorString();
+}
+
+QString orderprint::pdfName(const history::Order& order)
+{
+    if (order.number >= 1)
+        return u"Order-"_s + QString::number(order.number) + u".pdf"_s;
+    return u"Order-"_s + order.sentAt.toString(u"yyyy-MM-dd-HHmm"_s) + u".pdf"_s;
+}
+
+orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& order,
+                                      const QString& supplier, const QString& business,
+                                      const QString& folder)
+{
+    const auto doc = document(order, supplier, business);
+    doc->setMetaInformation(QTextDocument::DocumentTitle, QFileInfo(pdfName(order)).baseName());
+    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+        const QString path = QFileDialog::getSaveFileName(
+            parent, u"No printer is set up: save the order as a PDF file"_s,
+            QDir(folder).filePath(pdfName(order)), u"PDF files (*.pdf)"_s);
+        if (path.isEmpty())
+            return {};
+        const QString failure = writePdf(*doc, path);
+        if (!failure.isEmpty())
+            return {false,
+                    u"The PDF file "_s + QDir::toNativeSeparators(path)
+                        + u" could not be written: "_s + failure};
+        return {true, u"The order was saved as "_s + QDir::toNativeSeparators(path)};
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QFileInfo(pdfName(order)).baseName());
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(u"Print Order"_s);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    doc->print(&printer);
+    if (!printer.outputFileName().isEmpty())
+        return {true,
+                u"The order was saved as "_s + QDir::toNativeSeparators(printer.outputFileName())};
+    return {true, u"The order was sent to the printer "_s + printer.printerName()};
+}

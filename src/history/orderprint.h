@@ -1,0 +1,40 @@
+#pragma once
+// The printed order: one page (or more) with the supplier's and the customer's names, the order's
+// date, number, status and fields, its lines in columns and the sub-total. Printed through the
+// platform's print dialog, or written as a PDF file where no printer is set up.
+
+#include "core/history.h"
+
+#include <QString>
+
+#include <memory>
+
+class QTextDocument;
+class QWidget;
+
+namespace orderprint {
+
+// The document for an order. supplier: the supplier's name; business: the customer's business
+// name from the options (left out when empty).
+[[nodiscard]] std::unique_ptr<QTextDocument>
+document(const history::Order& order, const QString& supplier, const QString& business);
+
+// Writes the document as a PDF file, atomically. An empty text on success, otherwise why not.
+[[nodiscard]] QString writePdf(const QTextDocument& document, const QString& path);
+
+// The file name offered for an order's PDF: Order-4711.pdf, or Order-2026-12-08-1015.pdf for an
+// order without a number.
+[[nodiscard]] QString pdfName(const history::Order& order);
+
+struct Outcome
+{
+    bool done = false; // printed or written; false when cancelled or failed
+    QString message;   // for the status line when done, for a message box when failed
+};
+
+// Prints the order through the print dialog; where no printer is set up, asks for a PDF file
+// (offered in folder) and writes it. A cancelled dialog gives an empty outcome.
+Outcome print(QWidget* parent, const history::Order& order, const QString& supplier,
+              const QString& business, const QString& folder);
+
+} // namespace orderprint

@@ -1,0 +1,257 @@
+#include "core/history.h"
+
+#include "core/text.h"
+
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString HistoryHeading = u"  Date    Order#    Status  "_s;
+const QString DetailsHeading = u" QTY  Part Number  Description        LIST      Cost"_s;
+
+// An order line from its columns: quantity 1-4, LIN 6-9, part 10-22, description 23-39, net
+// 40-47, core 48-55, total 56-66.
+QString lineOf(const QString& quantity, const QString& lin, const QString& part,
+               const QString& description, const QString& net, const QString& core,
+               const QString& total)
+{
+    return text::padLeft(quantity, 4) + u' ' + text::padRight(lin, 4) + text::padRight(part, 13)
+        + text::padRight(description, 17) + text::padLeft(net, 8) + text::padLeft(core, 8)
+        + text::padLeft(total, 11);
+}
+
+// The 1-based column where a heading word ends.
+qsizetype endOf(const QString& heading, const QString& word)
+{
+    return heading.indexOf(word) + word.size();
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineFromCart_data();
+    void lineFromCart();
+    void orderFromCartTrimsTheFieldsAsSent();
+    void historyRow_data();
+    void historyRow();
+    void detailRowsLineUpWithTheHeading();
+    void detailRowsEndWithFieldsAndSubTotal();
+    void matches_data();
+    void matches();
+    void sameContent_data();
+    void sameContent();
+    void texts();
+};
+
+void TestHistory::lineFromCart_data()
+{
+    QTest::addColumn<QString>("cartLine");
+    QTest::addColumn<QStringList>("fields"); // quantity, LIN, part, description, net, core, total
+    QTest::newRow("full line") << lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s,
+                                         QString(), u"25.00"_s)
+                               << QStringList{u"2"_s,     u"XYZ"_s,  u"ABC123"_s, u"FILTER"_s,
+                                              u"12.50"_s, QString(), u"25.00"_s};
+    QTest::newRow("17-character description kept whole")
+        << lineOf(u"1.5"_s, u"AB"_s, u"P1"_s, u"ABCDEFGHIJKLMNOPQ"_s, u"10.00"_s, u"5.00"_s,
+                  u"22.50"_s)
+        << QStringList{u"1.5"_s,   u"AB"_s,   u"P1"_s,   u"ABCDEFGHIJKLMNOPQ"_s,
+                       u"10.00"_s, u"5.00"_s, u"22.50"_s};
+    QTest::newRow("short line: total from its last 11 characters")
+        << u"   2 XYZ PF1        .00"_s
+        << QStringList{u"2"_s, u"XYZ"_s, u"PF1"_s, QString(), QString(), QString(), u".00"_s};
+    QTest::newRow("total wider than its column read whole")
+        << lineOf(u"9999"_s, u"AB"_s, u"P1"_s, u"GOLD"_s, u"10001.00"_s, QString(),
+                  u"100000000.00"_s)
+        << QStringList{u"9999"_s,     u"AB"_s,   u"P1"_s,          u"GOLD"_s,
+                       u"10001.00"_s, QString(), u"100000000.00"_s};
+}
+
+void TestHistory::lineFromCart()
+{
+    QFETCH(QString, cartLine);
+    QFETCH(QStringList, fields);
+    const history::Line line = history::lineFromCart(cartLine);
+    QCOMPARE((QStringList{line.quantity, line.lineCode, line.partNumber, line.description, line.net,
+                          line.core, line.total}),
+             fields);
+    QCOMPARE(line.cartLine, cartLine);
+    QVERIFY(line.list.isEmpty());
+}
+
+void TestHistory::orderFromCartTrimsTheFieldsAsSent()
+{
+    const QDateTime when(QDate(2026, 12, 8), QTime(10, 15));
+    const history::Order order = history::orderFromCart(
+        u"1234 "_s, u" JSMITH"_s, u"  JOE "_s, u"\tPO77 "_s, QString(),
+        {lineOf(u"1"_s, u"AB"_s, u"P1"_s, u"PUMP"_s, u"1.00"_s, QString(), u"1.00"_s)}, when);
+    // Account and login as held (the order message does not trim them); the fields trimmed of
+    // blanks only.
+    QCOMPARE(order.account, u"1234 "_s);
+    QCOMPARE(order.login, u" JSMITH"_s);
+    QCOMPARE(order.orderedBy, u"JOE"_s);
+    QCOMPARE(order.purchaseOrder, u"\tPO77"_s);
+    QCOMPARE(order.status, history::StatusSent);
+    QCOMPARE(order.lines.size(), 1);
+    QCOMPARE(order.sentAt, when);
+}
+
+void TestHistory::historyRow_data()
+{
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("confirmed") << 4711 << history::StatusConfirmed
+                               << u"12/08/26    4711    Confirmed"_s;
+    QTest::newRow("sent: no number") << 0 << history::StatusSent << u"12/08/26            Sent"_s;
+    QTest::newRow("confirmed without a number")
+        << 0 << history::StatusNoNumber << u"12/08/26            Confirmed, no number"_s;
+    QTest::newRow("32-bit number pushes the status right")
+        << 2147483647 << history::StatusConfirmed << u"12/08/26 2147483647    Confirmed"_s;
+}
+
+void TestHistory::historyRow()
+{
+    QFETCH(qint32, number);
+    QFETCH(QString, status);
+    QFETCH(QString, expected);
+    const history::Summary summary{1, QDateTime(QDate(2026, 12, 8), QTime(9, 5)), status, number,
+                                   QString()};
+    const QString row = history::historyRow(summary);
+    QCOMPARE(row, expected);
+    if (number < 1000000) {
+        // The number ends under the end of "Order#", the status starts under "Status".
+        QCOMPARE(row.indexOf(status), HistoryHeading.indexOf(u"Status"_s));
+        if (number > 0)
+            QCOMPARE(row.indexOf(QString::number(number)) + QString::number(number).size(),
+                     endOf(HistoryHeading, u"Order#"_s));
+    }
+}
+
+void TestHistory::detailRowsLineUpWithTheHeading()
+{
+    history::Order order;
+    order.lines << history::lineFromCart(lineOf(u"12"_s, u"XYZ"_s, u"ABC123"_s,
+                                                u"ABCDEFGHIJKLMNOPQ"_s, u"12.50"_s, QString(),
+                                                u"150.00"_s));
+    order.lines.first().list = u"19.95"_s;
+    const QString row = history::detailRows(order).first();
+    QCOMPARE(row.indexOf(u"12"_s) + 2, endOf(DetailsHeading, u"QTY"_s));
+    QCOMPARE(row.indexOf(u"ABC123"_s), DetailsHeading.indexOf(u"Part Number"_s));
+    // The first 16 description characters, as the order message sends them.
+    QCOMPARE(row.indexOf(u"ABCDEFGHIJKLMNOP "_s), DetailsHeading.indexOf(u"Description"_s));
+    QCOMPARE(row.indexOf(u"19.95"_s) + 5, endOf(DetailsHeading, u"LIST"_s));
+    QCOMPARE(row.size(), endOf(DetailsHeading, u"Cost"_s));
+    QVERIFY(row.endsWith(u" 150.00"_s));
+
+    order.lines.first().list.clear();
+    QCOMPARE(history::detailRows(order).first().mid(DetailsHeading.indexOf(u"LIST"_s), 4),
+             u"    "_s);
+}
+
+void TestHistory::detailRowsEndWithFieldsAndSubTotal()
+{
+    const history::Order order = history::orderFromCart(
+        u"1234"_s, u"JSMITH"_s, u"JOE"_s, u"PO77"_s, u"RUSH"_s,
+        {lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s),
+         lineOf(u"3"_s, u"AB"_s, u"P1"_s, u"PUMP"_s, u"10.00"_s, u"5.00"_s, u"45.00"_s)},
+        QDateTime(QDate(2026, 12, 8), QTime(10, 0)));
+    const QStringList rows = history::detailRows(order);
+    QCOMPARE(rows.size(), 3);
+    const QString last = rows.last();
+    QVERIFY2(last.startsWith(u"By: JOE  PO: PO77  Notes: RUSH "_s), qPrintable(last));
+    QVERIFY(last.contains(u"Sub-Total:"_s));
+    QVERIFY(last.endsWith(u" 70.00"_s));
+    QCOMPARE(last.size(), endOf(DetailsHeading, u"Cost"_s));
+}
+
+void TestHistory::matches_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<bool>("found");
+    // Order 4711, PO "Po-77x", parts ABC123 and PF-9.
+    QTest::newRow("empty filter finds all") << QString() << true;
+    QTest::newRow("blanks only find all") << u"   "_s << true;
+    QTest::newRow("part of the order number") << u"471"_s << true;
+    QTest::newRow("PO number ignoring case") << u"po-77X"_s << true;
+    QTest::newRow("part number ignoring case") << u"abc1"_s << true;
+    QTest::newRow("second line's part") << u"pf-9"_s << true;
+    QTest::newRow("surrounding blanks ignored") << u" abc123 "_s << true;
+    QTest::newRow("not across two fields") << u"77xabc"_s << false;
+    QTest::newRow("absent") << u"ZZZ"_s << false;
+}
+
+void TestHistory::matches()
+{
+    QFETCH(QString, filter);
+    QFETCH(bool, found);
+    const QString search =
+        history::searchText(4711, u"Po-77x", QStringList{u"ABC123"_s, u"PF-9"_s});
+    QCOMPARE(history::matches(search, filter), found);
+}
+
+void TestHistory::sameContent_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("identical") << QString() << true;
+    QTest::newRow("other account, same cart") << u"account"_s << true;
+    QTest::newRow("PO differs") << u"po"_s << false;
+    QTest::newRow("notes differ") << u"notes"_s << false;
+    QTest::newRow("a line less") << u"line removed"_s << false;
+    QTest::newRow("lines in another order") << u"lines swapped"_s << false;
+    QTest::newRow("quantity differs") << u"quantity"_s << false;
+}
+
+void TestHistory::sameContent()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, same);
+    const QStringList lines{
+        lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s),
+        lineOf(u"3"_s, u"AB"_s, u"P1"_s, u"PUMP"_s, u"10.00"_s, u"5.00"_s, u"45.00"_s)};
+    const QDateTime when(QDate(2026, 12, 8), QTime(10, 0));
+    const auto sent =
+        history::orderFromCart(u"1"_s, u"L"_s, u"JOE"_s, u"PO1"_s, u"N"_s, lines, when);
+    QString account = u"1"_s, po = u"PO1"_s, notes = u"N"_s;
+    QStringList cart = lines;
+    if (change == u"account")
+        account = u"2"_s;
+    else if (change == u"po")
+        po = u"PO2"_s;
+    else if (change == u"notes")
+        notes = u"M"_s;
+    else if (change == u"line removed")
+        cart.removeLast();
+    else if (change == u"lines swapped")
+        cart.swapItemsAt(0, 1);
+    else if (change == u"quantity")
+        cart[0] =
+            lineOf(u"1"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"12.50"_s);
+    // The cart's fields are compared as they would be sent: trimmed of blanks.
+    const auto other =
+        history::orderFromCart(account, u"L"_s, u" JOE "_s, po, notes, cart, when.addSecs(60));
+    QCOMPARE(history::sameContent(sent, other), same);
+}
+
+void TestHistory::texts()
+{
+    QCOMPARE(history::resendQuestion(QDateTime(QDate(2026, 12, 8), QTime(9, 5, 59))),
+             u"This order was sent at 09:05 and has not been confirmed yet. Send it again?"_s);
+    QCOMPARE(history::confirmedStatus(4711), u"Confirmed"_s);
+    QCOMPARE(history::confirmedStatus(0), u"Confirmed, no number"_s);
+    QCOMPARE(history::confirmedStatus(-3), u"Confirmed, no number"_s);
+    history::Order order;
+    order.sentAt = QDateTime(QDate(2026, 12, 8), QTime(9, 5));
+    QVERIFY(history::reorderedMessage(order).contains(u"12/08/26 09:05"_s));
+    order.number = 4711;
+    QVERIFY(history::reorderedMessage(order).contains(u"order 4711"_s));
+}
+
+QTEST_GUILESS_MAIN(TestHistory)
+#include "tst_history.moc"

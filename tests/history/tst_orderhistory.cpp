@@ -1,0 +1,530 @@
+// The order history through its own interface: recording, confirming, reading back, the filter,
+// the re-send check, the tab's controls, printing, and the faults of its file.
+#include "core/text.h"
+#include "history/historytab.h"
+#include "history/orderhistory.h"
+#include "history/orderprint.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QDateTime Morning(QDate(2026, 12, 8), QTime(10, 0));
+
+QString lineOf(const QString& quantity, const QString& part, const QString& total)
+{
+    return text::padLeft(quantity, 4) + u' ' + text::padRight(u"XYZ"_s, 4)
+        + text::padRight(part, 13) + text::padRight(u"FILTER"_s, 17) + text::padLeft(u"12.50"_s, 8)
+        + text::padLeft(QString(), 8) + text::padLeft(total, 11);
+}
+
+history::Order orderOf(const QString& po, const QStringList& parts, const QDateTime& when)
+{
+    QStringList lines;
+    for (const QString& part : parts)
+        lines << lineOf(u"2"_s, part, u"25.00"_s);
+    return history::orderFromCart(u"1234"_s, u"JSMITH"_s, u"JOE"_s, po, u"RUSH"_s, lines, when);
+}
+
+QStringList statuses(OrderHistory& history)
+{
+    QStringList texts;
+    for (const history::Summary& summary : history.summaries())
+        texts << summary.status + u' ' + QString::number(summary.number);
+    return texts;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Makes a folder unwritable: without write permission, or immutable for root, who ignores
+// permissions. False when neither works here.
+bool setFolderWritable(const QString& path, bool writable)
+{
+    if (::geteuid() != 0)
+        return QFile::setPermissions(path,
+                                     writable
+                                         ? QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+                                         : QFile::ReadOwner | QFile::ExeOwner);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = writable ? flags & ~FS_IMMUTABLE_FL : flags | FS_IMMUTABLE_FL;
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// The child of the kill test: records orders of 200 lines until it is killed, saying before and
+// after each.
+int recordUntilKilled(const QString& folder)
+{
+    int argc = 1;
+    char name[] = "tst_orderhistory";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    OrderHistory history(folder);
+    QStringList parts;
+    for (int i = 0; i < 200; ++i)
+        parts << u"P"_s + QString::number(i);
+    for (int n = 1;; ++n) {
+        const history::Order order = orderOf(u"PO"_s + QString::number(n), parts, Morning);
+        QTextStream(stdout) << "recording " << n << Qt::endl;
+        if (history.record(order) == 0)
+            return 1;
+        QTextStream(stdout) << "recorded " << n << Qt::endl;
+    }
+}
+
+} // namespace
+
+class TestOrderHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void recordedOrdersReadBackNewestFirstAfterARestart();
+    void confirmation_data();
+    void confirmation();
+    void confirmationGoesToTheOrderSentLast();
+    void find_data();
+    void find();
+    void unconfirmedDuplicate_data();
+    void unconfirmedDuplicate();
+    void tabListsFiltersShowsDetailsAndOrdersAgain();
+    void printedDocumentHoldsTheOrder();
+    void pdfFileIsWritten();
+    void damagedFileIsKeptAsideAndANewOneStarted_data();
+    void damagedFileIsKeptAsideAndANewOneStarted();
+    void fileThatCannotBeOpenedIsToldOnce();
+    void readOnlyFolderKeepsTheHistoryReadable();
+    void fullDiskLosesNothingRecorded();
+    void killDuringRecordingLeavesAConsistentFile();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_folder;
+    [[nodiscard]] QString path(const QString& name) const { return m_folder->filePath(name); }
+};
+
+void TestOrderHistory::init()
+{
+    m_folder = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_folder->isValid());
+}
+
+void TestOrderHistory::cleanup()
+{
+    m_folder.reset();
+}
+
+void TestOrderHistory::recordedOrdersReadBackNewestFirstAfterARestart()
+{
+    history::Order first = orderOf(u"PO1"_s, {u"ABC123"_s, u"PF-9"_s}, Morning);
+    first.lines[0].list = u"19.95"_s;
+    const history::Order second = orderOf(u"PO2"_s, {u"XY1"_s}, Morning.addSecs(60));
+    qint64 firstId = 0;
+    {
+        OrderHistory history(m_folder->path());
+        // Nothing is opened before something is asked of the history.
+        QVERIFY(!history.isOpen());
+        QVERIFY(!QFile::exists(path(OrderHistory::FileName)));
+        firstId = history.record(first);
+        QVERIFY(firstId > 0);
+        QVERIFY(history.record(second) > 0);
+        QVERIFY(history.confirmLastSent(4711));
+    }
+    OrderHistory again(m_folder->path());
+    QCOMPARE(statuses(again), (QStringList{u"Confirmed 4711"_s, u"Sent 0"_s}));
+    QCOMPARE(again.summaries().last().sentAt, Morning);
+    const auto read = again.order(firstId);
+    QVERIFY(read);
+    history::Order expected = first;
+    expected.id = firstId;
+    QCOMPARE(*read, expected);
+    QVERIFY(!again.order(firstId + 100));
+}
+
+void TestOrderHistory::confirmation_data()
+{
+    QTest::addColumn<qint32>("number");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a number") << 4711 << u"Confirmed 4711"_s;
+    QTest::newRow("32-bit number") << 40000 << u"Confirmed 40000"_s;
+    QTest::newRow("zero: no number") << 0 << u"Confirmed, no number 0"_s;
+    QTest::newRow("negative: no number") << -3 << u"Confirmed, no number 0"_s;
+}
+
+void TestOrderHistory::confirmation()
+{
+    QFETCH(qint32, number);
+    QFETCH(QString, expected);
+    OrderHistory history(m_folder->path());
+    QVERIFY(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)) > 0);
+    QCOMPARE(statuses(history), QStringList{u"Sent 0"_s});
+    QVERIFY(history.confirmLastSent(number));
+    QCOMPARE(statuses(history), QStringList{expected});
+    // A second confirmation changes nothing.
+    QVERIFY(!history.confirmLastSent(99));
+    QCOMPARE(statuses(history), QStringList{expected});
+    OrderHistory reread(m_folder->path());
+    QCOMPARE(statuses(reread), QStringList{expected});
+}
+
+void TestOrderHistory::confirmationGoesToTheOrderSentLast()
+{
+    OrderHistory history(m_folder->path());
+    QVERIFY(history.confirmLastSent(1) == false); // nothing sent yet
+    history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning));
+    history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning.addSecs(30)));
+    QVERIFY(history.confirmLastSent(12));
+    QCOMPARE(statuses(history), (QStringList{u"Confirmed 12"_s, u"Sent 0"_s}));
+    // A later program run confirms nothing it did not send.
+    OrderHistory later(m_folder->path());
+    QVERIFY(!later.confirmLastSent(13));
+    QCOMPARE(statuses(later), (QStringList{u"Confirmed 12"_s, u"Sent 0"_s}));
+}
+
+void TestOrderHistory::find_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QStringList>("pos"); // the PO numbers found, newest first
+    QTest::newRow("empty: all") << QString() << QStringList{u"PO3"_s, u"PO2"_s, u"Po-1"_s};
+    QTest::newRow("order number") << u"4711"_s << QStringList{u"Po-1"_s};
+    QTest::newRow("part of a number") << u"47"_s << QStringList{u"Po-1"_s};
+    QTest::newRow("PO ignoring case") << u"po-1"_s << QStringList{u"Po-1"_s};
+    QTest::newRow("part number in any line") << u"shared"_s << QStringList{u"PO3"_s, u"Po-1"_s};
+    QTest::newRow("part number ignoring case") << u"ab-9"_s << QStringList{u"PO2"_s};
+    QTest::newRow("unconfirmed order has no number to find") << u"0"_s << QStringList();
+    QTest::newRow("nothing") << u"ZZZ"_s << QStringList();
+}
+
+void TestOrderHistory::find()
+{
+    QFETCH(QString, filter);
+    QFETCH(QStringList, pos);
+    OrderHistory history(m_folder->path());
+    history.record(orderOf(u"Po-1"_s, {u"X1"_s, u"SHARED-7"_s}, Morning));
+    history.confirmLastSent(4711);
+    history.record(orderOf(u"PO2"_s, {u"AB-9"_s}, Morning.addSecs(60)));
+    history.confirmLastSent(0);
+    history.summaries(); // read before the last order: it is added to the copy in memory
+    history.record(orderOf(u"PO3"_s, {u"shared-7"_s}, Morning.addSecs(120)));
+    QStringList found;
+    for (const history::Summary& summary : history.find(filter))
+        found << history.order(summary.id)->purchaseOrder;
+    QCOMPARE(found, pos);
+}
+
+void TestOrderHistory::unconfirmedDuplicate_data()
+{
+    QTest::addColumn<int>("minutesLater");
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("cartPo");
+    QTest::addColumn<bool>("asks");
+    QTest::newRow("same cart 29 minutes later") << 29 << false << u"PO1"_s << true;
+    QTest::newRow("same cart 31 minutes later") << 31 << false << u"PO1"_s << false;
+    QTest::newRow("confirmed meanwhile") << 5 << true << u"PO1"_s << false;
+    QTest::newRow("another PO") << 5 << false << u"PO2"_s << false;
+    QTest::newRow("clock before the sending") << -5 << false << u"PO1"_s << false;
+}
+
+void TestOrderHistory::unconfirmedDuplicate()
+{
+    QFETCH(int, minutesLater);
+    QFETCH(bool, confirmed);
+    QFETCH(QString, cartPo);
+    QFETCH(bool, asks);
+    OrderHistory history(m_folder->path());
+    // The same order once before, long enough ago to be out of the question.
+    history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning.addSecs(-40 * 60)));
+    history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning));
+    if (confirmed)
+        history.confirmLastSent(5);
+    const auto sentAt = history.unconfirmedDuplicate(orderOf(cartPo, {u"A1"_s, u"B2"_s}, {}),
+                                                     Morning.addSecs(minutesLater * 60));
+    QCOMPARE(sentAt.has_value(), asks);
+    if (asks)
+        QCOMPARE(*sentAt, Morning);
+}
+
+void TestOrderHistory::tabListsFiltersShowsDetailsAndOrdersAgain()
+{
+    OrderHistory history(m_folder->path());
+    history.record(orderOf(u"PO1"_s, {u"ABC123"_s, u"PF-9"_s}, Morning));
+    history.confirmLastSent(4711);
+    history.record(orderOf(u"PO2"_s, {u"XY1"_s}, Morning.addSecs(60)));
+
+    QWidget window;
+    HistoryControls controls{new QListWidget(&window), new QListWidget(&window),
+                             new QLineEdit(&window), new QPushButton(&window),
+                             new QPushButton(&window)};
+    HistoryTab tab(history, controls);
+    QSignalSpy reorder(&tab, &HistoryTab::reorderRequested);
+    QVERIFY(!controls.reorder->isEnabled());
+    tab.showOrders();
+    QCOMPARE(controls.orders->count(), 2);
+    QCOMPARE(controls.orders->item(0)->text(), u"12/08/26            Sent"_s);
+    QCOMPARE(controls.orders->item(1)->text(), u"12/08/26    4711    Confirmed"_s);
+    QCOMPARE(controls.details->count(), 0);
+
+    controls.orders->setCurrentRow(1);
+    QCOMPARE(controls.details->count(), 3); // two lines and the fields with the sub-total
+    QVERIFY(controls.details->item(0)->text().contains(u"ABC123"_s));
+    QVERIFY(controls.details->item(2)->text().endsWith(u" 50.00"_s));
+    QVERIFY(controls.reorder->isEnabled() && controls.print->isEnabled());
+
+    // Filtering keeps the selected order selected while it is still found.
+    controls.filter->setText(u"pf-"_s);
+    QCOMPARE(controls.orders->count(), 1);
+    QCOMPARE(controls.orders->currentRow(), 0);
+    QCOMPARE(controls.details->count(), 3);
+    controls.filter->setText(u"xy1"_s);
+    QCOMPARE(controls.orders->count(), 1);
+    QCOMPARE(controls.orders->currentRow(), -1);
+    QCOMPARE(controls.details->count(), 0);
+    QVERIFY(!controls.reorder->isEnabled());
+    controls.filter->clear();
+    QCOMPARE(controls.orders->count(), 2);
+
+    controls.orders->setCurrentRow(1);
+    controls.reorder->click();
+    QCOMPARE(reorder.size(), 1);
+    const auto order = reorder.first().first().value<history::Order>();
+    QCOMPARE(order.lines.size(), 2);
+    QCOMPARE(order.lines.at(1).cartLine, lineOf(u"2"_s, u"PF-9"_s, u"25.00"_s));
+
+    // An order recorded while the list is in view shows at once.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    history.record(orderOf(u"PO3"_s, {u"Z9"_s}, Morning.addSecs(120)));
+    QCOMPARE(controls.orders->count(), 3);
+    QCOMPARE(controls.orders->currentRow(), 2); // still the order 4711
+}
+
+void TestOrderHistory::printedDocumentHoldsTheOrder()
+{
+    history::Order order = orderOf(u"PO<77>"_s, {u"ABC123"_s, u"PF-9"_s, u"Q&A1"_s}, Morning);
+    order.number = 4711;
+    order.status = history::StatusConfirmed;
+    const auto doc = orderprint::document(order, u"Quillane"_s, u"ACME Garage"_s);
+    const QString text = doc->toPlainText();
+    for (const QString& expected :
+         {u"Quillane"_s, u"ACME Garage"_s, u"4711"_s, u"Confirmed"_s, u"PO<77>"_s, u"JOE"_s,
+          u"RUSH"_s, u"ABC123"_s, u"PF-9"_s, u"Q&A1"_s, u"75.00"_s, u"12/08/2026 10:00"_s})
+        QVERIFY2(text.contains(expected), qPrintable(expected));
+}
+
+void TestOrderHistory::pdfFileIsWritten()
+{
+    history::Order order = orderOf(u"PO1"_s, {u"ABC123"_s}, Morning);
+    const auto doc = orderprint::document(order, u"Quillane"_s, QString());
+    const QString pdf = path(orderprint::pdfName(order));
+    QCOMPARE(QFileInfo(pdf).fileName(), u"Order-2026-12-08-1000.pdf"_s);
+    QCOMPARE(orderprint::writePdf(*doc, pdf), QString());
+    QVERIFY(readFile(pdf).startsWith("%PDF"));
+    // A folder that does not exist: the reason comes back, nothing is left behind.
+    QVERIFY(!orderprint::writePdf(*doc, path(u"missing/order.pdf"_s)).isEmpty());
+}
+
+void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("not a database") << QByteArray(4096, 'x');
+    QTest::newRow("SQLite header, damaged pages")
+        << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff');
+    QTest::newRow("another program's database") << QByteArray("other");
+}
+
+void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted()
+{
+    QFETCH(QByteArray, content);
+    if (content == "other") {
+        auto db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
+        db.setDatabaseName(path(OrderHistory::FileName));
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(u"CREATE TABLE orders(x)"_s));
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(u"other"_s);
+        content = readFile(path(OrderHistory::FileName));
+    } else {
+        writeFile(path(OrderHistory::FileName), content);
+    }
+    OrderHistory history(m_folder->path());
+    QSignalSpy trouble(&history, &OrderHistory::trouble);
+    QVERIFY(history.summaries().isEmpty());
+    QCOMPARE(trouble.size(), 1);
+    QVERIFY2(trouble.first().first().toString().contains(u"OrderHistory-damaged.sqlite"_s),
+             qPrintable(trouble.first().first().toString()));
+    QCOMPARE(readFile(path(u"OrderHistory-damaged.sqlite"_s)), content);
+    QVERIFY(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)) > 0);
+    QCOMPARE(OrderHistory(m_folder->path()).summaries().size(), 1);
+    QCOMPARE(trouble.size(), 1);
+}
+
+void TestOrderHistory::fileThatCannotBeOpenedIsToldOnce()
+{
+    QVERIFY(QDir(m_folder->path()).mkdir(OrderHistory::FileName));
+    OrderHistory history(m_folder->path());
+    QSignalSpy trouble(&history, &OrderHistory::trouble);
+    QCOMPARE(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)), 0);
+    QVERIFY(!history.confirmLastSent(1));
+    QCOMPARE(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)), 0);
+    QVERIFY(history.summaries().isEmpty());
+    QVERIFY(!history.unconfirmedDuplicate(orderOf(u"PO1"_s, {u"A1"_s}, {}), Morning));
+    QCOMPARE(trouble.size(), 1);
+    // The folder in its way is not taken for a damaged file.
+    QVERIFY(QFileInfo(path(OrderHistory::FileName)).isDir());
+}
+
+void TestOrderHistory::readOnlyFolderKeepsTheHistoryReadable()
+{
+    OrderHistory(m_folder->path()).record(orderOf(u"PO1"_s, {u"A1"_s}, Morning));
+    if (!setFolderWritable(m_folder->path(), false))
+        QSKIP("this file system cannot make a folder read-only");
+    const auto restore = qScopeGuard([&] { setFolderWritable(m_folder->path(), true); });
+    if (QFile(path(u"probe"_s)).open(QIODevice::WriteOnly))
+        QSKIP("the folder is still writable here");
+    OrderHistory history(m_folder->path());
+    QSignalSpy trouble(&history, &OrderHistory::trouble);
+    QCOMPARE(history.summaries().size(), 1);
+    QCOMPARE(history.record(orderOf(u"PO2"_s, {u"A1"_s}, Morning)), 0);
+    QCOMPARE(history.record(orderOf(u"PO3"_s, {u"A1"_s}, Morning)), 0);
+    QCOMPARE(trouble.size(), 1);
+    QCOMPARE(history.summaries().size(), 1);
+}
+
+void TestOrderHistory::fullDiskLosesNothingRecorded()
+{
+    OrderHistory history(m_folder->path());
+    QSignalSpy trouble(&history, &OrderHistory::trouble);
+    const qint64 first = history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning));
+    QVERIFY(first > 0);
+    // No file of this process may grow beyond the history's present size, as on a full disk.
+    rlimit old{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit full = old;
+    full.rlim_cur = static_cast<rlim_t>(QFileInfo(path(OrderHistory::FileName)).size());
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &full), 0);
+    const auto restore = qScopeGuard([&] {
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+    });
+    QStringList parts;
+    for (int i = 0; i < 500; ++i)
+        parts << u"LONGPARTNO"_s + QString::number(i);
+    QCOMPARE(history.record(orderOf(u"PO2"_s, parts, Morning)), 0);
+    QCOMPARE(history.record(orderOf(u"PO3"_s, parts, Morning)), 0);
+    // The failed order must not take the confirmation of the one before.
+    QVERIFY(!history.confirmLastSent(4711));
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    QCOMPARE(trouble.size(), 1);
+    OrderHistory reread(m_folder->path());
+    QCOMPARE(statuses(reread), QStringList{u"Sent 0"_s});
+    QCOMPARE(reread.order(first)->lines.size(), 1);
+    QVERIFY(reread.record(orderOf(u"PO4"_s, parts, Morning)) > 0);
+}
+
+void TestOrderHistory::killDuringRecordingLeavesAConsistentFile()
+{
+    // Once the child has recorded three orders it is killed as soon as the journal of a
+    // transaction shows, that is in the middle of an order; each round goes on with the file the
+    // round before left.
+    const QString file = path(OrderHistory::FileName);
+    int acknowledged = 0;
+    int interrupted = 0;
+    for (int round = 0; round < 4; ++round) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {u"--record-until-killed"_s, m_folder->path()});
+        QVERIFY(child.waitForStarted());
+        QByteArray out;
+        while (!out.contains("recorded 3") && child.state() == QProcess::Running
+               && child.waitForReadyRead(20000))
+            out += child.readAllStandardOutput();
+        const QDeadlineTimer deadline(10000);
+        while (!QFile::exists(file + u"-journal"_s) && !deadline.hasExpired()
+               && child.state() == QProcess::Running) { }
+        child.kill(); // SIGKILL to our own child
+        QVERIFY(child.waitForFinished(20000));
+        out += child.readAllStandardOutput();
+        QVERIFY2(out.count("recorded") >= 3, out.constData());
+        acknowledged += static_cast<int>(out.count("recorded"));
+        if (QFile::exists(file + u"-journal"_s))
+            ++interrupted;
+
+        auto db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(u"PRAGMA integrity_check"_s) && query.next());
+        QCOMPARE(query.value(0).toString(), u"ok"_s);
+        QVERIFY(query.exec(u"SELECT COUNT(*) FROM orders"_s) && query.next());
+        QVERIFY(query.value(0).toInt() >= acknowledged);
+        // Every order has all its lines; no line is without its order.
+        QVERIFY(query.exec(u"SELECT COUNT(*) FROM orders WHERE (SELECT COUNT(*) FROM lines "
+                           "WHERE order_id = orders.id) <> 200"_s)
+                && query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+        QVERIFY(query.exec(u"SELECT COUNT(*) FROM lines WHERE order_id NOT IN "
+                           "(SELECT id FROM orders)"_s)
+                && query.next());
+        QCOMPARE(query.value(0).toInt(), 0);
+        query = QSqlQuery();
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(u"check"_s);
+    }
+    QVERIFY2(interrupted > 0, "no kill landed inside a transaction");
+    OrderHistory history(m_folder->path());
+    QVERIFY(history.summaries().size() >= acknowledged);
+    QVERIFY(history.record(orderOf(u"PO"_s, {u"A1"_s}, Morning)) > 0);
+}
+
+int main(int argc, char* argv[])
+{
+    if (argc == 3 && QByteArrayView(argv[1]) == "--record-until-killed")
+        return recordUntilKilled(QString::fromLocal8Bit(argv[2]));
+    QApplication app(argc, argv);
+    TestOrderHistory test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_orderhistory.moc"
