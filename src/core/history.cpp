@@ -21,7 +21,47 @@ QString shortDate(const QDateTime& when)
     return when.toString(u"MM/dd/yy"_s);
 }
 
+// MM/dd/yy out of "yyyy-MM-ddTHH:mm:ss".
+QString shortDate(QStringView stored)
+{
+    QString date;
+    date.reserve(8);
+    date.append(stored.mid(5, 2)).append(u'/').append(stored.mid(8, 2)).append(u'/');
+    return date.append(stored.mid(2, 2));
+}
+
+// The number of the digits at [position, position + count), or -1 when one is no digit.
+int digits(QStringView text, qsizetype position, qsizetype count)
+{
+    if (position + count > text.size())
+        return -1;
+    int value = 0;
+    for (qsizetype i = position; i < position + count; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c < u'0' || c > u'9')
+            return -1;
+        value = value * 10 + (c - u'0');
+    }
+    return value;
+}
+
 } // namespace
+
+QString history::sentAtText(const QDateTime& when)
+{
+    return when.toString(u"yyyy-MM-ddTHH:mm:ss"_s);
+}
+
+QDateTime history::sentAtValue(QStringView stored)
+{
+    if (stored.size() != 19)
+        return {};
+    const QDate date(digits(stored, 0, 4), digits(stored, 5, 2), digits(stored, 8, 2));
+    const QTime time(digits(stored, 11, 2), digits(stored, 14, 2), digits(stored, 17, 2));
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
 
 history::Line history::lineFromCart(QStringView cartLine)
 {

@@ -50,11 +50,18 @@ struct Order
     friend bool operator==(const Order&, const Order&) = default;
 };
 
-// What the order history list needs of an order, kept in memory for every order.
+// The time an order was sent as the history keeps it: local time, "yyyy-MM-ddTHH:mm:ss" (so that
+// the texts sort as the times do).
+[[nodiscard]] QString sentAtText(const QDateTime& when);
+// The time read back from that text; invalid for any other text.
+[[nodiscard]] QDateTime sentAtValue(QStringView stored);
+
+// What the order history list needs of an order, kept in memory for every order. The sending time
+// stays text: making 10,000 date-time values would cost more than the whole list.
 struct Summary
 {
     qint64 id = 0;
-    QDateTime sentAt;
+    QString sentAt; // sentAtText()
     QString status;
     qint32 number = 0;
     QString search; // searchText() of the order

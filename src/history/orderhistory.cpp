@@ -19,8 +19,6 @@ constexpr int SqliteNotADatabase = 26;
 
 constexpr int SchemaVersion = 1;
 
-const QString SentAtFormat = u"yyyy-MM-ddTHH:mm:ss"_s;
-
 int primaryCode(const QSqlError& error)
 {
     bool ok = false;
@@ -34,15 +32,8 @@ QString notNull(const QString& value)
     return value.isNull() ? u""_s : value;
 }
 
-QString sentAtText(const QDateTime& when)
-{
-    return when.toString(SentAtFormat);
-}
-
-QDateTime sentAtValue(const QString& stored)
-{
-    return QDateTime::fromString(stored, SentAtFormat);
-}
+using history::sentAtText;
+using history::sentAtValue;
 
 // The journal files SQLite may keep beside the database.
 const QStringList JournalSuffixes{u"-journal"_s, u"-wal"_s, u"-shm"_s};
@@ -302,8 +293,8 @@ qint64 OrderHistory::record(const history::Order& order)
         return 0;
     m_lastSent = id;
     if (m_loaded)
-        m_summaries.prepend(history::Summary{id, order.sentAt, order.status, order.number,
-                                             history::searchText(order)});
+        m_summaries.prepend(history::Summary{id, sentAtText(order.sentAt), order.status,
+                                             order.number, history::searchText(order)});
     emit changed();
     return id;
 }
@@ -359,9 +350,9 @@ std::optional<QSqlError> OrderHistory::loadSummaries()
         return query.lastError();
     QList<history::Summary> summaries;
     while (query.next())
-        summaries << history::Summary{
-            query.value(0).toLongLong(), sentAtValue(query.value(1).toString()),
-            query.value(2).toString(), query.value(3).toInt(), query.value(4).toString()};
+        summaries << history::Summary{query.value(0).toLongLong(), query.value(1).toString(),
+                                      query.value(2).toString(), query.value(3).toInt(),
+                                      query.value(4).toString()};
     if (query.lastError().isValid())
         return query.lastError();
     m_summaries = std::move(summaries);

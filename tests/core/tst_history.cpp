@@ -38,6 +38,8 @@ private slots:
     void lineFromCart_data();
     void lineFromCart();
     void orderFromCartTrimsTheFieldsAsSent();
+    void sentAtValue_data();
+    void sentAtValue();
     void historyRow_data();
     void historyRow();
     void detailRowsLineUpWithTheHeading();
@@ -101,6 +103,25 @@ void TestHistory::orderFromCartTrimsTheFieldsAsSent()
     QCOMPARE(order.sentAt, when);
 }
 
+void TestHistory::sentAtValue_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QDateTime>("expected");
+    const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
+    QTest::newRow("round trip") << history::sentAtText(when) << when;
+    QTest::newRow("no such day") << u"2026-02-30T09:05:07"_s << QDateTime();
+    QTest::newRow("no digits") << u"2026-12-08T09:0x:07"_s << QDateTime();
+    QTest::newRow("too short") << u"2026-12-08T09:05"_s << QDateTime();
+    QTest::newRow("empty") << QString() << QDateTime();
+}
+
+void TestHistory::sentAtValue()
+{
+    QFETCH(QString, stored);
+    QFETCH(QDateTime, expected);
+    QCOMPARE(history::sentAtValue(stored), expected);
+}
+
 void TestHistory::historyRow_data()
 {
     QTest::addColumn<qint32>("number");
@@ -120,8 +141,9 @@ void TestHistory::historyRow()
     QFETCH(qint32, number);
     QFETCH(QString, status);
     QFETCH(QString, expected);
-    const history::Summary summary{1, QDateTime(QDate(2026, 12, 8), QTime(9, 5)), status, number,
-                                   QString()};
+    const history::Summary summary{1,
+                                   history::sentAtText(QDateTime(QDate(2026, 12, 8), QTime(9, 5))),
+                                   status, number, QString()};
     const QString row = history::historyRow(summary);
     QCOMPARE(row, expected);
     if (number < 1000000) {

@@ -171,7 +171,7 @@ void TestOrderHistory::recordedOrdersReadBackNewestFirstAfterARestart()
     }
     OrderHistory again(m_folder->path());
     QCOMPARE(statuses(again), (QStringList{u"Confirmed 4711"_s, u"Sent 0"_s}));
-    QCOMPARE(again.summaries().last().sentAt, Morning);
+    QCOMPARE(again.summaries().last().sentAt, history::sentAtText(Morning));
     const auto read = again.order(firstId);
     QVERIFY(read);
     history::Order expected = first;

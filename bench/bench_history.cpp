@@ -1,0 +1,162 @@
+// The order history at 10,000 orders of 10 lines each: the time to open the tab (the file opened,
+// the orders read and listed), each keystroke in the filter box, and selecting an order. The
+// orders are recorded one by one first, as sending them would; that time is printed as well.
+#include "history/historytab.h"
+#include "history/orderhistory.h"
+#include "shell/listcontrol.h"
+
+#include "core/text.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Orders = 10000;
+constexpr int LinesPerOrder = 10;
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values.at(values.size() / 2);
+}
+
+double msSince(const QElapsedTimer& timer)
+{
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+history::Order sampleOrder(int n, QRandomGenerator& random)
+{
+    QStringList lines;
+    for (int i = 0; i < LinesPerOrder; ++i) {
+        const QString part = u"PF"_s + QString::number(random.bounded(1000, 99999));
+        lines << text::padLeft(QString::number(i % 4 + 1), 4) + u' ' + text::padRight(u"XYZ"_s, 4)
+                + text::padRight(part, 13) + text::padRight(u"OIL FILTER"_s, 17)
+                + text::padLeft(u"8.95"_s, 8) + text::padLeft(u"1.50"_s, 8)
+                + text::padLeft(u"10.45"_s, 11);
+    }
+    const QDateTime when =
+        QDateTime(QDate(2024, 1, 1), QTime(8, 0)).addSecs(static_cast<qint64>(n) * 3000);
+    return history::orderFromCart(u"1234"_s, u"JSMITH"_s, u"JOE"_s,
+                                  u"PO"_s + QString::number(100000 + n), QString(), lines, when);
+}
+
+struct Tab
+{
+    QWidget window;
+    ListControl* orders = new ListControl(u"  Date    Order#    Status  "_s);
+    ListControl* details =
+        new ListControl(u" QTY  Part Number  Description        LIST      Cost"_s);
+    QLineEdit* filter = new QLineEdit;
+    HistoryTab tab;
+
+    explicit Tab(OrderHistory& history)
+        : tab(history,
+              {orders, details, filter, new QPushButton(&window), new QPushButton(&window)})
+    {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(filter);
+        layout->addWidget(orders);
+        layout->addWidget(details);
+        window.resize(820, 560);
+        window.show();
+        if (!QTest::qWaitForWindowExposed(&window))
+            std::fprintf(stderr, "window not exposed\n");
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir folder;
+    QRandomGenerator random(7);
+
+    QList<double> recordMs;
+    {
+        OrderHistory history(folder.path());
+        for (int n = 0; n < Orders; ++n) {
+            const history::Order order = sampleOrder(n, random);
+            QElapsedTimer timer;
+            timer.start();
+            history.record(order);
+            if (n % 3 == 0)
+                history.confirmLastSent(n + 1);
+            recordMs << msSince(timer);
+        }
+    }
+    std::printf("bench_history: %d orders of %d lines in %s\n", Orders, LinesPerOrder,
+                qPrintable(OrderHistory::FileName));
+    std::printf("  recording one order (and its confirmation): median %.2f ms\n", median(recordMs));
+
+    // Each run opens the file afresh, as the first view of the tab after a start does.
+    QList<double> openMs;
+    for (int run = 0; run < 5; ++run) {
+        OrderHistory history(folder.path());
+        Tab tab(history);
+        QElapsedTimer timer;
+        timer.start();
+        tab.tab.showOrders();
+        tab.orders->repaintNow();
+        openMs << msSince(timer);
+        if (tab.orders->rowCount() != Orders)
+            std::fprintf(stderr, "listed %d orders\n", tab.orders->rowCount());
+    }
+    std::printf("  tab opened (file opened, %d orders read and listed): median %.1f ms "
+                "(target < 50) %s\n",
+                Orders, median(openMs), median(openMs) < 50 ? "met" : "MISSED");
+
+    OrderHistory history(folder.path());
+    Tab tab(history);
+    tab.tab.showOrders();
+    // Typing a part number and deleting it again, then a text every order holds.
+    QList<double> keyMs;
+    double worst = 0;
+    const auto key = [&](auto press) {
+        QElapsedTimer timer;
+        timer.start();
+        press();
+        tab.orders->repaintNow();
+        const double ms = msSince(timer);
+        keyMs << ms;
+        worst = std::max(worst, ms);
+    };
+    for (const QChar c : u"pf123"_s)
+        key([&] { QTest::keyClick(tab.filter, c.toLatin1()); });
+    const int narrowed = tab.orders->rowCount();
+    for (int i = 0; i < 5; ++i)
+        key([&] { QTest::keyClick(tab.filter, Qt::Key_Backspace); });
+    for (const QChar c : u"pf"_s)
+        key([&] { QTest::keyClick(tab.filter, c.toLatin1()); });
+    const int everything = tab.orders->rowCount();
+    std::printf("  filter, per keystroke (%lld keys; \"pf123\" leaves %d orders, \"pf\" all %d): "
+                "median %.1f ms, worst %.1f ms (target < 50) %s\n",
+                static_cast<long long>(keyMs.size()), narrowed, everything, median(keyMs), worst,
+                worst < 50 ? "met" : "MISSED");
+
+    QList<double> selectMs;
+    for (int row = 0; row < 200; row += 20) {
+        QElapsedTimer timer;
+        timer.start();
+        tab.orders->setCurrentRow(row);
+        tab.details->repaintNow();
+        selectMs << msSince(timer);
+    }
+    std::printf("  selecting an order (its lines read and shown): median %.2f ms\n",
+                median(selectMs));
+    return 0;
+}
