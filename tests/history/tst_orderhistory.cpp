@@ -7,8 +7,10 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -18,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -130,6 +133,7 @@ private slots:
     void tabListsFiltersShowsDetailsAndOrdersAgain();
     void printedDocumentHoldsTheOrder();
     void pdfFileIsWritten();
+    void printOffersAPdfFileWhereNoPrinterIsSetUp();
     void damagedFileIsKeptAsideAndANewOneStarted_data();
     void damagedFileIsKeptAsideAndANewOneStarted();
     void fileThatCannotBeOpenedIsToldOnce();
@@ -360,6 +364,34 @@ void TestOrderHistory::pdfFileIsWritten()
     QVERIFY(readFile(pdf).startsWith("%PDF"));
     // A folder that does not exist: the reason comes back, nothing is left behind.
     QVERIFY(!orderprint::writePdf(*doc, path(u"missing/order.pdf"_s)).isEmpty());
+}
+
+void TestOrderHistory::printOffersAPdfFileWhereNoPrinterIsSetUp()
+{
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        QSKIP("a printer is set up here: the print dialog would open");
+    history::Order order = orderOf(u"PO1"_s, {u"ABC123"_s}, Morning);
+    order.number = 4711;
+    QString offered;
+    const QString chosen = path(u"chosen.pdf"_s);
+    // The file dialog is answered as the user would: the offered name replaced by another.
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
+                answer.stop();
+                offered = dialog->selectedFiles().value(0);
+                dialog->selectFile(chosen);
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+            }
+    });
+    answer.start(10);
+    const orderprint::Outcome outcome =
+        orderprint::print(nullptr, order, u"Quillane"_s, QString(), m_folder->path());
+    QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
+    QVERIFY2(outcome.done, qPrintable(outcome.message));
+    QVERIFY(outcome.message.contains(u"chosen.pdf"_s));
+    QVERIFY(readFile(chosen).startsWith("%PDF"));
 }
 
 void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted_data()
