@@ -1,5 +1,6 @@
 // vornik-screenshots: drives the real window against a running demo server and saves a PNG of
-// each tab in a meaningful state (coloured answer rows, a cart with lines, the options tab).
+// each tab in a meaningful state (coloured answer rows, a cart with lines, the order history,
+// the options tab).
 // Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
 #include "shell/listcontrol.h"
@@ -8,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -106,13 +108,32 @@ int main(int argc, char* argv[])
     inquire(form, u"PF1234A"_s);
     ok = save(form, out.filePath(u"inquiry.png"_s)) && ok;
 
+    // The order history: the cart above sent and confirmed, and two orders more.
+    const auto send = [&form] {
+        form.SendOrderCmd_Click();
+        return waitFor([&] { return form.OrderList->rowCount() == 0; });
+    };
+    ok = send() && ok;
+    for (const auto& [part, po] :
+         {std::pair{u"PF1234A"_s, u"PO-4472"_s}, std::pair{u"B7721"_s, u"PO-4480"_s}}) {
+        inquire(form, part);
+        form.Qtytxt->setText(u"4"_s);
+        form.OrderCmd_Click();
+        form.OrderInfoTxt[1]->setText(po);
+        ok = send() && ok;
+    }
+    form.SSTab1->setCurrentIndex(1);
+    form.OrderHistoryList->setSelectedIndex(2);
+    ok = save(form, out.filePath(u"history.png"_s)) && ok;
+
     form.SSTab1->setCurrentIndex(2);
     form.activateWindow();
     form.StandingPOtxt->setFocus();
     form.StandingPOtxt_GotFocus(); // without a window manager the focus event may not come
     ok = save(form, out.filePath(u"options.png"_s)) && ok;
 
-    // Leave the demo folder as it was: no cart kept for the next run.
+    // Leave the demo folder as it was: no cart or order history kept for the next run.
     form.ClearOrder();
+    QFile::remove(QDir(arguments.at(1)).filePath(u"OrderHistory.sqlite"_s));
     return ok ? 0 : 1;
 }

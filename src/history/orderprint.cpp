@@ -86,13 +86,18 @@ QString orderprint::pdfName(const history::Order& order)
     return u"Order-"_s + order.sentAt.toString(u"yyyy-MM-dd-HHmm"_s) + u".pdf"_s;
 }
 
+bool orderprint::printerSetUp()
+{
+    return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
 orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& order,
                                       const QString& supplier, const QString& business,
                                       const QString& folder)
 {
     const auto doc = document(order, supplier, business);
     doc->setMetaInformation(QTextDocument::DocumentTitle, QFileInfo(pdfName(order)).baseName());
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    if (!printerSetUp()) {
         const QString path = QFileDialog::getSaveFileName(
             parent, u"No printer is set up: save the order as a PDF file"_s,
             QDir(folder).filePath(pdfName(order)), u"PDF files (*.pdf)"_s);

@@ -26,6 +26,9 @@ document(const history::Order& order, const QString& supplier, const QString& bu
 // order without a number.
 [[nodiscard]] QString pdfName(const history::Order& order);
 
+// True when the platform knows a printer; otherwise print() offers a PDF file.
+[[nodiscard]] bool printerSetUp();
+
 struct Outcome
 {
     bool done = false; // printed or written; false when cancelled or failed

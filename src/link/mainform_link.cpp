@@ -97,6 +97,8 @@ bool MainForm::SendSockData(bool OrderMode)
                 return true;
             }
             Winsock->flush(); // hand the request to the network now, not at the next event
+            if (OrderMode)
+                RecordSentOrder();
             if (TraceMode && !TraceRequest(AskString))
                 fail(); // the trace log cannot be written; the request has been sent
             return true;

@@ -289,6 +289,8 @@ void MainForm::SendOrderCmd_Click()
         OrderInfoTxt[1]->setFocus();
         return;
     }
+    if (!ConfirmResend())
+        return;
     if (MsgBox(u"Send This Order Now ?"_s, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No,
                u"Order Submit"_s)
         == QMessageBox::Yes)
@@ -300,6 +302,7 @@ void MainForm::SendOrder()
     AskString =
         cart::orderMessage(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
                            OrderInfoTxt[2]->text(), OrderList->rows());
+    NoteOrderBeingSent();
     if (!SendSockData(true))
         MsgBox(u"The order was not sent: the Connection Socket# on the OPTIONS tab is not a valid "
                "port number. Please correct it as given by your supplier, SAVE, and send the "
@@ -319,6 +322,7 @@ void MainForm::OrderReply()
         return;
     }
     OrderNumber = *number;
+    ConfirmSentOrder(OrderNumber);
     PlaySound(u"ordersent.wav"_s);
     if (OrderNumber >= 1)
         MsgBox(u"Order Sent. Note your Order Number >"_s + numbers::numberText(OrderNumber)

@@ -1,6 +1,7 @@
 // The window: its controls and layout, start-up, and the routing of window events to handlers.
 #include "shell/mainform.h"
 
+#include "core/history.h"
 #include "core/text.h"
 #include "inquiry/inquirystate.h"
 #include "link/linkstate.h"
@@ -197,6 +198,7 @@ void MainForm::buildLayout()
     buildInquiryTab();
     buildInformationTab();
     buildOptionsTab();
+    wireHistory();
 }
 
 void MainForm::buildInquiryTab()
@@ -331,10 +333,19 @@ void MainForm::buildInformationTab()
     VersionInfo->setPlainText(u"Version Information About Vornik"_s);
     place(VersionInfo, 150, 450, 5600, 1600);
     ForceUpdateCmd = button(tab, u"ForceUpdateCmd"_s, u"Force Update"_s, 150, 2200, 1900, 450);
-    caption(tab, u"Order Reports Coming Soon"_s, 6100, 150, 5000, 260);
+    caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 150,
+            5800, 260);
+    auto* findLabel = caption(tab, u"&Find Order#, PO# or Part#:"_s, 6100, 500, 2900, 260);
+    HistoryFilterTxt = textBox(tab, u"HistoryFilterTxt"_s,
+                               u"Find order number, PO number or "
+                               "part number"_s,
+                               QString(), 9050, 440, 2850);
+    findLabel->setBuddy(HistoryFilterTxt);
     OrderHistoryList = named(new ListControl(u"  Date    Order#    Status  "_s, tab),
                              u"OrderHistoryList"_s, u"Order history"_s);
-    place(OrderHistoryList, 6100, 450, 5800, 3000);
+    place(OrderHistoryList, 6100, 880, 5800, 2300);
+    ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 3230, 1900, 420);
+    PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 3230, 1500, 420);
     OrderDetailsList =
         named(new ListControl(u" QTY  Part Number  Description        LIST      Cost"_s, tab),
               u"OrderDetailsList"_s, u"Order details"_s);

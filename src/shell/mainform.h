@@ -5,6 +5,7 @@
 //   link/    socket exchange, login settings and login test, connection updates
 //   inquiry/ inquiry request, reply dispatch, answer rows, answer-list events
 //   order/   panel slides, cart and MyOrder.dat, order submission
+//   history/ the record of sent orders on the information tab (the window side of it)
 
 #include "shell/seams.h"
 
@@ -32,6 +33,11 @@ struct ShellState;
 struct LinkState;
 struct InquiryState;
 struct OrderState;
+class OrderHistory;
+class HistoryTab;
+namespace history {
+struct Order;
+}
 
 class MainForm : public QMainWindow
 {
@@ -111,6 +117,9 @@ public:
     QTextEdit* VersionInfo = nullptr;
     ListControl* OrderHistoryList = nullptr;
     ListControl* OrderDetailsList = nullptr;
+    QLineEdit* HistoryFilterTxt = nullptr;
+    QPushButton* ReorderCmd = nullptr;    // "Order Again"
+    QPushButton* PrintOrderCmd = nullptr; // "Print..."
     QPushButton* Testcmd = nullptr;
     QFrame* ErrorPic = nullptr;
     QFrame* PassedPic = nullptr;
@@ -197,6 +206,16 @@ public:
     void SendOrder();
     void OrderReply();
 
+    // ---- order history (history/) -------------------------------------------------------------
+    void NoteOrderBeingSent(); // the cart and fields the order message was just built from
+    void RecordSentOrder();    // the order message has been written to the server
+    void ConfirmSentOrder(qint32 number);
+    // False when the cart equals an order sent within half an hour and still unconfirmed, and
+    // the user does not want to send it again.
+    bool ConfirmResend();
+    void OrderAgain(const history::Order& order);
+    void PrintOrder(const history::Order& order);
+
     // ---- helpers every subsystem uses ---------------------------------------------------------
     // The clock of every wait and deadline: seconds since midnight, never wrapping.
     [[nodiscard]] double Timer() const;
@@ -225,6 +244,7 @@ private:
     void buildInformationTab();
     void buildOptionsTab();
     void routeEvents();
+    void wireHistory();
 
     Seams m_seams;
     QString m_commandLine;
@@ -238,4 +258,7 @@ private:
     std::unique_ptr<LinkState> m_link;
     std::unique_ptr<InquiryState> m_inquiry;
     std::unique_ptr<OrderState> m_order;
+    OrderHistory* m_history = nullptr; // opens its file only when first needed
+    HistoryTab* m_historyTab = nullptr;
+    std::unique_ptr<history::Order> m_orderBeingSent; // recorded once it has been written
 };

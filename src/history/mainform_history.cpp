@@ -1,0 +1,102 @@
+// Order history, the window's side: the information tab's controls handed to the history tab,
+// recording an order once its message has been written, its confirmation, the re-send question,
+// Order Again and printing.
+#include "shell/mainform.h"
+
+#include "core/history.h"
+#include "history/historytab.h"
+#include "history/orderhistory.h"
+#include "history/orderprint.h"
+#include "shell/listcontrol.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString SupplierName = u"Quillane"_s; // as in the window's caption
+constexpr int HistoryTabIndex = 1;
+} // namespace
+
+void MainForm::wireHistory()
+{
+    m_history = new OrderHistory(MyPath, this);
+    m_historyTab = new HistoryTab(
+        *m_history,
+        {OrderHistoryList, OrderDetailsList, HistoryFilterTxt, ReorderCmd, PrintOrderCmd}, this);
+    // Told once the handler that met the fault has finished: an order being sent or confirmed
+    // goes on undisturbed.
+    connect(
+        m_history, &OrderHistory::trouble, this,
+        [this](const QString& sentence) { MsgBox(sentence, QMessageBox::Warning); },
+        Qt::QueuedConnection);
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index == HistoryTabIndex)
+            m_historyTab->showOrders();
+    });
+    connect(m_historyTab, &HistoryTab::reorderRequested, this, &MainForm::OrderAgain);
+    connect(m_historyTab, &HistoryTab::printRequested, this, &MainForm::PrintOrder);
+}
+
+void MainForm::NoteOrderBeingSent()
+{
+    // Taken when the message is built: other handlers may change the cart before it is written.
+    m_orderBeingSent = std::make_unique<history::Order>(
+        history::orderFromCart(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
+                               OrderInfoTxt[2]->text(), OrderList->rows(), QDateTime()));
+}
+
+void MainForm::RecordSentOrder()
+{
+    if (!m_orderBeingSent)
+        return;
+    m_orderBeingSent->sentAt = QDateTime::currentDateTime();
+    m_history->record(*m_orderBeingSent);
+    m_orderBeingSent.reset();
+}
+
+void MainForm::ConfirmSentOrder(qint32 number)
+{
+    m_history->confirmLastSent(number);
+}
+
+bool MainForm::ConfirmResend()
+{
+    const history::Order cart =
+        history::orderFromCart(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
+                               OrderInfoTxt[2]->text(), OrderList->rows(), QDateTime());
+    const auto sentAt = m_history->unconfirmedDuplicate(cart, QDateTime::currentDateTime());
+    return !sentAt
+        || MsgBox(history::resendQuestion(*sentAt), QMessageBox::Question,
+                  QMessageBox::Yes | QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void MainForm::OrderAgain(const history::Order& order)
+{
+    // As ORDER adds a line: the standing PO number, the line, the totals and MyOrder.dat.
+    if (PoOptionCheck[1]->checkState() == Qt::Checked)
+        OrderInfoTxt[1]->setText(StandingPOtxt->text());
+    for (const history::Line& line : order.lines)
+        OrderList->addRow(line.cartLine);
+    SSTab1->setCurrentIndex(0);
+    SlideOrderFrame(true);
+    PlaySound(u"additem.wav"_s);
+    UpdateOrderTotals();
+    SaveOrderFile();
+    MessageLbl->setText(history::reorderedMessage(order));
+}
+
+void MainForm::PrintOrder(const history::Order& order)
+{
+    const orderprint::Outcome outcome =
+        orderprint::print(this, order, SupplierName, AccNameTxt->text(), MyPath);
+    if (outcome.done)
+        MessageLbl->setText(outcome.message);
+    else if (!outcome.message.isEmpty())
+        MsgBox(outcome.message, QMessageBox::Warning);
+}

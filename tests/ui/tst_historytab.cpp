@@ -1,0 +1,323 @@
+// The information tab's order history in the window: orders sent against the loopback server are
+// listed with their number and lines, found by the filter, placed in the cart again, printed,
+// and asked about before an unconfirmed one is sent again; a faulty history file never stops an
+// order.
+#include "core/text.h"
+#include "history/orderprint.h"
+#include "shell/listcontrol.h"
+#include "shell/twips.h"
+#include "support/formfixture.h"
+#include "support/loopbackserver.h"
+
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString HistoryFile = u"OrderHistory.sqlite"_s;
+
+// The quantity-2 order line of a part the test server offers at 12.50.
+QString lineFor(const QString& part)
+{
+    return u"   2 XYZ "_s + text::padRight(part, 13) + text::padRight(u"FILTER"_s, 17)
+        + u"   12.50"_s + QString(8, u' ') + text::padLeft(u"25.00"_s, 11);
+}
+
+QByteArray fileOf(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toLatin1() + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestHistoryTab : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void sentOrderIsListedAndSurvivesARestart();
+    void filterNarrowsAsTheUserTypes_data();
+    void filterNarrowsAsTheUserTypes();
+    void orderAgainAddsTheSameLines();
+    void unconfirmedOrderAsksBeforeSendingAgain_data();
+    void unconfirmedOrderAsksBeforeSendingAgain();
+    void printWritesAPdfWhereNoPrinterIsSetUp();
+    void faultyHistoryNeverStopsAnOrder_data();
+    void faultyHistoryNeverStopsAnOrder();
+
+private:
+    template <class Control> Control* control(const QString& name) const
+    {
+        auto* found = m_form->findChild<Control*>(name);
+        if (!found)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    ListControl* list(const QString& name) const { return control<ListControl>(name); }
+    // Reads the settings of the test server, as the first tick does.
+    void connectTo(const LoopbackServer& server);
+    // Inquires the part, orders 2 of it and sends the order with the PO number; true when the
+    // order message reached the server.
+    bool sendOrder(const QString& part, const QString& po);
+    void showHistory();
+
+    std::unique_ptr<FormFixture> m_fx;
+    MainForm* m_form = nullptr;
+    std::unique_ptr<LoopbackServer> m_server;
+    int m_nextNumber = 4711;
+    bool m_confirm = true;
+};
+
+void TestHistoryTab::init()
+{
+    m_fx = std::make_unique<FormFixture>();
+    m_form = &m_fx->start();
+    m_server = std::make_unique<LoopbackServer>();
+    QVERIFY(m_server->isListening());
+    m_nextNumber = 4711;
+    m_confirm = true;
+    m_server->reply = [this](const QByteArray& request) -> QByteArray {
+        if (request.startsWith("<I>"))
+            return "<P>,XYZ," + request.split(',').value(3) + ",FILTER,12,19.95,,,12.50,0,0,";
+        if (request.startsWith("<O>") && m_confirm)
+            return "<O>," + QByteArray::number(m_nextNumber++);
+        return {};
+    };
+    connectTo(*m_server);
+}
+
+void TestHistoryTab::cleanup()
+{
+    QCOMPARE(m_fx->prompter.unanswered, 0);
+    m_fx.reset();
+    m_server.reset();
+}
+
+void TestHistoryTab::connectTo(const LoopbackServer& server)
+{
+    m_fx->writeSettings(server.basePort());
+    m_form->MiscTimer_Timer();
+    m_fx->prompter.clear();
+}
+
+bool TestHistoryTab::sendOrder(const QString& part, const QString& po)
+{
+    control<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(0);
+    const qsizetype before = m_server->requests.size();
+    auto* partBox = control<QLineEdit>(u"Parttxt"_s);
+    partBox->setFocus();
+    QTest::keyClicks(partBox, part);
+    QTest::keyClick(partBox, Qt::Key_Return);
+    if (!QTest::qWaitFor([&] { return list(u"AnswerList"_s)->rowCount() == 1; }))
+        return false;
+    control<QLineEdit>(u"Qtytxt"_s)->setText(u"2"_s);
+    QTest::mouseClick(control<QPushButton>(u"OrderCmd"_s), Qt::LeftButton);
+    control<QLineEdit>(u"OrderInfoTxt(0)"_s)->setText(u"JOE"_s);
+    control<QLineEdit>(u"OrderInfoTxt(1)"_s)->setText(po);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    QTest::mouseClick(control<QPushButton>(u"SendOrderCmd"_s), Qt::LeftButton);
+    // A confirmed order empties the cart; the next request would drop a confirmation underway.
+    return QTest::qWaitFor([&] {
+        return m_server->requests.size() == before + 2
+            && m_server->requests.last().bytes.startsWith("<O>")
+            && (!m_confirm || list(u"OrderList"_s)->rowCount() == 0);
+    });
+}
+
+void TestHistoryTab::showHistory()
+{
+    control<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(1);
+}
+
+void TestHistoryTab::sentOrderIsListedAndSurvivesARestart()
+{
+    // Neither start-up nor the first tick opens the history.
+    QVERIFY(!m_fx->exists(HistoryFile));
+    QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+    QTRY_VERIFY(m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
+    QCOMPARE(list(u"OrderList"_s)->rowCount(), 0);
+
+    const QString today = QDate::currentDate().toString(u"MM/dd/yy"_s);
+    for (int run = 0; run < 2; ++run) {
+        showHistory();
+        QCOMPARE(list(u"OrderHistoryList"_s)->rows(),
+                 QStringList{today + u"    4711    Confirmed"_s});
+        list(u"OrderHistoryList"_s)->setSelectedIndex(0);
+        const QStringList details = list(u"OrderDetailsList"_s)->rows();
+        QCOMPARE(details.size(), 2);
+        QVERIFY(details.first().startsWith(u"   2  ABC123       FILTER "_s));
+        QVERIFY(details.first().endsWith(u" 25.00"_s));
+        QVERIFY(details.last().startsWith(u"By: JOE  PO: PO77  Notes: "_s));
+        QVERIFY(details.last().endsWith(u"Sub-Total:     25.00"_s));
+        // The program ends and starts again.
+        m_fx->form.reset();
+        m_form = &m_fx->start();
+        connectTo(*m_server);
+    }
+}
+
+void TestHistoryTab::filterNarrowsAsTheUserTypes_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("numbers"); // the order numbers listed, newest first
+    QTest::newRow("nothing typed") << QString() << QStringList{u"4713"_s, u"4712"_s, u"4711"_s};
+    QTest::newRow("order number") << u"4712"_s << QStringList{u"4712"_s};
+    QTest::newRow("PO number, other case") << u"po-b"_s << QStringList{u"4712"_s};
+    QTest::newRow("part number in one line") << u"pf1"_s << QStringList{u"4713"_s, u"4711"_s};
+    QTest::newRow("nothing found") << u"zz"_s << QStringList();
+}
+
+void TestHistoryTab::filterNarrowsAsTheUserTypes()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, numbers);
+    QVERIFY(sendOrder(u"PF1"_s, u"PO-A"_s));
+    QVERIFY(sendOrder(u"GX2"_s, u"PO-B"_s));
+    QVERIFY(sendOrder(u"PF10"_s, u"PO-C"_s));
+    QTRY_COMPARE(m_nextNumber, 4714);
+    QTRY_COMPARE(m_fx->prompter.shown().count(), 6); // three questions, three confirmations
+    showHistory();
+    auto* filter = control<QLineEdit>(u"HistoryFilterTxt"_s);
+    filter->setFocus();
+    QTest::keyClicks(filter, typed);
+    QStringList listed;
+    for (const QString& row : list(u"OrderHistoryList"_s)->rows())
+        listed << row.mid(9, 7).trimmed();
+    QCOMPARE(listed, numbers);
+}
+
+void TestHistoryTab::orderAgainAddsTheSameLines()
+{
+    QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+    QTRY_COMPARE(list(u"OrderList"_s)->rowCount(), 0);
+    // A line already in the cart stays in front of the placed ones.
+    control<QLineEdit>(u"Parttxt"_s)->setFocus();
+    QTest::keyClicks(control<QLineEdit>(u"Parttxt"_s), u"P9"_s);
+    QTest::keyClick(control<QLineEdit>(u"Parttxt"_s), Qt::Key_Return);
+    QTRY_COMPARE(list(u"AnswerList"_s)->rowCount(), 1);
+    control<QLineEdit>(u"Qtytxt"_s)->setText(u"2"_s);
+    QTest::mouseClick(control<QPushButton>(u"OrderCmd"_s), Qt::LeftButton);
+
+    showHistory();
+    auto* again = control<QPushButton>(u"ReorderCmd"_s);
+    QVERIFY(!again->isEnabled());
+    list(u"OrderHistoryList"_s)->setSelectedIndex(0);
+    QTest::mouseClick(again, Qt::LeftButton);
+
+    const QStringList lines{lineFor(u"P9"_s), lineFor(u"ABC123"_s)};
+    QCOMPARE(list(u"OrderList"_s)->rows(), lines);
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
+    QCOMPARE(control<QLabel>(u"ItemCountLbl"_s)->text(), u" 2"_s);
+    QCOMPARE(control<QLabel>(u"OrderTotalLbl"_s)->text(), u"50.00"_s);
+    QCOMPARE(control<QTabWidget>(u"SSTab1"_s)->currentIndex(), 0);
+    QCOMPARE(twips::top(control<QGroupBox>(u"OrderFrame"_s)), 2900);
+    QVERIFY2(control<QLabel>(u"MessageLbl"_s)->text().contains(u"prices of order 4711"_s),
+             qPrintable(control<QLabel>(u"MessageLbl"_s)->text()));
+}
+
+void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain_data()
+{
+    QTest::addColumn<bool>("again");
+    QTest::newRow("No: nothing is sent") << false;
+    QTest::newRow("Yes: sent after the usual question") << true;
+}
+
+void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain()
+{
+    QFETCH(bool, again);
+    m_confirm = false; // the server takes the order and says nothing
+    QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+    m_fx->prompter.clear();
+    const qsizetype sent = m_server->requests.size();
+
+    m_fx->prompter.answers << (again ? QMessageBox::Yes : QMessageBox::No);
+    if (again)
+        m_fx->prompter.answers << QMessageBox::Yes;
+    QTest::mouseClick(control<QPushButton>(u"SendOrderCmd"_s), Qt::LeftButton);
+    const QStringList shown = m_fx->prompter.shown();
+    QVERIFY(!shown.isEmpty());
+    QVERIFY2(QRegularExpression(u"^This order was sent at \\d\\d:\\d\\d and has not been "
+                                "confirmed yet\\. Send it again\\?$"_s)
+                 .match(shown.first())
+                 .hasMatch(),
+             qPrintable(shown.first()));
+    if (!again) {
+        // Without "Send This Order Now ?" nothing can have been sent.
+        QCOMPARE(shown.size(), 1);
+        return;
+    }
+    QCOMPARE(shown.value(1), u"Send This Order Now ?"_s);
+    QTRY_COMPARE(m_server->requests.size(), sent + 1);
+    QCOMPARE(m_server->requests.last().bytes, m_server->requests.at(sent - 1).bytes);
+}
+
+void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
+{
+    if (orderprint::printerSetUp())
+        QSKIP("a printer is set up here: the print dialog would open");
+    QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+    QTRY_COMPARE(list(u"OrderList"_s)->rowCount(), 0);
+    showHistory();
+    list(u"OrderHistoryList"_s)->setSelectedIndex(0);
+    QString offered;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
+                answer.stop();
+                offered = dialog->selectedFiles().value(0);
+                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
+            }
+    });
+    answer.start(10);
+    QTest::mouseClick(control<QPushButton>(u"PrintOrderCmd"_s), Qt::LeftButton);
+    QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
+    QVERIFY(m_fx->read(u"Order-4711.pdf"_s).startsWith("%PDF"));
+}
+
+void TestHistoryTab::faultyHistoryNeverStopsAnOrder_data()
+{
+    QTest::addColumn<bool>("damaged"); // otherwise a folder stands where the file would be
+    QTest::addColumn<QString>("told");
+    QTest::addColumn<int>("listed");
+    QTest::newRow("damaged file") << true << u"was damaged"_s << 2;
+    QTest::newRow("file cannot be opened") << false << u"cannot be opened or written"_s << 0;
+}
+
+void TestHistoryTab::faultyHistoryNeverStopsAnOrder()
+{
+    QFETCH(bool, damaged);
+    QFETCH(QString, told);
+    QFETCH(int, listed);
+    if (damaged)
+        m_fx->write(HistoryFile, QByteArray(2048, 'x'));
+    else
+        QVERIFY(QDir(m_fx->folder.path()).mkdir(HistoryFile));
+    for (const int number : {4711, 4712}) {
+        QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+        QTRY_VERIFY(m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > "_s
+                                                    + QString::number(number) + u" <"_s));
+        QCOMPARE(list(u"OrderList"_s)->rowCount(), 0);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
+    }
+    QTRY_COMPARE(m_fx->prompter.shown().filter(u"OrderHistory.sqlite"_s).size(), 1);
+    const QStringList troubles = m_fx->prompter.shown().filter(u"OrderHistory.sqlite"_s);
+    QVERIFY2(troubles.first().contains(told), qPrintable(troubles.first()));
+    showHistory();
+    QCOMPARE(list(u"OrderHistoryList"_s)->rowCount(), listed);
+}
+
+QTEST_MAIN(TestHistoryTab)
+#include "tst_historytab.moc"
