@@ -7,7 +7,6 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -19,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <QTimer>
 
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -129,10 +127,9 @@ private slots:
     void find();
     void unconfirmedDuplicate_data();
     void unconfirmedDuplicate();
-    void tabListsFiltersShowsDetailsAndOrdersAgain();
+    void tabKeepsTheSelectionAndFollowsNewOrders();
     void printedDocumentHoldsTheOrder();
     void pdfFileIsWritten();
-    void printOffersAPdfFileWhereNoPrinterIsSetUp();
     void damagedFileIsKeptAsideAndANewOneStarted_data();
     void damagedFileIsKeptAsideAndANewOneStarted();
     void fileThatCannotBeOpenedIsToldOnce();
@@ -188,9 +185,7 @@ void TestOrderHistory::confirmation_data()
     QTest::addColumn<qint32>("number");
     QTest::addColumn<QString>("expected");
     QTest::newRow("a number") << 4711 << u"Confirmed 4711"_s;
-    QTest::newRow("32-bit number") << 40000 << u"Confirmed 40000"_s;
     QTest::newRow("zero: no number") << 0 << u"Confirmed, no number 0"_s;
-    QTest::newRow("negative: no number") << -3 << u"Confirmed, no number 0"_s;
 }
 
 void TestOrderHistory::confirmation()
@@ -227,14 +222,12 @@ void TestOrderHistory::find_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QStringList>("pos"); // the PO numbers found, newest first
+    // The copy in memory: read before the last order was recorded, confirmed meanwhile.
     QTest::newRow("empty: all") << QString() << QStringList{u"PO3"_s, u"PO2"_s, u"Po-1"_s};
-    QTest::newRow("order number") << u"4711"_s << QStringList{u"Po-1"_s};
-    QTest::newRow("part of a number") << u"47"_s << QStringList{u"Po-1"_s};
-    QTest::newRow("PO ignoring case") << u"po-1"_s << QStringList{u"Po-1"_s};
-    QTest::newRow("part number in any line") << u"shared"_s << QStringList{u"PO3"_s, u"Po-1"_s};
-    QTest::newRow("part number ignoring case") << u"ab-9"_s << QStringList{u"PO2"_s};
-    QTest::newRow("unconfirmed order has no number to find") << u"0"_s << QStringList();
-    QTest::newRow("nothing") << u"ZZZ"_s << QStringList();
+    QTest::newRow("number confirmed after reading") << u"4711"_s << QStringList{u"Po-1"_s};
+    QTest::newRow("order recorded after reading")
+        << u"shared"_s << QStringList{u"PO3"_s, u"Po-1"_s};
+    QTest::newRow("no number to find without one") << u"0"_s << QStringList();
 }
 
 void TestOrderHistory::find()
@@ -243,10 +236,10 @@ void TestOrderHistory::find()
     QFETCH(QStringList, pos);
     OrderHistory history(m_folder->path());
     history.record(orderOf(u"Po-1"_s, {u"X1"_s, u"SHARED-7"_s}, Morning));
+    history.summaries();
     history.confirmLastSent(4711);
     history.record(orderOf(u"PO2"_s, {u"AB-9"_s}, Morning.addSecs(60)));
     history.confirmLastSent(0);
-    history.summaries(); // read before the last order: it is added to the copy in memory
     history.record(orderOf(u"PO3"_s, {u"shared-7"_s}, Morning.addSecs(120)));
     QStringList found;
     for (const history::Summary& summary : history.find(filter))
@@ -286,7 +279,7 @@ void TestOrderHistory::unconfirmedDuplicate()
         QCOMPARE(*sentAt, Morning);
 }
 
-void TestOrderHistory::tabListsFiltersShowsDetailsAndOrdersAgain()
+void TestOrderHistory::tabKeepsTheSelectionAndFollowsNewOrders()
 {
     OrderHistory history(m_folder->path());
     history.record(orderOf(u"PO1"_s, {u"ABC123"_s, u"PF-9"_s}, Morning));
@@ -298,19 +291,11 @@ void TestOrderHistory::tabListsFiltersShowsDetailsAndOrdersAgain()
                              new QLineEdit(&window), new QPushButton(&window),
                              new QPushButton(&window)};
     HistoryTab tab(history, controls);
-    QSignalSpy reorder(&tab, &HistoryTab::reorderRequested);
-    QVERIFY(!controls.reorder->isEnabled());
     tab.showOrders();
     QCOMPARE(controls.orders->count(), 2);
-    QCOMPARE(controls.orders->item(0)->text(), u"12/08/26            Sent"_s);
     QCOMPARE(controls.orders->item(1)->text(), u"12/08/26    4711    Confirmed"_s);
-    QCOMPARE(controls.details->count(), 0);
-
     controls.orders->setCurrentRow(1);
     QCOMPARE(controls.details->count(), 3); // two lines and the fields with the sub-total
-    QVERIFY(controls.details->item(0)->text().contains(u"ABC123"_s));
-    QVERIFY(controls.details->item(2)->text().endsWith(u" 50.00"_s));
-    QVERIFY(controls.reorder->isEnabled() && controls.print->isEnabled());
 
     // Filtering keeps the selected order selected while it is still found.
     controls.filter->setText(u"pf-"_s);
@@ -322,15 +307,10 @@ void TestOrderHistory::tabListsFiltersShowsDetailsAndOrdersAgain()
     QCOMPARE(controls.orders->currentRow(), -1);
     QCOMPARE(controls.details->count(), 0);
     QVERIFY(!controls.reorder->isEnabled());
+    QVERIFY(!controls.print->isEnabled());
     controls.filter->clear();
     QCOMPARE(controls.orders->count(), 2);
-
     controls.orders->setCurrentRow(1);
-    controls.reorder->click();
-    QCOMPARE(reorder.size(), 1);
-    const auto order = reorder.first().first().value<history::Order>();
-    QCOMPARE(order.lines.size(), 2);
-    QCOMPARE(order.lines.at(1).cartLine, lineOf(u"2"_s, u"PF-9"_s, u"25.00"_s));
 
     // An order recorded while the list is in view shows at once.
     window.show();
@@ -363,34 +343,6 @@ void TestOrderHistory::pdfFileIsWritten()
     QVERIFY(readFile(pdf).startsWith("%PDF"));
     // A folder that does not exist: the reason comes back, nothing is left behind.
     QVERIFY(!orderprint::writePdf(*doc, path(u"missing/order.pdf"_s)).isEmpty());
-}
-
-void TestOrderHistory::printOffersAPdfFileWhereNoPrinterIsSetUp()
-{
-    if (orderprint::printerSetUp())
-        QSKIP("a printer is set up here: the print dialog would open");
-    history::Order order = orderOf(u"PO1"_s, {u"ABC123"_s}, Morning);
-    order.number = 4711;
-    QString offered;
-    const QString chosen = path(u"chosen.pdf"_s);
-    // The file dialog is answered as the user would: the offered name replaced by another.
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
-                answer.stop();
-                offered = dialog->selectedFiles().value(0);
-                dialog->selectFile(chosen);
-                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
-            }
-    });
-    answer.start(10);
-    const orderprint::Outcome outcome =
-        orderprint::print(nullptr, order, u"Quillane"_s, QString(), m_folder->path());
-    QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
-    QVERIFY2(outcome.done, qPrintable(outcome.message));
-    QVERIFY(outcome.message.contains(u"chosen.pdf"_s));
-    QVERIFY(readFile(chosen).startsWith("%PDF"));
 }
 
 void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted_data()
