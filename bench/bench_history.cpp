@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -79,10 +80,26 @@ struct Tab
 
 } // namespace
 
+// The first view of the tab in a fresh process: the SQLite driver loaded, the file opened, the
+// orders read and listed. Prints the milliseconds.
+int openInFreshProcess(const QString& folder)
+{
+    OrderHistory history(folder);
+    Tab tab(history);
+    QElapsedTimer timer;
+    timer.start();
+    tab.tab.showOrders();
+    tab.orders->repaintNow();
+    std::printf("%.3f %d\n", msSince(timer), tab.orders->rowCount());
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (argc == 3 && QByteArrayView(argv[1]) == "--open")
+        return openInFreshProcess(QString::fromLocal8Bit(argv[2]));
     QTemporaryDir folder;
     QRandomGenerator random(7);
 
@@ -103,20 +120,19 @@ int main(int argc, char** argv)
                 qPrintable(OrderHistory::FileName));
     std::printf("  recording one order (and its confirmation): median %.2f ms\n", median(recordMs));
 
-    // Each run opens the file afresh, as the first view of the tab after a start does.
+    // Each run is a fresh process, as the first view of the tab after a start.
     QList<double> openMs;
-    for (int run = 0; run < 5; ++run) {
-        OrderHistory history(folder.path());
-        Tab tab(history);
-        QElapsedTimer timer;
-        timer.start();
-        tab.tab.showOrders();
-        tab.orders->repaintNow();
-        openMs << msSince(timer);
-        if (tab.orders->rowCount() != Orders)
-            std::fprintf(stderr, "listed %d orders\n", tab.orders->rowCount());
+    for (int run = 0; run < 7; ++run) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(), {u"--open"_s, folder.path()});
+        child.waitForFinished(60000);
+        const QList<QByteArray> words = child.readAllStandardOutput().trimmed().split(' ');
+        openMs << words.value(0).toDouble();
+        if (words.value(1).toInt() != Orders)
+            std::fprintf(stderr, "listed %s orders\n", words.value(1).constData());
     }
-    std::printf("  tab opened (file opened, %d orders read and listed): median %.1f ms "
+    std::printf("  tab first opened in a fresh process (SQLite loaded, file opened, %d orders "
+                "read and listed): median %.1f ms "
                 "(target < 50) %s\n",
                 Orders, median(openMs), median(openMs) < 50 ? "met" : "MISSED");
 
