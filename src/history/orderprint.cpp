@@ -1,13 +1,12 @@
 // The printed order and the PDF file written where no printer is set up.
 #include "history/orderprint.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLibrary>
 #include <QPdfWriter>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <QSaveFile>
 #include <QTextDocument>
 
@@ -24,6 +23,18 @@ QString field(const QString& label, const QString& value)
 {
     return u"<tr><td><b>"_s + label.toHtmlEscaped() + u"</b></td><td>"_s + value.toHtmlEscaped()
         + u"</td></tr>"_s;
+}
+
+// Qt's print support lives in a module beside the program, loaded when first needed.
+using PrinterSetUp = bool (*)();
+using Print = bool (*)(QWidget*, const QTextDocument*, const QString*, QString*, bool*);
+
+QLibrary& printModule()
+{
+    static QLibrary module(QCoreApplication::applicationDirPath() + u"/vornik_print"_s);
+    if (!module.isLoaded())
+        module.load();
+    return module;
 }
 
 } // namespace
@@ -88,7 +99,8 @@ QString orderprint::pdfName(const history::Order& order)
 
 bool orderprint::printerSetUp()
 {
-    return !QPrinterInfo::availablePrinterNames().isEmpty();
+    const auto setUp = reinterpret_cast<PrinterSetUp>(printModule().resolve("vornikPrinterSetUp"));
+    return setUp && setUp() && printModule().resolve("vornikPrint");
 }
 
 orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& order,
@@ -110,15 +122,13 @@ orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& ord
                         + u" could not be written: "_s + failure};
         return {true, u"The order was saved as "_s + QDir::toNativeSeparators(path)};
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(QFileInfo(pdfName(order)).baseName());
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(u"Print Order"_s);
-    if (dialog.exec() != QDialog::Accepted)
+    const auto printWithDialog = reinterpret_cast<Print>(printModule().resolve("vornikPrint"));
+    const QString docName = QFileInfo(pdfName(order)).baseName();
+    QString printedTo;
+    bool toFile = false;
+    if (!printWithDialog(parent, doc.get(), &docName, &printedTo, &toFile))
         return {};
-    doc->print(&printer);
-    if (!printer.outputFileName().isEmpty())
-        return {true,
-                u"The order was saved as "_s + QDir::toNativeSeparators(printer.outputFileName())};
-    return {true, u"The order was sent to the printer "_s + printer.printerName()};
+    if (toFile)
+        return {true, u"The order was saved as "_s + QDir::toNativeSeparators(printedTo)};
+    return {true, u"The order was sent to the printer "_s + printedTo};
 }

@@ -26,7 +26,8 @@ document(const history::Order& order, const QString& supplier, const QString& bu
 // order without a number.
 [[nodiscard]] QString pdfName(const history::Order& order);
 
-// True when the platform knows a printer; otherwise print() offers a PDF file.
+// True when the platform knows a printer (and the program's print module is there); otherwise
+// print() offers a PDF file.
 [[nodiscard]] bool printerSetUp();
 
 struct Outcome

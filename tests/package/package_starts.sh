@@ -12,7 +12,7 @@ cpack --config "$build/CPackConfig.cmake" -G TGZ -B "$tmp/pack" >"$tmp/cpack.log
 mkdir "$tmp/unpacked"
 tar -xzf "$tmp"/pack/vornik-*.tar.gz -C "$tmp/unpacked"
 folder=$(echo "$tmp"/unpacked/vornik-*)
-for f in vornik ostrel vornik.png shortcut.inf; do
+for f in vornik ostrel libvornik_print.so vornik.png shortcut.inf; do
     [ -e "$folder/$f" ] || { echo "missing in the package: $f"; exit 1; }
 done
 
