@@ -257,8 +257,11 @@ void MainForm::buildInquiryTab()
 
     ItemOrderFrame = named(new QGroupBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
     place(ItemOrderFrame, 8700, 1280, 3300, 1550);
-    caption(ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
-    OrderPNumLbl = named(new QLabel(ItemOrderFrame), u"OrderPNumLbl"_s, u"Part number to order"_s);
+    // Labels whose caption changes carry no accessible name of their own: assistive technology
+    // reads the caption itself, and the caption label beside it (its buddy) says what it is.
+    auto* orderPartLabel = caption(ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
+    OrderPNumLbl = named(new QLabel(ItemOrderFrame), u"OrderPNumLbl"_s);
+    orderPartLabel->setBuddy(OrderPNumLbl);
     OrderPNumLbl->setTextFormat(Qt::PlainText);
     OrderPNumLbl->setFont(boldCourier());
     place(OrderPNumLbl, 120, 520, 3050, 300);
@@ -269,7 +272,7 @@ void MainForm::buildInquiryTab()
                              880, 600, 500);
     caption(ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
 
-    MessageLbl = named(new QLabel(tab), u"MessageLbl"_s, u"Status"_s);
+    MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
     MessageLbl->setTextFormat(Qt::PlainText);
     QFont status = MessageLbl->font();
     status.setBold(true);
@@ -303,12 +306,14 @@ void MainForm::buildInquiryTab()
                     1650, top, fieldWidth[size_t(i)], 380);
         label->setBuddy(OrderInfoTxt[size_t(i)]);
     }
-    caption(OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
-    ItemCountLbl = named(new QLabel(u" 0"_s, OrderFrame), u"ItemCountLbl"_s, u"Line items"_s);
+    auto* countLabel = caption(OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
+    ItemCountLbl = named(new QLabel(u" 0"_s, OrderFrame), u"ItemCountLbl"_s);
+    countLabel->setBuddy(ItemCountLbl);
     ItemCountLbl->setFont(boldCourier());
     place(ItemCountLbl, 9200, 3460, 2000, 300);
-    caption(OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
-    OrderTotalLbl = named(new QLabel(u" 0.00"_s, OrderFrame), u"OrderTotalLbl"_s, u"Sub-total"_s);
+    auto* totalLabel = caption(OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
+    OrderTotalLbl = named(new QLabel(u" 0.00"_s, OrderFrame), u"OrderTotalLbl"_s);
+    totalLabel->setBuddy(OrderTotalLbl);
     OrderTotalLbl->setFont(boldCourier());
     place(OrderTotalLbl, 9200, 3910, 2000, 300);
     RemoveItemCmd = pictureButton(OrderFrame, u"RemoveItemCmd"_s, QStyle::SP_DialogDiscardButton,

@@ -4,11 +4,13 @@
 #include "support/formfixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -28,6 +30,7 @@ private slots:
     void listHeadings();
     void everyNamedControlIsFindable();
     void inputsAndListsHaveSpokenNames();
+    void labelsSpeakTheirCaption();
     void filePathsInProgramFolder_data();
     void filePathsInProgramFolder();
     void logoLoadedWhenPresent();
@@ -184,6 +187,50 @@ void TestStartup::inputsAndListsHaveSpokenNames()
         QVERIFY2(!edit->accessibleName().isEmpty(), qPrintable(edit->objectName()));
     for (const ListControl* list : f.findChildren<ListControl*>())
         QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(list->objectName()));
+}
+
+void TestStartup::labelsSpeakTheirCaption()
+{
+    FormFixture fx;
+    MainForm& f = fx.start();
+    const auto spokenName = [](QWidget* widget) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        return iface ? iface->text(QAccessible::Name) : u"(no interface)"_s;
+    };
+    // Every text label, named or not, is read out as the caption it shows now.
+    int checked = 0;
+    for (QLabel* label : f.findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull() || label->objectName() == u"MyLogoPic"_s)
+            continue; // pictures keep their description
+        label->setText(u"changed caption "_s + QString::number(checked++));
+        QCOMPARE(spokenName(label), label->text());
+    }
+    QVERIFY(checked > 40);
+
+    // The changing values are labelled by the caption beside them.
+    const QList<std::pair<QString, QString>> labelled{
+        {u"OrderPNumLbl"_s, u"Part Number To Order"_s},
+        {u"ItemCountLbl"_s, u" Line Items:"_s},
+        {u"OrderTotalLbl"_s, u"Sub-Total:"_s}};
+    FormFixture fresh;
+    MainForm& g = fresh.start();
+    for (const auto& [name, captionText] : labelled) {
+        QAccessibleInterface* iface =
+            QAccessible::queryAccessibleInterface(g.findChild<QLabel*>(name));
+        QVERIFY2(iface, qPrintable(name));
+        QStringList labels;
+        for (const auto& relation : iface->relations(QAccessible::Label))
+            labels << relation.first->text(QAccessible::Name);
+        QVERIFY2(labels.contains(captionText), qPrintable(labels.join(u'|')));
+    }
+
+    // The status line as the window itself changes it.
+    auto* part = g.findChild<QLineEdit*>(u"Parttxt"_s);
+    part->setText(u"ABCDEFGHIJKLM"_s); // one character too long
+    QTest::mouseClick(g.findChild<QPushButton*>(u"InquiryCmd"_s), Qt::LeftButton);
+    auto* status = g.findChild<QLabel*>(u"MessageLbl"_s);
+    QCOMPARE(status->text(), u"Invalid Part Number"_s);
+    QCOMPARE(spokenName(status), u"Invalid Part Number"_s);
 }
 
 void TestStartup::filePathsInProgramFolder_data()
