@@ -25,10 +25,18 @@ bool fitsBare(QStringView value)
     return files::fromAnsi(files::toAnsi(value)) == value;
 }
 
-// A port the reader of Login.Inf turns into its 16-bit base port (it reads the leading number).
+// A server address no longer than a host name can be; a longer one can never connect.
+bool possibleHost(QStringView value)
+{
+    return text::trimBlanks(value).size() <= 253;
+}
+
+// A port the reader of Login.Inf turns into a 16-bit base port above 0 (it reads the leading
+// number; a text without one reads as 0, which is no port, as for the keyword file's socket).
 bool readablePort(QStringView value)
 {
-    return numbers::toInt16(numbers::numericValue(value)).has_value();
+    const std::optional<qint16> port = numbers::toInt16(numbers::numericValue(value));
+    return port && *port > 0;
 }
 
 } // namespace
@@ -122,8 +130,12 @@ loginsettings::LoginUpdate loginsettings::applyLoginUpdate(QStringView loginCont
                          "break or another control character"_s;
         return result;
     }
+    if (serverGiven && !possibleHost(*newServer)) {
+        result.failure = u"the server address in LOGIN_UPDATE.INF is longer than 253 characters"_s;
+        return result;
+    }
     if (portGiven && !readablePort(*newPort)) {
-        result.failure = u"the port in LOGIN_UPDATE.INF is not a number from -32768 to 32767"_s;
+        result.failure = u"the port in LOGIN_UPDATE.INF is not a number from 1 to 32767"_s;
         return result;
     }
     if (portGiven && fields.size() < 5) {

@@ -227,7 +227,10 @@ void TestLoginSettings::refusedLoginUpdate_data()
         << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"\"a\tb\",3300"_s << Unsafe;
     QTest::newRow("port beyond 16 bits")
         << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"h2,70000"_s
-        << u"the port in LOGIN_UPDATE.INF is not a number from -32768 to 32767"_s;
+        << u"the port in LOGIN_UPDATE.INF is not a number from 1 to 32767"_s;
+    QTest::newRow("port without a number")
+        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"h2,x1"_s
+        << u"the port in LOGIN_UPDATE.INF is not a number from 1 to 32767"_s;
 }
 
 void TestLoginSettings::refusedLoginUpdate()
