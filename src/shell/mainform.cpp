@@ -159,7 +159,11 @@ MainForm::MainForm(const Seams& seams, const QString& programFolder, const QStri
     Form_Load();
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    // Deleting the controls moves the focus; no handler may run on a window being destroyed.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void MainForm::buildLayout()
 {
@@ -425,6 +429,7 @@ void MainForm::routeEvents()
              SocketNumLbl[3]})
         watched->installEventFilter(this);
 
+    connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
     connect(MiscTimer, &QTimer::timeout, this, &MainForm::MiscTimer_Timer);
     connect(Winsock, &QTcpSocket::readyRead, this,
             [this] { Winsock_DataArrival(Winsock->bytesAvailable()); });
@@ -443,43 +448,69 @@ void MainForm::routeEvents()
     connect(AnswerList, &QListWidget::itemClicked, this, &MainForm::AnswerList_Click);
 }
 
+// The focus handlers run only when the focus moves from one control of this window to another:
+// a click, Tab, or the program's own setFocus. Qt also moves the focus when the window is
+// deactivated and activated again, when a context menu or a message box opens and closes, and
+// when a tab change hides the control that had it (to the tab bar, then into the new page); none
+// of these is a move between two controls, so none reaches a handler.
+void MainForm::routeFocusMove(QWidget* old, QWidget* now)
+{
+    if (!old || !now || old->window() != this || now->window() != this)
+        return;
+    ShellState& state = shell();
+    if (!old->isVisible() || old == state.displacedFocus) {
+        if (!state.displacedFocus)
+            QTimer::singleShot(0, this, [this] { shell().displacedFocus = nullptr; });
+        state.displacedFocus = now;
+        return;
+    }
+    focusLost(old);
+    focusGained(now);
+}
+
+void MainForm::focusGained(QWidget* watched)
+{
+    if (watched == Parttxt)
+        Parttxt_GotFocus();
+    else if (watched == Qtytxt)
+        Qtytxt_GotFocus();
+    else if (watched == AccNameTxt)
+        AccNameTxt_GotFocus();
+    else if (watched == AccNumTxt)
+        AccNumTxt_GotFocus();
+    else if (watched == LoginNameTxt)
+        LoginNameTxt_GotFocus();
+    else if (watched == txtHostAddress)
+        txtHostAddress_GotFocus();
+    else if (watched == PoOptionCheck[0])
+        PoOptionCheck_GotFocus(0);
+    else if (watched == PoOptionCheck[1])
+        PoOptionCheck_GotFocus(1);
+    else if (watched == RepNameOptCheck)
+        RepNameOptCheck_GotFocus();
+    else if (watched == StandingPOtxt)
+        StandingPOtxt_GotFocus();
+}
+
+void MainForm::focusLost(QWidget* watched)
+{
+    if (watched == Parttxt)
+        Parttxt_LostFocus();
+    else if (watched == Qtytxt)
+        Qtytxt_LostFocus();
+    else if (watched == AccNumTxt)
+        AccNumTxt_LostFocus();
+    else if (watched == LoginNameTxt)
+        LoginNameTxt_LostFocus();
+    for (int i = 0; i < 3; ++i)
+        if (watched == OrderInfoTxt[size_t(i)])
+            OrderInfoTxt_LostFocus(i);
+}
+
 bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::FocusIn) {
-        if (watched == Parttxt)
-            Parttxt_GotFocus();
-        else if (watched == Qtytxt)
-            Qtytxt_GotFocus();
-        else if (watched == AccNameTxt)
-            AccNameTxt_GotFocus();
-        else if (watched == AccNumTxt)
-            AccNumTxt_GotFocus();
-        else if (watched == LoginNameTxt)
-            LoginNameTxt_GotFocus();
-        else if (watched == txtHostAddress)
-            txtHostAddress_GotFocus();
-        else if (watched == PoOptionCheck[0])
-            PoOptionCheck_GotFocus(0);
-        else if (watched == PoOptionCheck[1])
-            PoOptionCheck_GotFocus(1);
-        else if (watched == RepNameOptCheck)
-            RepNameOptCheck_GotFocus();
-        else if (watched == StandingPOtxt)
-            StandingPOtxt_GotFocus();
-    } else if (type == QEvent::FocusOut) {
-        if (watched == Parttxt)
-            Parttxt_LostFocus();
-        else if (watched == Qtytxt)
-            Qtytxt_LostFocus();
-        else if (watched == AccNumTxt)
-            AccNumTxt_LostFocus();
-        else if (watched == LoginNameTxt)
-            LoginNameTxt_LostFocus();
-        for (int i = 0; i < 3; ++i)
-            if (watched == OrderInfoTxt[size_t(i)])
-                OrderInfoTxt_LostFocus(i);
-    } else if (type == QEvent::KeyPress) {
+    if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == Parttxt)
             return Parttxt_KeyPress(key);

@@ -225,6 +225,9 @@ private:
     void buildInformationTab();
     void buildOptionsTab();
     void routeEvents();
+    void routeFocusMove(QWidget* old, QWidget* now);
+    void focusGained(QWidget* control);
+    void focusLost(QWidget* control);
 
     Seams m_seams;
     QString m_commandLine;
