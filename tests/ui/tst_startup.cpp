@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -28,6 +29,8 @@ private slots:
     void controlTexts();
     void listHeadings_data();
     void listHeadings();
+    void headingStandsOverItsColumns_data();
+    void headingStandsOverItsColumns();
     void everyNamedControlIsFindable();
     void inputsAndListsHaveSpokenNames();
     void labelsSpeakTheirCaption();
@@ -150,6 +153,64 @@ void TestStartup::listHeadings()
     QCOMPARE(list->heading(), heading);
     QVERIFY(list->font().fixedPitch() || list->font().styleHint() == QFont::Monospace);
     QVERIFY(list->font().bold());
+}
+
+namespace {
+// The leftmost and rightmost columns of the viewport's width in which the band of rows
+// [top, bottom) holds solid ink; {-1, -1} when it holds none.
+std::pair<int, int> inkSpan(const QImage& image, int left, int right, int top, int bottom)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = left; x < right; ++x)
+        for (int y = top; y < bottom; ++y)
+            if (qGray(image.pixel(x, y)) < 80) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+} // namespace
+
+void TestStartup::headingStandsOverItsColumns_data()
+{
+    listHeadings_data();
+}
+
+void TestStartup::headingStandsOverItsColumns()
+{
+    // A row holding the heading's own text must be drawn exactly under it, also when the list
+    // is scrolled sideways.
+    QFETCH(QString, heading);
+    ListControl list(heading);
+    // Narrower than the text, so that it scrolls sideways.
+    list.resize(QFontMetrics(list.font()).horizontalAdvance(heading) / 2 + 40, 160);
+    list.addRow(heading);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QRect rows = list.viewport()->geometry();
+    const QRect row = list.visualItemRect(list.item(0)).translated(rows.topLeft());
+    auto* bar = list.horizontalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    for (const int scroll : {0, 7, bar->maximum()}) {
+        bar->setValue(scroll);
+        const QImage image = list.grab().toImage();
+        const auto headingInk =
+            inkSpan(image, rows.left(), rows.right(), list.frameWidth(), rows.top());
+        const auto rowInk = inkSpan(image, rows.left(), rows.right(), row.top(), row.bottom());
+        QVERIFY(headingInk.first >= 0);
+        // Within a pixel: a glyph after blanks may fall between pixels, and the row's highlight
+        // shades the edges of its glyphs differently from the heading's background.
+        const QString found = u"heading %1-%2, row %3-%4 at scroll %5"_s.arg(headingInk.first)
+                                  .arg(headingInk.second)
+                                  .arg(rowInk.first)
+                                  .arg(rowInk.second)
+                                  .arg(scroll);
+        QVERIFY2(qAbs(headingInk.first - rowInk.first) <= 1, qPrintable(found));
+        QVERIFY2(qAbs(headingInk.second - rowInk.second) <= 1, qPrintable(found));
+    }
 }
 
 void TestStartup::everyNamedControlIsFindable()
