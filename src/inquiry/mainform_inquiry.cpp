@@ -95,7 +95,7 @@ bool MainForm::Parttxt_KeyPress(int key)
 
 void MainForm::Parttxt_LostFocus()
 {
-    const QString upper = Parttxt->text().toUpper();
+    const QString upper = text::toUpper8Bit(Parttxt->text());
     if (!upper.isEmpty())
         Parttxt->setText(SyntaxOut(upper)); // blanks are kept, not trimmed
 }

@@ -75,12 +75,17 @@ bool loadSettings(MainForm& f)
     f.AccNum = *account;
     if (!loginFields.next()) // the unused fourth field
         return false;
-    const auto port = numberField(loginFields.next());
-    if (!port)
+    const auto portText = loginFields.next();
+    if (!portText)
         return false;
+    // The three boxes are filled before the port is converted, so a port out of range still
+    // shows the address, login name and account number that were read.
     f.txtHostAddress->setText(text::trimBlanks(f.HostIP));
     f.LoginNameTxt->setText(f.LoginName);
     f.AccNumTxt->setText(f.AccNum);
+    const auto port = numberField(portText);
+    if (!port)
+        return false;
     f.SocketBase = *port;
     f.ServerSocketTxt->setText(QString::number(f.SocketBase));
 

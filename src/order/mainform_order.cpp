@@ -12,11 +12,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 
 #include <algorithm>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -58,6 +60,23 @@ bool writeOrderFile(MainForm& f, const QByteArray& bytes)
 void truncateOrderFile(MainForm& f)
 {
     writeOrderFile(f, QByteArray());
+}
+
+// Keeps a copy of MyOrder.dat as it was beside it, under the first free name of
+// MyOrder.dat.damaged, MyOrder.dat.damaged-2, ... The copy's name, or nothing when it could not
+// be written.
+std::optional<QString> keepDamagedOrderFile(const MainForm& f, const QByteArray& bytes)
+{
+    for (int n = 1; n < 1000; ++n) {
+        const QString path =
+            f.OrderFile + u".damaged"_s + (n == 1 ? QString() : u'-' + QString::number(n));
+        if (QFileInfo::exists(path))
+            continue;
+        if (!files::saveWhole(path, bytes).isEmpty())
+            return std::nullopt;
+        return QFileInfo(path).fileName();
+    }
+    return std::nullopt;
 }
 
 bool isChecked(const QCheckBox* box)
@@ -241,7 +260,12 @@ void MainForm::ClearOrder()
     OrderTotalLbl->setText(ZeroTotal);
     OrderInfoTxt[1]->setText(QString()); // the "Ordered By:" field keeps its text
     OrderInfoTxt[2]->setText(QString());
-    truncateOrderFile(*this);
+    if (!files::saveWhole(OrderFile, QByteArray()).isEmpty())
+        MsgBox(u"Your order was sent, but MyOrder.dat in the program folder could not be "
+               "emptied and still holds it. At the next start these items will be offered again: "
+               "do not send them a second time. Please check that the program folder can be "
+               "written to."_s,
+               QMessageBox::Warning);
 }
 
 void MainForm::CheckSavedOrder()
@@ -250,13 +274,34 @@ void MainForm::CheckSavedOrder()
     const auto bytes = files::readAll(OrderFile);
     if (!bytes || bytes->size() < 5)
         return; // no order saved
-    const QStringList lines = files::splitLines(files::fromAnsi(*bytes));
-    if (std::any_of(lines.begin(), lines.end(),
-                    [](const QString& line) { return line.size() > LongestSavedLine; })) {
-        MsgBox(u"MyOrder.dat in the program folder does not hold a saved order, so no items were "
-               "loaded from it. It is left as it is until you order an item, which replaces it."_s,
+    QStringList lines = files::splitLines(files::fromAnsi(*bytes));
+    const auto tooLong = [](const QString& line) { return line.size() > LongestSavedLine; };
+    if (const auto damaged = std::count_if(lines.begin(), lines.end(), tooLong); damaged > 0) {
+        // The good lines are offered as usual; the file as it was is kept beside it before
+        // anything rewrites it, and MyOrder.dat then holds the good lines only, so this is
+        // said once.
+        const std::optional<QString> kept = keepDamagedOrderFile(*this, *bytes);
+        if (!kept) {
+            MsgBox(u"MyOrder.dat in the program folder holds lines too long to be order lines, "
+                   "and a copy of it could not be kept, so no items were loaded from it. It is "
+                   "left as it is until you order an item, which replaces it."_s,
+                   QMessageBox::Warning);
+            return;
+        }
+        lines.removeIf(tooLong);
+        QByteArray good;
+        for (const QString& line : std::as_const(lines))
+            good += files::toAnsi(line) + files::crlf;
+        writeOrderFile(*this, good);
+        MsgBox(u"MyOrder.dat in the program folder held "_s + QString::number(damaged)
+                   + (damaged == 1 ? u" line"_s : u" lines"_s)
+                   + u" too long to be an order line. "_s
+                   + (lines.isEmpty() ? u"No items could be loaded from it."_s
+                                      : u"The other items are offered as usual."_s)
+                   + u" The file as it was is kept as "_s + *kept + u"."_s,
                QMessageBox::Warning);
-        return;
+        if (lines.isEmpty())
+            return;
     }
     OrderList->clear();
     for (const QString& line : lines)

@@ -160,7 +160,11 @@ MainForm::MainForm(const Seams& seams, const QString& programFolder, const QStri
     Form_Load();
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    // Deleting the controls moves the focus; no handler may run on a window being destroyed.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void MainForm::buildLayout()
 {
@@ -259,8 +263,11 @@ void MainForm::buildInquiryTab()
 
     ItemOrderFrame = named(new QGroupBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
     place(ItemOrderFrame, 8700, 1280, 3300, 1550);
-    caption(ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
-    OrderPNumLbl = named(new QLabel(ItemOrderFrame), u"OrderPNumLbl"_s, u"Part number to order"_s);
+    // Labels whose caption changes carry no accessible name of their own: assistive technology
+    // reads the caption itself, and the caption label beside it (its buddy) says what it is.
+    auto* orderPartLabel = caption(ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
+    OrderPNumLbl = named(new QLabel(ItemOrderFrame), u"OrderPNumLbl"_s);
+    orderPartLabel->setBuddy(OrderPNumLbl);
     OrderPNumLbl->setTextFormat(Qt::PlainText);
     OrderPNumLbl->setFont(boldCourier());
     place(OrderPNumLbl, 120, 520, 3050, 300);
@@ -271,7 +278,7 @@ void MainForm::buildInquiryTab()
                              880, 600, 500);
     caption(ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
 
-    MessageLbl = named(new QLabel(tab), u"MessageLbl"_s, u"Status"_s);
+    MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
     MessageLbl->setTextFormat(Qt::PlainText);
     QFont status = MessageLbl->font();
     status.setBold(true);
@@ -305,12 +312,14 @@ void MainForm::buildInquiryTab()
                     1650, top, fieldWidth[size_t(i)], 380);
         label->setBuddy(OrderInfoTxt[size_t(i)]);
     }
-    caption(OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
-    ItemCountLbl = named(new QLabel(u" 0"_s, OrderFrame), u"ItemCountLbl"_s, u"Line items"_s);
+    auto* countLabel = caption(OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
+    ItemCountLbl = named(new QLabel(u" 0"_s, OrderFrame), u"ItemCountLbl"_s);
+    countLabel->setBuddy(ItemCountLbl);
     ItemCountLbl->setFont(boldCourier());
     place(ItemCountLbl, 9200, 3460, 2000, 300);
-    caption(OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
-    OrderTotalLbl = named(new QLabel(u" 0.00"_s, OrderFrame), u"OrderTotalLbl"_s, u"Sub-total"_s);
+    auto* totalLabel = caption(OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
+    OrderTotalLbl = named(new QLabel(u" 0.00"_s, OrderFrame), u"OrderTotalLbl"_s);
+    totalLabel->setBuddy(OrderTotalLbl);
     OrderTotalLbl->setFont(boldCourier());
     place(OrderTotalLbl, 9200, 3910, 2000, 300);
     RemoveItemCmd = pictureButton(OrderFrame, u"RemoveItemCmd"_s, QStyle::SP_DialogDiscardButton,
@@ -431,6 +440,7 @@ void MainForm::routeEvents()
              SocketNumLbl[3]})
         watched->installEventFilter(this);
 
+    connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
     connect(MiscTimer, &QTimer::timeout, this, &MainForm::MiscTimer_Timer);
     connect(Winsock, &QTcpSocket::readyRead, this,
             [this] { Winsock_DataArrival(Winsock->bytesAvailable()); });
@@ -449,43 +459,69 @@ void MainForm::routeEvents()
     connect(AnswerList, &QListWidget::itemClicked, this, &MainForm::AnswerList_Click);
 }
 
+// The focus handlers run only when the focus moves from one control of this window to another:
+// a click, Tab, or the program's own setFocus. Qt also moves the focus when the window is
+// deactivated and activated again, when a context menu or a message box opens and closes, and
+// when a tab change hides the control that had it (to the tab bar, then into the new page); none
+// of these is a move between two controls, so none reaches a handler.
+void MainForm::routeFocusMove(QWidget* old, QWidget* now)
+{
+    if (!old || !now || old->window() != this || now->window() != this)
+        return;
+    ShellState& state = shell();
+    if (!old->isVisible() || old == state.displacedFocus) {
+        if (!state.displacedFocus)
+            QTimer::singleShot(0, this, [this] { shell().displacedFocus = nullptr; });
+        state.displacedFocus = now;
+        return;
+    }
+    focusLost(old);
+    focusGained(now);
+}
+
+void MainForm::focusGained(QWidget* watched)
+{
+    if (watched == Parttxt)
+        Parttxt_GotFocus();
+    else if (watched == Qtytxt)
+        Qtytxt_GotFocus();
+    else if (watched == AccNameTxt)
+        AccNameTxt_GotFocus();
+    else if (watched == AccNumTxt)
+        AccNumTxt_GotFocus();
+    else if (watched == LoginNameTxt)
+        LoginNameTxt_GotFocus();
+    else if (watched == txtHostAddress)
+        txtHostAddress_GotFocus();
+    else if (watched == PoOptionCheck[0])
+        PoOptionCheck_GotFocus(0);
+    else if (watched == PoOptionCheck[1])
+        PoOptionCheck_GotFocus(1);
+    else if (watched == RepNameOptCheck)
+        RepNameOptCheck_GotFocus();
+    else if (watched == StandingPOtxt)
+        StandingPOtxt_GotFocus();
+}
+
+void MainForm::focusLost(QWidget* watched)
+{
+    if (watched == Parttxt)
+        Parttxt_LostFocus();
+    else if (watched == Qtytxt)
+        Qtytxt_LostFocus();
+    else if (watched == AccNumTxt)
+        AccNumTxt_LostFocus();
+    else if (watched == LoginNameTxt)
+        LoginNameTxt_LostFocus();
+    for (int i = 0; i < 3; ++i)
+        if (watched == OrderInfoTxt[size_t(i)])
+            OrderInfoTxt_LostFocus(i);
+}
+
 bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::FocusIn) {
-        if (watched == Parttxt)
-            Parttxt_GotFocus();
-        else if (watched == Qtytxt)
-            Qtytxt_GotFocus();
-        else if (watched == AccNameTxt)
-            AccNameTxt_GotFocus();
-        else if (watched == AccNumTxt)
-            AccNumTxt_GotFocus();
-        else if (watched == LoginNameTxt)
-            LoginNameTxt_GotFocus();
-        else if (watched == txtHostAddress)
-            txtHostAddress_GotFocus();
-        else if (watched == PoOptionCheck[0])
-            PoOptionCheck_GotFocus(0);
-        else if (watched == PoOptionCheck[1])
-            PoOptionCheck_GotFocus(1);
-        else if (watched == RepNameOptCheck)
-            RepNameOptCheck_GotFocus();
-        else if (watched == StandingPOtxt)
-            StandingPOtxt_GotFocus();
-    } else if (type == QEvent::FocusOut) {
-        if (watched == Parttxt)
-            Parttxt_LostFocus();
-        else if (watched == Qtytxt)
-            Qtytxt_LostFocus();
-        else if (watched == AccNumTxt)
-            AccNumTxt_LostFocus();
-        else if (watched == LoginNameTxt)
-            LoginNameTxt_LostFocus();
-        for (int i = 0; i < 3; ++i)
-            if (watched == OrderInfoTxt[size_t(i)])
-                OrderInfoTxt_LostFocus(i);
-    } else if (type == QEvent::KeyPress) {
+    if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == Parttxt)
             return Parttxt_KeyPress(key);

@@ -245,6 +245,9 @@ private:
     void buildOptionsTab();
     void routeEvents();
     void wireHistory();
+    void routeFocusMove(QWidget* old, QWidget* now);
+    void focusGained(QWidget* control);
+    void focusLost(QWidget* control);
 
     Seams m_seams;
     QString m_commandLine;

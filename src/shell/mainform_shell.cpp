@@ -143,7 +143,8 @@ bool MainForm::TraceRequest(const QString& request)
 {
     const QLocale locale = QLocale::system();
     const QString date = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
-    const QString time = locale.toString(QTime::currentTime(), QLocale::LongFormat);
+    const QString time = locale.toString(
+        QTime::currentTime(), shellrules::traceTimeFormat(locale.timeFormat(QLocale::LongFormat)));
     return files::append(LogFile, shellrules::traceRecord(date, time, request));
 }
 
@@ -220,7 +221,7 @@ void MainForm::LoginNameTxt_GotFocus()
 
 void MainForm::LoginNameTxt_LostFocus()
 {
-    LoginNameTxt->setText(text::trimBlanks(LoginNameTxt->text()).toUpper());
+    LoginNameTxt->setText(text::toUpper8Bit(text::trimBlanks(LoginNameTxt->text())));
 }
 
 void MainForm::txtHostAddress_GotFocus()
