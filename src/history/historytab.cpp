@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, QObject* parent)
     : QObject(parent)
@@ -42,6 +43,12 @@ void HistoryTab::historyChanged()
 
 void HistoryTab::fill()
 {
+    // Reading may find the file damaged and replaced, which reports a change in the middle.
+    if (m_filling) {
+        m_stale = true;
+        return;
+    }
+    const QScopedValueRollback filling(m_filling, true);
     const qint64 selected = m_ids.value(m_controls.orders->currentRow(), 0);
     const QString filter = m_controls.filter->text();
     const QList<history::Summary> found = m_history.find(filter);

@@ -54,4 +54,5 @@ private:
     QList<qint64> m_ids; // the order id of each row of the order list
     QString m_shownFilter;
     bool m_stale = true;
+    bool m_filling = false;
 };
