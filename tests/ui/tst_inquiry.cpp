@@ -321,7 +321,7 @@ void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
             return; // not yet the reply handler
         waited = true;
         QTimer::singleShot(0, this, [&] {
-            QTRY_VERIFY(m_form->Winsock->bytesAvailable() > 0);
+            QTRY_VERIFY(m_form->findChild<QTcpSocket*>(u"Winsock"_s)->bytesAvailable() > 0);
             answerDuringWait = m_form->AnswerString;
         });
     });

@@ -1,6 +1,7 @@
 // The order side of the window: the two sliding panels, the order-entry panel, the cart and
 // MyOrder.dat, the order message and its confirmation.
 #include "core/text.h"
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
 #include "support/formfixture.h"
@@ -644,6 +645,15 @@ void TestOrdering::orderMessageArrivesOnPortThree()
     QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
     QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
+
+    // SEND ORDER again while the order waits for its confirmation sends nothing.
+    m_form->SendOrderCmd_Click();
+    QCOMPARE(m_form->MessageLbl->text(), u"Please wait: the order sent is not yet confirmed."_s);
+    QTest::qWait(50);
+    QCOMPARE(server.requests.size(), 1);
+    server.clients().first()->disconnectFromHost(); // closed without a confirmation
+    auto* link = m_form->findChild<ServerLink*>();
+    QTRY_VERIFY(!link->isBusy(ServerLink::Kind::Order));
 
     // Blank-only fields go as empty fields.
     m_form->OrderInfoTxt[0]->setText(u"   "_s);
