@@ -89,6 +89,7 @@ private slots:
     void confirmation();
     void confirmationWithoutNumberInTraceMode();
     void wholeRoadOfOneOrder();
+    void inquiryWaitsForTheConfirmation();
     void cartSurvivesRestart();
 
 private:
@@ -806,6 +807,38 @@ void TestOrdering::wholeRoadOfOneOrder()
     QCOMPARE(twips::top(m_form->OrderFrame), 8500);
     QCOMPARE(m_fx->sounds.played,
              (QStringList{m_form->MyPath + u"additem.wav"_s, m_form->MyPath + u"ordersent.wav"_s}));
+}
+
+void TestOrdering::inquiryWaitsForTheConfirmation()
+{
+    // An inquiry started between SEND ORDER and the confirmation must not cost the confirmation:
+    // the cart would stay and the order be sent twice.
+    LoopbackServer server;
+    server.reply = [](const QByteArray& request) -> QByteArray {
+        return request.startsWith("<O>") ? QByteArray("<O>,4711") : QByteArray("<P>,A,B,C");
+    };
+    server.answerAfterMs = 300; // the confirmation comes late
+    FormFixture fx;
+    fx.writeSettings(server.basePort());
+    fx.write(u"MyOrder.dat"_s, fileOf({FilterLine}));
+    MainForm& form = fx.start();
+    fx.prompter.answers << QMessageBox::Yes; // keep the saved cart
+    form.MiscTimer_Timer();
+    fx.prompter.clear();
+    auto* cart = form.findChild<ListControl*>(u"OrderList"_s);
+    auto* part = form.findChild<QLineEdit*>(u"Parttxt"_s);
+    QCOMPARE(cart->rowCount(), 1);
+    fx.prompter.answers << QMessageBox::Yes;
+    form.findChild<QPushButton*>(u"SendOrderCmd"_s)->click();
+    QTRY_COMPARE(server.connections, 1);
+    part->setText(u"PF1234"_s);
+    QTest::keyClick(part, Qt::Key_Return);
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.requests.first().bytes.left(3), QByteArray("<O>"));
+    QCOMPARE(server.requests.last().bytes, QByteArray("<I>,1234,JSMITH,PF1234"));
+    QVERIFY(fx.prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
+    QCOMPARE(cart->rowCount(), 0);
+    QCOMPARE(fx.read(u"MyOrder.dat"_s), QByteArray());
 }
 
 void TestOrdering::cartSurvivesRestart()
