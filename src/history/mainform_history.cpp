@@ -38,6 +38,10 @@ void MainForm::wireHistory()
         if (index == HistoryTabIndex)
             m_historyTab->showOrders();
     });
+    connect(m_serverLink, &ServerLink::requestWritten, this, [this](ServerLink::Kind kind) {
+        if (kind == ServerLink::Kind::Order)
+            RecordSentOrder();
+    });
     connect(m_historyTab, &HistoryTab::reorderRequested, this, &MainForm::OrderAgain);
     connect(m_historyTab, &HistoryTab::printRequested, this, &MainForm::PrintOrder);
 }

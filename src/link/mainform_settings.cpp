@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTextEdit>
 
 using namespace Qt::StringLiterals;
@@ -86,8 +85,8 @@ bool loadSettings(MainForm& f)
     const auto port = numberField(portText);
     if (!port)
         return false;
-    f.SocketBase = *port;
-    f.ServerSocketTxt->setText(QString::number(f.SocketBase));
+    f.serverLink().setServer(f.HostIP, *port);
+    f.ServerSocketTxt->setText(QString::number(*port));
 
     const auto options = readSettingsFile(f.OptionsFile);
     if (!options)
@@ -231,11 +230,13 @@ void MainForm::FlashSavedNotice()
 
 void MainForm::Testcmd_Click()
 {
+    if (linkBusy(ServerLink::Kind::LoginTest))
+        return;
     SaveLoginInfoCmd_Click(0);
     AskString = loginsettings::loginTestRequest(AccNumTxt->text(), LoginNameTxt->text());
     // The clock never wraps, so a test started just before midnight still reaches its deadline.
     LoginTestTimer = numbers::toInt32(numbers::roundHalfEven(Timer() + 5)).value_or(0);
-    if (!SendSockData(false)) {
+    if (!sendRequest(ServerLink::Kind::LoginTest)) {
         LoginTestTimer = 0;
         MsgBox(u"The Connection Socket# \""_s + ServerSocketTxt->text()
                    + u"\" is not a valid port number. Enter the port your supplier gave you on "
@@ -253,7 +254,7 @@ void MainForm::ShowLoginStatus(bool Passed)
     } else {
         ErrorPic->show();
         PassedPic->hide();
-        Winsock->abort();
+        m_serverLink->abandon(ServerLink::Kind::LoginTest);
     }
 }
 

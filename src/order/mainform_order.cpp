@@ -322,7 +322,7 @@ void MainForm::CheckSavedOrder()
 
 void MainForm::SendOrderCmd_Click()
 {
-    if (OrderList->rowCount() == 0)
+    if (OrderList->rowCount() == 0 || linkBusy(ServerLink::Kind::Order))
         return;
     if (isChecked(RepNameOptCheck) && text::trimBlanks(OrderInfoTxt[0]->text()).isEmpty()) {
         MsgBox(u"Ordered By Rep Field MUST not be blank"_s, QMessageBox::Warning);
@@ -348,7 +348,7 @@ void MainForm::SendOrder()
         cart::orderMessage(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
                            OrderInfoTxt[2]->text(), OrderList->rows());
     NoteOrderBeingSent();
-    if (!SendSockData(true))
+    if (!sendRequest(ServerLink::Kind::Order))
         MsgBox(u"The order was not sent: the Connection Socket# on the OPTIONS tab is not a valid "
                "port number. Please correct it as given by your supplier, SAVE, and send the "
                "order again."_s,

@@ -23,9 +23,9 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -192,8 +192,7 @@ void MainForm::buildLayout()
     place(Picture2, 60, 20, 12100, 8480);
     place(Picture1, 60, 20, 12100, 8480);
 
-    Winsock = new QTcpSocket(this);
-    Winsock->setObjectName(u"Winsock"_s);
+    m_serverLink = new ServerLink(*m_seams.clock, this);
 
     MiscTimer = new QTimer(this);
     MiscTimer->setObjectName(u"MiscTimer"_s);
@@ -442,8 +441,20 @@ void MainForm::routeEvents()
 
     connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
     connect(MiscTimer, &QTimer::timeout, this, &MainForm::MiscTimer_Timer);
-    connect(Winsock, &QTcpSocket::readyRead, this,
-            [this] { Winsock_DataArrival(Winsock->bytesAvailable()); });
+    // The server link reaches the window only through these.
+    connect(m_serverLink, &ServerLink::replyArrived, this, &MainForm::takeReply);
+    connect(m_serverLink, &ServerLink::lampChanged, this,
+            [this](int offset, bool lit) { LedLight[size_t(offset)]->setVisible(lit); });
+    connect(m_serverLink, &ServerLink::progress, MessageLbl, &QLabel::setText);
+    connect(m_serverLink, &ServerLink::failed, this,
+            [this](const QString& text, QMessageBox::Icon icon) { MsgBox(text, icon); });
+    connect(m_serverLink, &ServerLink::attemptsEnded, this,
+            [this] { InquiryCmd->setEnabled(true); });
+    m_serverLink->setTraceRecorder(
+        [this](const QString& request) { return !TraceMode || TraceRequest(request); });
+    // Escape stops a request that is still looking for the server.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, m_serverLink, &ServerLink::cancel);
     connect(InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
     connect(OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
     connect(ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
@@ -571,7 +582,6 @@ void MainForm::Form_Load()
 
     SetupChecked = false;
     ShortcutPending = false;
-    MaxSocketOffset = 3;
     if (!MyPath.endsWith(QDir::separator()))
         MyPath += QDir::separator();
     LogFile = MyPath + u"DataSend.log"_s;

@@ -7,11 +7,11 @@
 //   order/   panel slides, cart and MyOrder.dat, order submission
 //   history/ the record of sent orders on the information tab (the window side of it)
 
+#include "link/serverlink.h"
 #include "shell/seams.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
-#include <QQueue>
 #include <QStringList>
 
 #include <array>
@@ -25,7 +25,6 @@ class QLineEdit;
 class QLockFile;
 class QPushButton;
 class QTabWidget;
-class QTcpSocket;
 class QTextEdit;
 class QTimer;
 class ListControl;
@@ -54,14 +53,12 @@ public:
     [[nodiscard]] bool startRefused() const { return m_startRefused; }
 
     // ---- shared variables -------------------------------------------------------------
-    QString MyPath;    // program folder, always ending in the separator
-    QString HostIP;    // server address from Login.Inf field 1
-    QString LoginName; // Login.Inf field 2
-    QString AccNum;    // Login.Inf field 3
-    qint16 SocketBase = 0;
-    qint32 SocketTimer = 0; // whole seconds on the clock after which the connection closes
-    QString AskString;      // the request to send
-    QString AnswerString;   // the reply being handled
+    QString MyPath;       // program folder, always ending in the separator
+    QString HostIP;       // server address from Login.Inf field 1
+    QString LoginName;    // Login.Inf field 2
+    QString AccNum;       // Login.Inf field 3
+    QString AskString;    // the request to send
+    QString AnswerString; // the reply being handled: all of it that has arrived so far
     QString OrderFile;
     qint32 OrderNumber = 0; // 32 bits: a confirmation above 32767 must not be dropped
     QString LogFile;
@@ -73,7 +70,6 @@ public:
     bool NewVersionFlag = false;
     bool SetupChecked = false;
     bool ShortcutPending = false;
-    qint16 MaxSocketOffset = 3;
     QString LoginFile;
     QString OptionsFile;
     qint32 LoginTestTimer = 0;
@@ -86,7 +82,6 @@ public:
     QWidget* InquiryPic = nullptr; // tab 0
     QWidget* Picture2 = nullptr;   // tab 1
     QWidget* Picture1 = nullptr;   // tab 2
-    QTcpSocket* Winsock = nullptr;
     QPushButton* OptionsCmd = nullptr;
     QGroupBox* InquiryFrame = nullptr;
     QLineEdit* Parttxt = nullptr;
@@ -159,11 +154,6 @@ public:
     void StandingPOtxt_GotFocus();
 
     // ---- server link (link/) ----------------------------------------------------------------
-    // False only when the port text is no 16-bit number: that error goes back to the caller.
-    bool SendSockData(bool OrderMode);
-    void WaitNextSecond();
-    void Winsock_DataArrival(qint64 bytesTotal);
-    void ClearSocketLights();
     void SocketNumLbl_MouseDown(int index);
     void SocketNumLbl_MouseUp(int index);
     void CheckSetup();
@@ -182,7 +172,7 @@ public:
     void Parttxt_GotFocus();
     bool Parttxt_KeyPress(int key); // true = key consumed
     void Parttxt_LostFocus();
-    void GetInquiry();
+    void GetInquiry(); // AnswerString as one whole reply
     void AddAnswerRows(const QString& tag, const QStringList& fields);
     void AnswerList_Click();
     void AnswerList_KeyPress(int key);
@@ -231,6 +221,7 @@ public:
 
     ShellState& shell() { return *m_shell; }
     LinkState& link() { return *m_link; }
+    ServerLink& serverLink() { return *m_serverLink; }
     InquiryState& inquiry() { return *m_inquiry; }
     OrderState& order() { return *m_order; }
 
@@ -248,15 +239,23 @@ private:
     void routeFocusMove(QWidget* old, QWidget* now);
     void focusGained(QWidget* control);
     void focusLost(QWidget* control);
+    // Hands AskString to the server link, with the base port read from ServerSocketTxt. False
+    // only when the port text is no 16-bit number: that error goes back to the caller.
+    bool sendRequest(ServerLink::Kind kind);
+    // True, with a word in the status line, while the link cannot take a request of this kind.
+    bool linkBusy(ServerLink::Kind kind);
+    // A reply, or more of it, from the server link (inquiry/).
+    void takeReply(const QString& reply, bool first, bool complete);
+    void beginReply();
+    void continueReply(const QString& reply, bool complete);
+    bool handleRecord(const QString& record); // false: not found, the reply ends here
 
     Seams m_seams;
     QString m_commandLine;
     bool m_startRefused = false;
     bool m_unloaded = false;
     std::unique_ptr<QLockFile> m_instanceLock;
-    // Replies that arrived while an earlier one was being handled, in arrival order.
-    QQueue<QString> m_arrivals;
-    bool m_dispatching = false;
+    ServerLink* m_serverLink = nullptr;
     std::unique_ptr<ShellState> m_shell;
     std::unique_ptr<LinkState> m_link;
     std::unique_ptr<InquiryState> m_inquiry;

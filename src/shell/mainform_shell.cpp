@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTextEdit>
 #include <QTime>
 #include <QTimer>
@@ -106,11 +105,7 @@ void MainForm::MiscTimer_Timer()
 
     // The deadlines come from the never-wrapping clock, so one set just before midnight still
     // passes after it.
-    if (SocketTimer > 0 && Timer() > SocketTimer) {
-        Winsock->abort();
-        ClearSocketLights();
-        SocketTimer = 0;
-    }
+    m_serverLink->closeIfDue();
 
     if (Timer() > LoginTestTimer && LoginTestTimer > 0)
         ShowLoginStatus(false); // shows the failure, closes the socket, clears the deadline

@@ -1,5 +1,6 @@
 // The road of one order, end to end: the real window against the real demo server process on a
 // free loopback port, from the login test to the order stored in the server's database.
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/formfixture.h"
 
@@ -108,7 +109,7 @@ void TestEndToEnd::wholeOrderReachesTheServerDatabase()
     MainForm& f = fx.start();
     f.MiscTimer_Timer(); // the first tick reads the settings
     QCOMPARE(f.HostIP, u"127.0.0.1"_s);
-    QCOMPARE(f.SocketBase, qint16(m_port));
+    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), qint16(m_port));
 
     // The login test.
     f.SSTab1->setCurrentIndex(2);

@@ -1,5 +1,6 @@
 // The supplier's connection updates: the keyword file read when the settings are loaded, and the
 // two-field file applied to Login.Inf at start-up.
+#include "link/serverlink.h"
 #include "support/formfixture.h"
 
 #include <QDir>
@@ -190,7 +191,7 @@ void TestConnectionUpdate::loginUpdate()
     f.CheckSetup(); // the rewritten form loads
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QCOMPARE(f.HostIP, host);
-    QCOMPARE(f.SocketBase, socketBase);
+    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), socketBase);
     QCOMPARE(f.LoginName, u"JSMITH"_s);
     QCOMPARE(f.AccNum, u"1234"_s);
 }

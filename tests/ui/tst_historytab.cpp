@@ -237,6 +237,9 @@ void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain()
     QFETCH(bool, again);
     m_confirm = false; // the server takes the order and says nothing
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+    // The connection gives up waiting for the confirmation; the cart stays.
+    m_fx->clock.advance(ServerLink::OrderReplySeconds + 1);
+    QCOMPARE(list(u"OrderList"_s)->rowCount(), 1);
     m_fx->prompter.clear();
     const qsizetype sent = m_server->requests.size();
 

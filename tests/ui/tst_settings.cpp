@@ -1,5 +1,6 @@
 // The OPTIONS tab: SAVE writes Login.Inf and Options.Inf byte for byte, CheckSetup reads both
 // forms back, first starts, refused login fields, unwritable files and the login test.
+#include "link/serverlink.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
@@ -193,7 +194,7 @@ void TestSettings::saveWritesBothFiles()
     QCOMPARE(f.LoginNameTxt->text(), f.LoginName);
     QCOMPARE(f.AccNumTxt->text(), f.AccNum);
     QCOMPARE(f.txtHostAddress->text(), f.HostIP);
-    QCOMPARE(f.SocketBase, socketBase);
+    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), socketBase);
     QCOMPARE(f.ServerSocketTxt->text(), QString::number(socketBase));
     QCOMPARE(f.AccNameTxt->text(), businessBox);
     QCOMPARE(f.PoOptionCheck[0]->isChecked(), poRequired);
@@ -267,7 +268,7 @@ void TestSettings::checkSetupReadsLogin()
     QCOMPARE(f.LoginNameTxt->text(), name);
     QCOMPARE(f.AccNum, account);
     QCOMPARE(f.AccNumTxt->text(), account);
-    QCOMPARE(f.SocketBase, socketBase);
+    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), socketBase);
     QCOMPARE(f.ServerSocketTxt->text(), QString::number(socketBase));
     QCOMPARE(f.AccNameTxt->text(), u"ACME"_s);
     QVERIFY(!f.ShortcutPending);
@@ -319,7 +320,7 @@ void TestSettings::checkSetupReadsOptions()
     QCOMPARE(f.StandingPOtxt->text(), standing);
     QCOMPARE(f.RepNameOptCheck->isChecked(), rep);
     QVERIFY(!f.ShortcutPending); // nine bytes are no first run
-    QCOMPARE(f.SocketBase, qint16(3300));
+    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), qint16(3300));
 }
 
 void TestSettings::firstStartWithoutFiles()
@@ -519,7 +520,7 @@ void TestSettings::loginTestFailsAtDeadline()
     f.Testcmd_Click();
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
-    QCOMPARE(f.Winsock->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::ConnectedState);
     QVERIFY(f.LoginTestTimer > 0);
     m_fx->clock.now = f.LoginTestTimer + 0.5; // what the timer finds on its next tick
     QVERIFY(f.Timer() > f.LoginTestTimer);
@@ -527,7 +528,7 @@ void TestSettings::loginTestFailsAtDeadline()
     QCOMPARE(f.LoginTestTimer, 0);
     QVERIFY(!f.ErrorPic->isHidden());
     QVERIFY(f.PassedPic->isHidden());
-    QCOMPARE(f.Winsock->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
     // A late "<V>" still switches the display to passed.
     f.ShowLoginStatus(true);
     QVERIFY(!f.PassedPic->isHidden());
@@ -563,7 +564,7 @@ void TestSettings::loginTestWithBadPort()
     QCOMPARE(m_fx->prompter.boxes[1].icon, QMessageBox::Warning);
     QCOMPARE(f.LoginTestTimer, 0);
     QCOMPARE(f.AskString, u"<V>,1234,JSMITH,"_s);
-    QCOMPARE(f.Winsock->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
 }
 
 QTEST_MAIN(TestSettings)

@@ -1,5 +1,6 @@
 // Start-up and layout: captions, design texts, control names for automation, the program folder,
 // the logo and the single-instance lock.
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/formfixture.h"
 
@@ -50,7 +51,7 @@ void TestStartup::captions()
     QCOMPARE(f.VersionLbl->text(), u"Version : 23.07.13"_s);
     QCOMPARE(f.VersionText, u"23.07.13"_s);
     QVERIFY(!f.NewVersionFlag);
-    QCOMPARE(f.MaxSocketOffset, qint16(3));
+    QCOMPARE(f.findChild<ServerLink*>()->MaxSocketOffset(), qint16(3));
     QVERIFY(f.CheckForExistingOrder);
     QCOMPARE(f.SSTab1->currentIndex(), 0);
     QCOMPARE(f.MiscTimer->interval(), 1000);
