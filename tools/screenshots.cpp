@@ -2,12 +2,16 @@
 // each tab in a meaningful state (coloured answer rows, a cart with lines, the options tab).
 // Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
+#include "order/cart.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
+#include "shell/shell.h"
+#include "support/controls.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,12 +61,12 @@ bool save(MainForm& form, const QString& path)
 
 void inquire(MainForm& form, const QString& part)
 {
-    form.SSTab1->setCurrentIndex(0);
-    form.Parttxt->setFocus();
-    form.Parttxt->clear();
-    QTest::keyClicks(form.Parttxt, part);
-    QTest::keyClick(form.Parttxt, Qt::Key_Return);
-    waitFor([&] { return form.AnswerList->rowCount() > 0; });
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(0);
+    control<QLineEdit>(form, "Parttxt")->setFocus();
+    control<QLineEdit>(form, "Parttxt")->clear();
+    QTest::keyClicks(control<QLineEdit>(form, "Parttxt"), part);
+    QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
+    waitFor([&] { return control<ListControl>(form, "AnswerList")->rowCount() > 0; });
 }
 
 } // namespace
@@ -83,36 +87,38 @@ int main(int argc, char* argv[])
     MainForm form(seams, arguments.at(1), {});
     if (form.startRefused())
         return 1;
-    form.MiscTimer->stop();
+    control<QTimer>(form, "MiscTimer")->stop();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
-    form.MiscTimer_Timer(); // reads the settings
+    subsystem<Shell>(form).MiscTimer_Timer(); // reads the settings
 
     bool ok = true;
     // A cart with lines from two answers.
     inquire(form, u"PH3600"_s);
-    form.Qtytxt->setText(u"2"_s);
+    control<QLineEdit>(form, "Qtytxt")->setText(u"2"_s);
     form.OrderCmd_Click();
     inquire(form, u"B7721"_s);
-    form.Qtytxt->setText(u"1"_s);
+    control<QLineEdit>(form, "Qtytxt")->setText(u"1"_s);
     form.OrderCmd_Click();
-    form.OrderInfoTxt[0]->setText(u"JOE"_s);
-    form.OrderInfoTxt[1]->setText(u"PO-4471"_s);
-    form.OrderInfoTxt[2]->setText(u"DELIVER BEFORE NOON"_s);
+    control<QLineEdit>(form, "OrderInfoTxt", 0)->setText(u"JOE"_s);
+    control<QLineEdit>(form, "OrderInfoTxt", 1)->setText(u"PO-4471"_s);
+    control<QLineEdit>(form, "OrderInfoTxt", 2)->setText(u"DELIVER BEFORE NOON"_s);
     ok = save(form, out.filePath(u"cart.png"_s)) && ok;
 
     // An answer with coloured rows: the part, what it can use and an availability note.
     inquire(form, u"PF1234A"_s);
     ok = save(form, out.filePath(u"inquiry.png"_s)) && ok;
 
-    form.SSTab1->setCurrentIndex(2);
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(2);
     form.activateWindow();
-    form.StandingPOtxt->setFocus();
-    form.StandingPOtxt_GotFocus(); // without a window manager the focus event may not come
+    control<QLineEdit>(form, "StandingPOtxt")->setFocus();
+    // Without a window manager the focus event may not come.
+    sendFocus(control<QLineEdit>(form, "StandingPOtxt"), true);
     ok = save(form, out.filePath(u"options.png"_s)) && ok;
 
     // Leave the demo folder as it was: no cart kept for the next run.
-    form.ClearOrder();
+    QFile cart(subsystem<Cart>(form).orderFile());
+    ok = cart.open(QIODevice::WriteOnly | QIODevice::Truncate) && ok;
     return ok ? 0 : 1;
 }

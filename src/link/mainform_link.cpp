@@ -4,6 +4,9 @@
 #include "core/files.h"
 #include "core/numbers.h"
 #include "core/text.h"
+#include "inquiry/partinquiry.h"
+#include "link/settings.h"
+#include "shell/shell.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -37,9 +40,10 @@ constexpr int SettleMilliseconds = 150;
 
 } // namespace
 
-bool MainForm::SendSockData(bool OrderMode)
+bool MainForm::SendSockData(bool OrderMode, const QString& request)
 {
-    const auto base = numbers::toInt16(numbers::numericValue(ServerSocketTxt->text()));
+    AskString = request;
+    const auto base = numbers::toInt16(numbers::numericValue(m_ui.ServerSocketTxt->text()));
     if (!base)
         return false; // the port text is no 16-bit number: the caller reports it
     SocketBase = *base;
@@ -48,7 +52,7 @@ bool MainForm::SendSockData(bool OrderMode)
     const auto fail = [&] { MsgBox(u"*Err - "_s + stage, QMessageBox::Warning); };
 
     Winsock->abort();
-    const QString host = text::trimBlanks(HostIP);
+    const QString host = text::trimBlanks(m_settings->hostIP());
     if (host.isEmpty()) {
         MsgBox(u"No server address is set. Enter the Connection IP Address or Dynamic URL on "
                "the OPTIONS tab and press SAVE."_s,
@@ -89,7 +93,7 @@ bool MainForm::SendSockData(bool OrderMode)
             WaitNextSecond();
         }
         if (connected) {
-            LedLight[size_t(offset)]->show();
+            m_ui.LedLight[size_t(offset)]->show();
             stage = u"SendSockData: Send Data"_s;
             const QByteArray bytes = files::toAnsi(AskString);
             if (Winsock->write(bytes) != bytes.size()) {
@@ -97,7 +101,7 @@ bool MainForm::SendSockData(bool OrderMode)
                 return true;
             }
             Winsock->flush(); // hand the request to the network now, not at the next event
-            if (TraceMode && !TraceRequest(AskString))
+            if (m_shell->traceMode() && !m_shell->TraceRequest(AskString))
                 fail(); // the trace log cannot be written; the request has been sent
             return true;
         }
@@ -110,13 +114,13 @@ bool MainForm::SendSockData(bool OrderMode)
                        + u"\" could not be found. Check the Connection IP Address or Dynamic "
                          "URL on the OPTIONS tab."_s,
                    QMessageBox::Warning);
-            InquiryCmd->setEnabled(true);
+            m_ui.InquiryCmd->setEnabled(true);
             return true;
         }
         if (attempts >= 100) {
             MsgBox(u"ERROR: Unable to establish socket connection to server"_s,
                    QMessageBox::Critical);
-            InquiryCmd->setEnabled(true);
+            m_ui.InquiryCmd->setEnabled(true);
             return true;
         }
         WaitNextSecond();
@@ -151,23 +155,23 @@ void MainForm::Winsock_DataArrival(qint64 /*bytesTotal*/)
             take();
         }
         AnswerString = m_arrivals.dequeue();
-        GetInquiry();
+        m_inquiry->GetInquiry(AnswerString);
     }
     m_dispatching = false;
 }
 
 void MainForm::ClearSocketLights()
 {
-    for (int i = 0; i <= MaxSocketOffset && i < int(LedLight.size()); ++i)
-        LedLight[size_t(i)]->hide();
+    for (int i = 0; i <= MaxSocketOffset && i < int(m_ui.LedLight.size()); ++i)
+        m_ui.LedLight[size_t(i)]->hide();
 }
 
 void MainForm::SocketNumLbl_MouseDown(int index)
 {
-    LedLight[size_t(index)]->show();
+    m_ui.LedLight[size_t(index)]->show();
 }
 
 void MainForm::SocketNumLbl_MouseUp(int index)
 {
-    LedLight[size_t(index)]->hide();
+    m_ui.LedLight[size_t(index)]->hide();
 }

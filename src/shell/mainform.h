@@ -1,10 +1,11 @@
 #pragma once
-// MainForm: the one window of the client. It owns the shared state and every handler; the
-// handlers live in the folder of the subsystem that owns them:
-//   shell/   start-up, layout, event routing, timer, trace log, shut-down, shortcut, help texts
-//   link/    socket exchange, login settings and login test, connection updates
-//   inquiry/ inquiry request, reply dispatch, answer rows, answer-list events
-//   order/   panel slides, cart and MyOrder.dat, order submission
+// MainForm: the one window of the client. It keeps the controls and wires the subsystems to them:
+//   Settings (link/)       Login.Inf, Options.Inf, the update files, the login test's deadline
+//   PartInquiry (inquiry/) the inquiry request, the dispatch of every reply, the answer rows
+//   Cart (order/)          the order lines, MyOrder.dat, the totals, the saved-order check
+//   Shell (shell/)         the timer, the trace log, the shut-down notice, the desktop launcher
+// The handlers live in the folder of the subsystem they serve; the exchange with the server
+// (link/) is the window's own for now.
 
 #include "shell/seams.h"
 
@@ -26,12 +27,14 @@ class QPushButton;
 class QTabWidget;
 class QTcpSocket;
 class QTextEdit;
-class QTimer;
 class ListControl;
-struct ShellState;
-struct LinkState;
-struct InquiryState;
-struct OrderState;
+class Cart;
+class PartInquiry;
+class Settings;
+class Shell;
+namespace shellrules {
+enum class Help;
+}
 
 class MainForm : public QMainWindow
 {
@@ -47,98 +50,117 @@ public:
     // True when start-up found another running instance; the caller then ends the process.
     [[nodiscard]] bool startRefused() const { return m_startRefused; }
 
-    // ---- shared variables -------------------------------------------------------------
-    QString MyPath;    // program folder, always ending in the separator
-    QString HostIP;    // server address from Login.Inf field 1
-    QString LoginName; // Login.Inf field 2
-    QString AccNum;    // Login.Inf field 3
-    qint16 SocketBase = 0;
-    qint32 SocketTimer = 0; // whole seconds on the clock after which the connection closes
-    QString AskString;      // the request to send
-    QString AnswerString;   // the reply being handled
-    QString OrderFile;
-    qint32 OrderNumber = 0; // 32 bits: a confirmation above 32767 must not be dropped
-    QString LogFile;
-    bool CheckForExistingOrder = false;
-
-    // ---- the shell's state --------------------------------------------------------------
-    QString VersionText;
-    bool TraceMode = false;
-    bool NewVersionFlag = false;
-    bool SetupChecked = false;
-    bool ShortcutPending = false;
-    qint16 MaxSocketOffset = 3;
-    QString LoginFile;
-    QString OptionsFile;
-    qint32 LoginTestTimer = 0;
-    bool UpdateNoticePending = false;
-    QString UpdateNotice;
-    bool UpdateDownloadMode = false; // no operation switches it on: nothing is ever downloaded
-
-    // ---- controls (objectName = the name here; array elements "Name(i)") ------------------
-    QTabWidget* SSTab1 = nullptr;
-    QWidget* InquiryPic = nullptr; // tab 0
-    QWidget* Picture2 = nullptr;   // tab 1
-    QWidget* Picture1 = nullptr;   // tab 2
-    QTcpSocket* Winsock = nullptr;
-    QPushButton* OptionsCmd = nullptr;
-    QGroupBox* InquiryFrame = nullptr;
-    QLineEdit* Parttxt = nullptr;
-    QPushButton* InquiryCmd = nullptr;
-    QFrame* LightBox = nullptr;
-    std::array<QLabel*, 4> LedLight{};
-    std::array<QLabel*, 4> SocketNumLbl{};
-    QPushButton* ViewOrderCmd = nullptr;
-    QGroupBox* ItemOrderFrame = nullptr;
-    QLineEdit* Qtytxt = nullptr;
-    QPushButton* OrderCmd = nullptr;
-    QLabel* OrderPNumLbl = nullptr;
-    QGroupBox* OrderFrame = nullptr;
-    ListControl* OrderList = nullptr;
-    QPushButton* RemoveItemCmd = nullptr;
-    QPushButton* RemoveAllCmd = nullptr;
-    QPushButton* SendOrderCmd = nullptr;
-    std::array<QLineEdit*, 3> OrderInfoTxt{}; // 0 ordered by, 1 PO number, 2 notes
-    QLabel* OrderTotalLbl = nullptr;
-    QLabel* ItemCountLbl = nullptr;
-    ListControl* AnswerList = nullptr;
-    QLabel* MyLogoPic = nullptr;
-    std::array<QLabel*, 2> VornikLbl{};
-    QLabel* VersionLbl = nullptr;
-    QLabel* NewVerLbl = nullptr;
-    QLabel* MessageLbl = nullptr;
-    QPushButton* ForceUpdateCmd = nullptr;
-    QTextEdit* VersionInfo = nullptr;
-    ListControl* OrderHistoryList = nullptr;
-    ListControl* OrderDetailsList = nullptr;
-    QPushButton* Testcmd = nullptr;
-    QFrame* ErrorPic = nullptr;
-    QFrame* PassedPic = nullptr;
-    QLabel* Label5 = nullptr; // "PASSED!" inside PassedPic, shown by the hidden keyword
-    std::array<QPushButton*, 1> SaveLoginInfoCmd{};
-    QTimer* MiscTimer = nullptr;
-    QFrame* SavedPic = nullptr;
-    QLineEdit* AccNameTxt = nullptr;
-    std::array<QCheckBox*, 2> PoOptionCheck{};
-    QLineEdit* StandingPOtxt = nullptr;
-    QCheckBox* RepNameOptCheck = nullptr;
-    QTextEdit* OptionsHelpInfo = nullptr;
-    QTextEdit* LoginHelpInfo = nullptr;
-    QLineEdit* LoginNameTxt = nullptr;
-    QLineEdit* AccNumTxt = nullptr;
-    QLineEdit* txtHostAddress = nullptr;
-    QLineEdit* ServerSocketTxt = nullptr;
-    QStringList AnswerParseLst; // the records of the reply being parsed, in arrival order
-
     // ---- shell (shell/) -------------------------------------------------------------------
-    void Form_Load();   // start-up; run by the constructor
     void Form_Unload(); // shut-down notice; run by every close of the window
-    void MiscTimer_Timer();
-    bool TraceRequest(const QString& request); // false when the log cannot be written
-    [[nodiscard]] QString SyntaxOut(const QString& value) const;
     void ForceUpdateCmd_Click();
-    void CreateDesktopShortcut();
     void OptionsCmd_Click();
+
+    // ---- server link (link/) ----------------------------------------------------------------
+    // Sends the request. False only when the port text is no 16-bit number: that error goes back
+    // to the caller.
+    bool SendSockData(bool OrderMode, const QString& request);
+    void WaitNextSecond();
+    void Winsock_DataArrival(qint64 bytesTotal);
+    // The exchange's deadline (whole seconds on the clock after which the connection closes; 0:
+    // none) and the last reply taken from the socket.
+    [[nodiscard]] qint32 socketTimer() const { return SocketTimer; }
+    [[nodiscard]] QString lastReply() const { return AnswerString; }
+
+    // ---- settings (link/) -------------------------------------------------------------------
+    void CheckSetup();
+    void SaveLoginSettings();
+    void SaveOptionSettings();
+    void SaveLoginInfoCmd_Click(int index = 0);
+    void Testcmd_Click();
+    void ShowLoginStatus(bool Passed);
+
+    // ---- part inquiry (inquiry/) --------------------------------------------------------------
+    void InquiryCmd_Click();
+    bool Parttxt_KeyPress(int key); // true = key consumed
+
+    // ---- order cart and submission (order/) ---------------------------------------------------
+    void SlideAnswerList(bool show);
+    void SlideOrderFrame(bool show);
+    void OrderCmd_Click();
+    void ViewOrderCmd_Click();
+    void AddItemToOrder();
+    void RemoveItemCmd_Click();
+    void RemoveAllCmd_Click();
+    void CheckSavedOrder();
+    void SendOrderCmd_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // The controls; objectName = the name here, array elements "Name(i)".
+    struct Controls
+    {
+        QTabWidget* SSTab1 = nullptr;
+        QWidget* InquiryPic = nullptr; // tab 0
+        QWidget* Picture2 = nullptr;   // tab 1
+        QWidget* Picture1 = nullptr;   // tab 2
+        QPushButton* OptionsCmd = nullptr;
+        QGroupBox* InquiryFrame = nullptr;
+        QLineEdit* Parttxt = nullptr;
+        QPushButton* InquiryCmd = nullptr;
+        QFrame* LightBox = nullptr;
+        std::array<QLabel*, 4> LedLight{};
+        std::array<QLabel*, 4> SocketNumLbl{};
+        QPushButton* ViewOrderCmd = nullptr;
+        QGroupBox* ItemOrderFrame = nullptr;
+        QLineEdit* Qtytxt = nullptr;
+        QPushButton* OrderCmd = nullptr;
+        QLabel* OrderPNumLbl = nullptr;
+        QGroupBox* OrderFrame = nullptr;
+        ListControl* OrderList = nullptr;
+        QPushButton* RemoveItemCmd = nullptr;
+        QPushButton* RemoveAllCmd = nullptr;
+        QPushButton* SendOrderCmd = nullptr;
+        std::array<QLineEdit*, 3> OrderInfoTxt{}; // 0 ordered by, 1 PO number, 2 notes
+        QLabel* OrderTotalLbl = nullptr;
+        QLabel* ItemCountLbl = nullptr;
+        ListControl* AnswerList = nullptr;
+        QLabel* MyLogoPic = nullptr;
+        std::array<QLabel*, 2> VornikLbl{};
+        QLabel* VersionLbl = nullptr;
+        QLabel* NewVerLbl = nullptr;
+        QLabel* MessageLbl = nullptr;
+        QPushButton* ForceUpdateCmd = nullptr;
+        QTextEdit* VersionInfo = nullptr;
+        ListControl* OrderHistoryList = nullptr;
+        ListControl* OrderDetailsList = nullptr;
+        QPushButton* Testcmd = nullptr;
+        QFrame* ErrorPic = nullptr;
+        QFrame* PassedPic = nullptr;
+        QLabel* Label5 = nullptr; // "PASSED!" inside PassedPic, shown by the hidden keyword
+        std::array<QPushButton*, 1> SaveLoginInfoCmd{};
+        QFrame* SavedPic = nullptr;
+        QLineEdit* AccNameTxt = nullptr;
+        std::array<QCheckBox*, 2> PoOptionCheck{};
+        QLineEdit* StandingPOtxt = nullptr;
+        QCheckBox* RepNameOptCheck = nullptr;
+        QTextEdit* OptionsHelpInfo = nullptr;
+        QTextEdit* LoginHelpInfo = nullptr;
+        QLineEdit* LoginNameTxt = nullptr;
+        QLineEdit* AccNumTxt = nullptr;
+        QLineEdit* txtHostAddress = nullptr;
+        QLineEdit* ServerSocketTxt = nullptr;
+    };
+
+    // ---- layout and wiring (shell/) -----------------------------------------------------------
+    void buildLayout();
+    void buildInquiryTab();
+    void buildInformationTab();
+    void buildOptionsTab();
+    void wireSubsystems();
+    void routeEvents();
+    void Form_Load(); // start-up; run by the constructor
+    void tickSetup();
+    void tickHousekeeping(bool nested);
+
+    // ---- shell handlers (shell/) --------------------------------------------------------------
     void AccNameTxt_GotFocus();
     void AccNumTxt_GotFocus();
     void AccNumTxt_LostFocus();
@@ -148,54 +170,41 @@ public:
     void PoOptionCheck_GotFocus(int index);
     void RepNameOptCheck_GotFocus();
     void StandingPOtxt_GotFocus();
+    void showLoginHelp(shellrules::Help which);
+    void showOptionsHelp(shellrules::Help which);
+    void hideLoginResult();
 
-    // ---- server link (link/) ----------------------------------------------------------------
-    // False only when the port text is no 16-bit number: that error goes back to the caller.
-    bool SendSockData(bool OrderMode);
-    void WaitNextSecond();
-    void Winsock_DataArrival(qint64 bytesTotal);
+    // ---- server link (link/) ------------------------------------------------------------------
     void ClearSocketLights();
     void SocketNumLbl_MouseDown(int index);
     void SocketNumLbl_MouseUp(int index);
-    void CheckSetup();
-    void SaveLoginSettings();
-    void SaveOptionSettings();
-    void SaveLoginInfoCmd_Click(int index = 0);
+
+    // ---- settings (link/) ---------------------------------------------------------------------
+    void showSettings(const Settings& settings, bool loginRead);
+    void applyHostUpdate();
+    void reportSaveFailure(const QString& path, const QString& reason);
     void FlashSavedNotice();
-    void Testcmd_Click();
-    void ShowLoginStatus(bool Passed);
-    bool ReadHostUpdateFile(QString& url, QString& socket, QString& notes);
-    void ApplyLoginUpdate();
 
     // ---- part inquiry (inquiry/) --------------------------------------------------------------
     void Inquiry();
-    void InquiryCmd_Click();
     void Parttxt_GotFocus();
-    bool Parttxt_KeyPress(int key); // true = key consumed
     void Parttxt_LostFocus();
-    void GetInquiry();
-    void AddAnswerRows(const QString& tag, const QStringList& fields);
     void AnswerList_Click();
     void AnswerList_KeyPress(int key);
+    void reportStep(const QString& stage);
+    void showReplyStarted();
+    void showAnswerComplete();
 
-    // ---- order cart and submission (order/) ---------------------------------------------------
-    void SlideAnswerList(bool show);
-    void SlideOrderFrame(bool show);
-    void OrderCmd_Click();
+    // ---- order (order/) -----------------------------------------------------------------------
     void Qtytxt_GotFocus();
     void Qtytxt_LostFocus();
     void OrderInfoTxt_LostFocus(int index);
-    void ViewOrderCmd_Click();
-    void AddItemToOrder();
     void UpdateOrderTotals();
-    void SaveOrderFile();
-    void RemoveItemCmd_Click();
-    void RemoveAllCmd_Click();
+    void showCartLines();
     void ClearOrder();
-    void CheckSavedOrder();
-    void SendOrderCmd_Click();
     void SendOrder();
-    void OrderReply();
+    void OrderReply(const QString& reply);
+    void stepPause();
 
     // ---- helpers every subsystem uses ---------------------------------------------------------
     // The clock of every wait and deadline: seconds since midnight, never wrapping.
@@ -208,34 +217,27 @@ public:
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                        const QString& title = QStringLiteral("Vornik"));
     void PlaySound(const QString& fileName); // a WAV file of the program folder
-    [[nodiscard]] const Seams& seams() const { return m_seams; }
-
-    ShellState& shell() { return *m_shell; }
-    LinkState& link() { return *m_link; }
-    InquiryState& inquiry() { return *m_inquiry; }
-    OrderState& order() { return *m_order; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    void buildLayout();
-    void buildInquiryTab();
-    void buildInformationTab();
-    void buildOptionsTab();
-    void routeEvents();
 
     Seams m_seams;
-    QString m_commandLine;
+    QString m_folder; // the program folder, always ending in the separator
+    Controls m_ui;
+    Settings* m_settings = nullptr;
+    PartInquiry* m_inquiry = nullptr;
+    Cart* m_cart = nullptr;
+    Shell* m_shell = nullptr;
     bool m_startRefused = false;
     bool m_unloaded = false;
+    bool m_saveFailed = false; // a settings file could not be written during the current SAVE
     std::unique_ptr<QLockFile> m_instanceLock;
+
+    // ---- the exchange's state -----------------------------------------------------------------
+    QTcpSocket* Winsock = nullptr;
+    qint16 SocketBase = 0;
+    qint32 SocketTimer = 0; // whole seconds on the clock after which the connection closes
+    qint16 MaxSocketOffset = 3;
+    QString AskString;    // the request being sent
+    QString AnswerString; // the reply being handled
     // Replies that arrived while an earlier one was being handled, in arrival order.
     QQueue<QString> m_arrivals;
     bool m_dispatching = false;
-    std::unique_ptr<ShellState> m_shell;
-    std::unique_ptr<LinkState> m_link;
-    std::unique_ptr<InquiryState> m_inquiry;
-    std::unique_ptr<OrderState> m_order;
 };

@@ -1,5 +1,6 @@
 // The request/reply exchange against loopback servers: port rotation, lights, give-up message,
 // pieces of a reply, deadlines and the one-second poll pause.
+#include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
@@ -72,16 +73,13 @@ void TestExchange::portOrder()
     QFETCH(int, expectedAttempts);
     LoopbackServer server(listening);
     QVERIFY(server.isListening());
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
-    m_form->AskString = u"<I>,1234,JSMITH,PH3600"_s;
-    QVERIFY(m_form->SendSockData(orderMode));
-    QCOMPARE(m_form->SocketBase, qint16(server.basePort()));
+    m_fx->pointAt(server.basePort());
+    QVERIFY(m_form->SendSockData(orderMode, u"<I>,1234,JSMITH,PH3600"_s));
     QTRY_COMPARE(server.requests.size(), 1);
     QCOMPARE(server.requests.first().portOffset, expectedOffset);
     QCOMPARE(server.requests.first().bytes, QByteArray("<I>,1234,JSMITH,PH3600"));
     for (int i = 0; i < 4; ++i)
-        QCOMPARE(m_form->LedLight[size_t(i)]->isVisibleTo(m_form), i == expectedOffset);
+        QCOMPARE(control<QLabel>(*m_form, "LedLight", i)->isVisibleTo(m_form), i == expectedOffset);
     // Each failed attempt is followed by one WaitNextSecond pause.
     QCOMPARE(m_fx->clock.pauses.size(), expectedAttempts - 1);
     QVERIFY(m_fx->prompter.boxes.isEmpty());
@@ -90,15 +88,13 @@ void TestExchange::portOrder()
 void TestExchange::noServerGivesOneMessageAfterHundredAttempts()
 {
     LoopbackServer probe(QList<int>{}); // four free ports, none listening
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(QString::number(probe.basePort()));
-    m_form->InquiryCmd->setEnabled(false);
-    m_form->AskString = u"<I>,1,X,Y"_s;
-    QVERIFY(m_form->SendSockData(false));
+    m_fx->pointAt(probe.basePort());
+    control<QPushButton>(*m_form, "InquiryCmd")->setEnabled(false);
+    QVERIFY(m_form->SendSockData(false, u"<I>,1,X,Y"_s));
     QCOMPARE(m_fx->prompter.shown(),
              QStringList{u"ERROR: Unable to establish socket connection to server"_s});
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Critical);
-    QVERIFY(m_form->InquiryCmd->isEnabled());
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
     QVERIFY(!m_fx->clock.pauses.isEmpty()); // failed attempts are spaced by WaitNextSecond
 }
 
@@ -112,21 +108,18 @@ void TestExchange::badPortTextSendsNothing_data()
 void TestExchange::badPortTextSendsNothing()
 {
     QFETCH(QString, port);
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(port);
-    m_form->AskString = u"<I>,1,X,Y"_s;
-    QVERIFY(!m_form->SendSockData(false));
-    QCOMPARE(m_form->Winsock->state(), QAbstractSocket::UnconnectedState);
+    control<QLineEdit>(*m_form, "ServerSocketTxt")->setText(port);
+    QVERIFY(!m_form->SendSockData(false, u"<I>,1,X,Y"_s));
+    QCOMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(), QAbstractSocket::UnconnectedState);
 }
 
 void TestExchange::emptyHostSendsNothing()
 {
-    m_form->HostIP = u"  "_s;
-    m_form->AskString = u"<I>,1,X,Y"_s;
-    QVERIFY(m_form->SendSockData(false));
+    m_fx->pointAt(3300, "JSMITH", "  ");
+    QVERIFY(m_form->SendSockData(false, u"<I>,1,X,Y"_s));
     QCOMPARE(m_fx->prompter.boxes.size(), 1);
     QVERIFY(m_fx->prompter.boxes.first().text.contains(u"No server address"_s));
-    QCOMPARE(m_form->Winsock->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(), QAbstractSocket::UnconnectedState);
 }
 
 void TestExchange::replyInTwoPiecesArrivesTwice()
@@ -135,13 +128,11 @@ void TestExchange::replyInTwoPiecesArrivesTwice()
     server.reply = [](const QByteArray&) { return QByteArray("<E>,Account not on file"); };
     server.pieces = {4};
     server.pieceGapMs = 150;
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
-    m_form->AskString = u"<V>,1,X,"_s;
-    QSignalSpy arrivals(m_form->Winsock, &QTcpSocket::readyRead);
-    QVERIFY(m_form->SendSockData(false));
+    m_fx->pointAt(server.basePort());
+    QSignalSpy arrivals(control<QTcpSocket>(*m_form, "Winsock"), &QTcpSocket::readyRead);
+    QVERIFY(m_form->SendSockData(false, u"<V>,1,X,"_s));
     QTRY_COMPARE(arrivals.size(), 2);
-    QCOMPARE(m_form->AnswerString, u"Account not on file"_s); // the second piece replaced it
+    QCOMPARE(m_form->lastReply(), u"Account not on file"_s); // the second piece replaced it
 }
 
 void TestExchange::arrivalSetsCloseDeadline_data()
@@ -160,7 +151,7 @@ void TestExchange::arrivalSetsCloseDeadline()
     QFETCH(int, deadline);
     m_fx->clock.now = clock;
     m_form->Winsock_DataArrival(0);
-    QCOMPARE(m_form->SocketTimer, deadline);
+    QCOMPARE(m_form->socketTimer(), deadline);
 }
 
 void TestExchange::waitNextSecond_data()
@@ -192,18 +183,16 @@ void TestExchange::lampTestLightsWhileHeld()
     QVERIFY(three);
     QCOMPARE(three->text(), u"3"_s);
     QTest::mousePress(three, Qt::LeftButton);
-    QVERIFY(m_form->LedLight[2]->isVisibleTo(m_form));
+    QVERIFY(control<QLabel>(*m_form, "LedLight", 2)->isVisibleTo(m_form));
     QTest::mouseRelease(three, Qt::LeftButton);
-    QVERIFY(!m_form->LedLight[2]->isVisibleTo(m_form));
+    QVERIFY(!control<QLabel>(*m_form, "LedLight", 2)->isVisibleTo(m_form));
 }
 
 void TestExchange::requestLeavesWithoutPollPause()
 {
     LoopbackServer server;
-    m_form->HostIP = u"localhost"_s;
-    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
-    m_form->AskString = u"<I>,1,X,Y"_s;
-    QVERIFY(m_form->SendSockData(false));
+    m_fx->pointAt(server.basePort(), "JSMITH", "localhost");
+    QVERIFY(m_form->SendSockData(false, u"<I>,1,X,Y"_s));
     QVERIFY(m_fx->clock.pauses.isEmpty()); // no one-second poll pause for a ready server
     QTRY_COMPARE(server.requests.size(), 1);
 }
