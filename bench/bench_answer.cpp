@@ -1,5 +1,6 @@
 // A long inquiry answer: 2,000 display records parsed and shown in the real window, against the
 // same finished rows inserted into a plain list. Prints milliseconds and their ratio.
+#include "benchsupport.h"
 #include "inquiry/partinquiry.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
@@ -34,12 +35,6 @@ QString longAnswer()
             + u",0.5,"_s;
     }
     return reply;
-}
-
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
 }
 
 } // namespace

@@ -56,6 +56,8 @@ QByteArray shellrules::traceRecord(QStringView date, QStringView time, QStringVi
 
 QString shellrules::helpText(Help which)
 {
+    // The pieces are joined exactly as the help notes have always read: where a piece ends
+    // without a blank ("supplier." + "NOTE:", "placing" + ...), none is added. Deliberate.
     switch (which) {
     case Help::BusinessName:
         return u"Provide your business name. This identifies you to your supplier when making "

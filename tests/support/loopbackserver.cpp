@@ -52,20 +52,10 @@ QByteArray LoopbackServer::received() const
     return all;
 }
 
-QList<QTcpSocket*> LoopbackServer::clients() const
-{
-    QList<QTcpSocket*> live;
-    for (const auto& client : m_clients)
-        if (client)
-            live << client.data();
-    return live;
-}
-
 void LoopbackServer::accept(QTcpServer* server, int offset)
 {
     while (QTcpSocket* socket = server->nextPendingConnection()) {
         ++connections;
-        m_clients << socket;
         socket->setParent(this);
         auto* quiet = new QTimer(socket);
         quiet->setSingleShot(true);

@@ -32,8 +32,8 @@ public:
     [[nodiscard]] quint16 basePort() const { return m_base; }
     [[nodiscard]] bool isListening() const { return m_base != 0; }
 
-    // The reply for a request; the request is answered once it has gone quiet for a moment or
-    // as soon as complete() says so. Empty reply: nothing is sent.
+    // The reply for a request; the request is answered once it has gone quiet for a moment.
+    // Empty reply: nothing is sent.
     std::function<QByteArray(const QByteArray& request)> reply;
     // The reply is written in these pieces (sizes); the rest goes in one last piece. A pause of
     // pieceGapMs lets each piece arrive on its own.
@@ -45,7 +45,6 @@ public:
     // Every request's bytes, in arrival order, as one text.
     [[nodiscard]] QByteArray received() const;
     int connections = 0; // connections accepted
-    [[nodiscard]] QList<QTcpSocket*> clients() const;
 
 private:
     void accept(QTcpServer* server, int offset);
@@ -54,5 +53,4 @@ private:
     quint16 m_base = 0;
     std::vector<std::unique_ptr<QTcpServer>> m_servers;
     std::vector<std::unique_ptr<QTcpSocket>> m_held; // bound, not listening: refuses connections
-    QList<QPointer<QTcpSocket>> m_clients;
 };

@@ -92,7 +92,6 @@ private slots:
     void killedWhileSavingCart();
 
 private:
-    QStringList m_saveLoopTemps;
 };
 
 void TestFolderFaults::damagedFile_data()
