@@ -95,8 +95,8 @@ int child(const QString& kind, int idleSeconds)
             wall.start();
             QTimer::singleShot(idleSeconds * 1000, [wall, before] {
                 const double used = cpuSeconds() - before;
-                QTextStream(stdout) << "idle " << used << ' ' << wall.elapsed() / 1000.0 << " peak "
-                                    << peakKilobytes() << Qt::endl;
+                QTextStream(stdout) << "idle " << used << ' ' << double(wall.elapsed()) / 1000.0
+                                    << " peak " << peakKilobytes() << Qt::endl;
                 QApplication::quit();
             });
         });
