@@ -27,6 +27,8 @@
 #include <QTcpSocket>
 #include <QTextEdit>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 using twips::place;
 
@@ -72,11 +74,39 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
 }
 
 // A picture button with its caption as a label beside or under it.
+// Runs a step when the widget is first painted, just before it paints. The style's standard
+// icons are looked up in the icon theme and decoded from PNG, a third of what the window's
+// start-up costs beyond a bare window; most of them (the order panel's, the OPTIONS tab's
+// pictures) are not on screen at start, and some are never shown in a run.
+class BeforeFirstPaint : public QObject
+{
+public:
+    BeforeFirstPaint(QWidget* widget, std::function<void()> step)
+        : QObject(widget)
+        , m_step(std::move(step))
+    {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            m_step();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_step;
+};
+
 QPushButton* pictureButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
                            const QString& label, int left, int top, int width, int height)
 {
     auto* cmd = named(new QPushButton(parent), name, label.trimmed());
-    cmd->setIcon(parent->style()->standardIcon(icon));
+    new BeforeFirstPaint(cmd, [cmd, icon] { cmd->setIcon(cmd->style()->standardIcon(icon)); });
     cmd->setIconSize(QSize(twips::px(width) - 10, twips::px(height) - 10));
     cmd->setToolTip(label.trimmed());
     place(cmd, left, top, width, height);
@@ -105,7 +135,9 @@ QFrame* picture(QWidget* parent, const QString& name, QStyle::StandardPixmap ico
     auto* frame = named(new QFrame(parent), name);
     place(frame, left, top, width, height);
     auto* image = new QLabel(frame);
-    image->setPixmap(parent->style()->standardIcon(icon).pixmap(twips::px(height) - 6));
+    new BeforeFirstPaint(image, [image, icon, size = twips::px(height) - 6] {
+        image->setPixmap(image->style()->standardIcon(icon).pixmap(size));
+    });
     image->setGeometry(2, 2, twips::px(height) - 4, twips::px(height) - 4);
     auto* label = new QLabel(text, frame);
     label->setTextFormat(Qt::PlainText);
