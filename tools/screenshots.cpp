@@ -111,10 +111,9 @@ int main(int argc, char* argv[])
     ok = save(form, out.filePath(u"inquiry.png"_s)) && ok;
 
     control<QTabWidget>(form, "SSTab1")->setCurrentIndex(2);
-    form.activateWindow();
-    control<QLineEdit>(form, "StandingPOtxt")->setFocus();
-    // Without a window manager the focus event may not come.
-    sendFocus(control<QLineEdit>(form, "StandingPOtxt"), true);
+    // The help note shows when the focus moves into the field from another control.
+    moveFocus(control<QLineEdit>(form, "AccNameTxt"));
+    moveFocus(control<QLineEdit>(form, "StandingPOtxt"));
     ok = save(form, out.filePath(u"options.png"_s)) && ok;
 
     // Leave the demo folder as it was: no cart kept for the next run.

@@ -7,7 +7,7 @@ using namespace Qt::StringLiterals;
 
 QString answer::partNumber(QStringView typed)
 {
-    return text::trimBlanks(typed).toUpper();
+    return text::toUpper8Bit(text::trimBlanks(typed));
 }
 
 bool answer::isHiddenKeyword(QStringView typed)

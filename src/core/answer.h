@@ -15,7 +15,7 @@ inline constexpr qsizetype MaxPartLength = 12;
 // Typed into the part field, it shows the hidden "PASSED!" label instead of asking the server.
 inline constexpr QStringView HiddenKeyword = u"REVEALSETTINGS";
 
-// The part number as the request carries it: blanks trimmed, upper-cased.
+// The part number as the request carries it: blanks trimmed, upper-cased as the code page has it.
 [[nodiscard]] QString partNumber(QStringView typed);
 // True when the typed text, trimmed and upper-cased, is the hidden keyword.
 [[nodiscard]] bool isHiddenKeyword(QStringView typed);

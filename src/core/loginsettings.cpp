@@ -13,51 +13,37 @@ namespace {
 
 const QString CrLf = u"\r\n"_s;
 
-// A value written bare into the comma-separated Login.Inf line must not split or end it.
+// A value written bare into the comma-separated Login.Inf line must not split or end it, nor
+// carry a character the 8-bit file cannot hold.
 bool fitsBare(QStringView value)
 {
-    for (const QChar ch : value)
-        if (ch == u',' || ch == u'"' || ch == u'\r' || ch == u'\n')
-            return false;
-    return true;
-}
-
-// A server address a connection can be made to: a host name or an IPv4 or IPv6 address, at most
-// 253 characters. Anything else (binary junk, a whole page of text) would replace a working
-// address with one that can never connect.
-bool possibleHost(QStringView value)
-{
-    const QString host = text::trimBlanks(value);
-    if (host.size() > 253)
-        return false;
-    for (const QChar ch : host) {
+    for (const QChar ch : value) {
         const char16_t c = ch.unicode();
-        const bool fits = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')
-            || (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'_' || c == u':'
-            || c == u'[' || c == u']';
-        if (!fits)
+        if (c == u',' || c == u'"' || c < 0x20 || (c >= 0x7F && c < 0xA0))
             return false;
     }
-    return true;
+    return files::fromAnsi(files::toAnsi(value)) == value;
 }
 
-// A base port: digits only, so that the reload reads the same number the supplier sent.
-bool possiblePort(QStringView value)
+// A server address no longer than a host name can be; a longer one can never connect.
+bool possibleHost(QStringView value)
 {
-    const QString port = text::trimBlanks(value);
-    if (port.size() > 5)
-        return false;
-    for (const QChar ch : port)
-        if (ch < u'0' || ch > u'9')
-            return false;
-    return true;
+    return text::trimBlanks(value).size() <= 253;
+}
+
+// A port the reader of Login.Inf turns into a 16-bit base port above 0 (it reads the leading
+// number; a text without one reads as 0, which is no port, as for the keyword file's socket).
+bool readablePort(QStringView value)
+{
+    const std::optional<qint16> port = numbers::toInt16(numbers::numericValue(value));
+    return port && *port > 0;
 }
 
 } // namespace
 
 QString loginsettings::cleanLoginName(QStringView typed)
 {
-    return text::trimBlanks(typed.toString().toUpper());
+    return text::trimBlanks(text::toUpper8Bit(typed));
 }
 
 bool loginsettings::isValidLoginName(QStringView typed)
@@ -140,12 +126,16 @@ loginsettings::LoginUpdate loginsettings::applyLoginUpdate(QStringView loginCont
     const bool serverGiven = !text::trimBlanks(*newServer).isEmpty();
     const bool portGiven = !text::trimBlanks(*newPort).isEmpty();
     if ((serverGiven && !fitsBare(*newServer)) || (portGiven && !fitsBare(*newPort))) {
-        result.failure = u"a value in LOGIN_UPDATE.INF contains a comma, a double quote or a "
-                         "line break"_s;
+        result.failure = u"a value in LOGIN_UPDATE.INF contains a comma, a double quote, a line "
+                         "break or another control character"_s;
         return result;
     }
-    if ((serverGiven && !possibleHost(*newServer)) || (portGiven && !possiblePort(*newPort))) {
-        result.failure = u"LOGIN_UPDATE.INF does not hold a server address and a port number"_s;
+    if (serverGiven && !possibleHost(*newServer)) {
+        result.failure = u"the server address in LOGIN_UPDATE.INF is longer than 253 characters"_s;
+        return result;
+    }
+    if (portGiven && !readablePort(*newPort)) {
+        result.failure = u"the port in LOGIN_UPDATE.INF is not a number from 1 to 32767"_s;
         return result;
     }
     if (portGiven && fields.size() < 5) {

@@ -323,7 +323,13 @@ QString numbers::numberText(double value)
 
 QString numbers::plainNumber(float value)
 {
-    return QString::fromLatin1(generalText(value, 7));
+    // Fixed notation without a precision gives the shortest digits that read back as the value.
+    char buf[64];
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf, finiteOrClamped(value), std::chars_format::fixed);
+    if (ec != std::errc())
+        return u"0"_s;
+    return QString::fromLatin1(buf, end - buf);
 }
 
 std::optional<double> numbers::strictNumber(QStringView text)

@@ -42,8 +42,9 @@ namespace numbers {
 // 15 significant digits.
 [[nodiscard]] QString numberText(double value);
 
-// The plain form of a single-precision number: like numberText() but without the leading blank
-// and with at most 7 significant digits: 12, 7 (for 007), 3.5 (for 3.50), 0, -2.
+// The plain form of a single-precision number: the shortest decimal text that reads back as the
+// same number, never in exponent form and without a leading blank: 12, 7 (for 007), 3.5 (for
+// 3.50), 0, -2, 12345678.
 [[nodiscard]] QString plainNumber(float value);
 
 // The strict conversion used for the prices and quantities of a server reply: the whole text,

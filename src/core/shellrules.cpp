@@ -54,6 +54,29 @@ QByteArray shellrules::traceRecord(QStringView date, QStringView time, QStringVi
     return files::toAnsi(record);
 }
 
+QString shellrules::traceTimeFormat(QStringView longFormat)
+{
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < longFormat.size(); ++i) {
+        const QChar ch = longFormat[i];
+        if (ch == u'\'')
+            quoted = !quoted;
+        if (quoted || ch == u'\'' || ch != u't') {
+            out += ch;
+            continue;
+        }
+        // A zone designator (t, tt, ttt, tttt) goes with the blank that separates it.
+        while (i + 1 < longFormat.size() && longFormat[i + 1] == u't')
+            ++i;
+        if (out.endsWith(u' '))
+            out.chop(1);
+        else if (i + 1 < longFormat.size() && longFormat[i + 1] == u' ')
+            ++i;
+    }
+    return out;
+}
+
 QString shellrules::helpText(Help which)
 {
     // The pieces are joined exactly as the help notes have always read: where a piece ends

@@ -15,6 +15,10 @@ namespace shellrules {
 // one holding CR LF makes a record of more than three lines.
 [[nodiscard]] QByteArray traceRecord(QStringView date, QStringView time, QStringView request);
 
+// The time format of the trace record: the locale's long time format without its time-zone
+// designators ("HH:mm:ss t" gives "HH:mm:ss"). Quoted literal text stays as it is.
+[[nodiscard]] QString traceTimeFormat(QStringView longFormat);
+
 // The help texts the option fields show when they receive the focus.
 enum class Help {
     BusinessName,  // AccNameTxt

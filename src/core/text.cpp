@@ -1,5 +1,7 @@
 #include "core/text.h"
 
+#include "core/files.h"
+
 #include <algorithm>
 
 QString text::trimBlanks(QStringView value)
@@ -47,4 +49,18 @@ QString text::columns(QStringView value, qsizetype position, qsizetype count)
     if (start >= value.size() || count <= 0)
         return {};
     return value.sliced(start, std::min(count, value.size() - start)).toString();
+}
+
+QString text::toUpper8Bit(QStringView value)
+{
+    QString out = value.toString();
+    for (QChar& ch : out) {
+        const QChar upper = ch.toUpper(); // the simple, one-character mapping
+        if (upper == ch)
+            continue;
+        const QChar one[] = {upper};
+        if (files::fromAnsi(files::toAnsi(QStringView(one, 1))) == QStringView(one, 1))
+            ch = upper;
+    }
+    return out;
 }

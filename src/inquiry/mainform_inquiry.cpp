@@ -89,7 +89,7 @@ bool MainForm::Parttxt_KeyPress(int key)
 
 void MainForm::Parttxt_LostFocus()
 {
-    const QString upper = m_ui.Parttxt->text().toUpper();
+    const QString upper = text::toUpper8Bit(m_ui.Parttxt->text());
     if (!upper.isEmpty())
         m_ui.Parttxt->setText(text::syntaxOut(upper)); // blanks are kept, not trimmed
 }

@@ -28,11 +28,15 @@ void MainForm::CheckSetup()
     const Settings::Loaded loaded = m_settings->CheckSetup();
     // What was read before a fault is shown, as the fields are taken one after another.
     if (loaded.login) {
+        // The three boxes are filled also when the port is out of range, so they still show
+        // the address, login name and account number that were read.
         m_ui.txtHostAddress->setText(text::trimBlanks(loaded.login->host));
         m_ui.LoginNameTxt->setText(loaded.login->name);
         m_ui.AccNumTxt->setText(loaded.login->account);
-        SocketBase = loaded.login->port;
-        m_ui.ServerSocketTxt->setText(QString::number(SocketBase));
+        if (loaded.login->port) {
+            SocketBase = *loaded.login->port;
+            m_ui.ServerSocketTxt->setText(QString::number(SocketBase));
+        }
     }
     const Settings::OptionFields& options = loaded.options;
     if (options.businessName)

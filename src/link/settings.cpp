@@ -66,10 +66,13 @@ Settings::Loaded Settings::CheckSetup()
     m_accNum = *account;
     if (!loginFields.next()) // the unused fourth field
         return loaded;
-    const auto port = numberField(loginFields.next());
+    const auto portText = loginFields.next();
+    if (!portText)
+        return loaded;
+    const auto port = numberField(portText);
+    loaded.login = LoginFields{m_hostIP, m_loginName, m_accNum, port};
     if (!port)
         return loaded;
-    loaded.login = LoginFields{m_hostIP, m_loginName, m_accNum, *port};
 
     const auto options = readSettingsFile(m_optionsFile);
     if (!options)

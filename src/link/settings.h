@@ -30,7 +30,7 @@ public:
         QString host;
         QString name;
         QString account;
-        qint16 port = 0;
+        std::optional<qint16> port; // nothing: the port field is no 16-bit number
     };
     struct OptionFields
     {

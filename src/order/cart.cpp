@@ -5,6 +5,8 @@
 #include "core/numbers.h"
 #include "core/order.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 using namespace Qt::StringLiterals;
@@ -49,10 +51,16 @@ void Cart::removeLine(qsizetype index)
         m_lines.removeAt(index);
 }
 
-void Cart::ClearOrder()
+void Cart::removeAll()
 {
     m_lines.clear();
     truncateOrderFile();
+}
+
+bool Cart::ClearOrder()
+{
+    m_lines.clear();
+    return files::saveWhole(m_orderFile, QByteArray()).isEmpty();
 }
 
 QString Cart::itemCountText() const
@@ -89,18 +97,50 @@ void Cart::truncateOrderFile()
     writeOrderFile(QByteArray());
 }
 
+// Keeps a copy of MyOrder.dat as it was beside it, under the first free name of
+// MyOrder.dat.damaged, MyOrder.dat.damaged-2, ... The copy's name, or nothing when it could not
+// be written.
+std::optional<QString> Cart::keepDamagedOrderFile(const QByteArray& bytes) const
+{
+    for (int n = 1; n < 1000; ++n) {
+        const QString path =
+            m_orderFile + u".damaged"_s + (n == 1 ? QString() : u'-' + QString::number(n));
+        if (QFileInfo::exists(path))
+            continue;
+        if (!files::saveWhole(path, bytes).isEmpty())
+            return std::nullopt;
+        return QFileInfo(path).fileName();
+    }
+    return std::nullopt;
+}
+
 Cart::SavedOrder Cart::CheckSavedOrder()
 {
+    SavedOrder saved;
     files::createIfMissing(m_orderFile);
     const auto bytes = files::readAll(m_orderFile);
     if (!bytes || bytes->size() < 5)
-        return SavedOrder::None;
-    const QStringList lines = files::splitLines(files::fromAnsi(*bytes));
-    if (std::any_of(lines.begin(), lines.end(),
-                    [](const QString& line) { return line.size() > LongestSavedLine; }))
-        return SavedOrder::NotAnOrder;
+        return saved; // no order saved
+    QStringList lines = files::splitLines(files::fromAnsi(*bytes));
+    const auto tooLong = [](const QString& line) { return line.size() > LongestSavedLine; };
+    saved.damaged = std::count_if(lines.begin(), lines.end(), tooLong);
+    if (saved.damaged > 0) {
+        // The file as it was is kept beside it before anything rewrites it, and MyOrder.dat
+        // then holds the good lines only, so this is found once.
+        saved.keptAs = keepDamagedOrderFile(*bytes);
+        if (!saved.keptAs)
+            return saved;
+        lines.removeIf(tooLong);
+        QByteArray good;
+        for (const QString& line : std::as_const(lines))
+            good += files::toAnsi(line) + files::crlf;
+        writeOrderFile(good);
+        if (lines.isEmpty())
+            return saved;
+    }
     m_lines = lines;
-    return SavedOrder::Loaded;
+    saved.loaded = true;
+    return saved;
 }
 
 QString Cart::orderMessage(const QString& account, const QString& login, const QString& orderedBy,

@@ -30,8 +30,11 @@ public:
     [[nodiscard]] static Line orderLine(const QString& answerRow, double quantity);
     void AddItemToOrder(const QString& line);
     void removeLine(qsizetype index);
-    // Empties the cart and MyOrder.dat.
-    void ClearOrder();
+    // Empties the cart and MyOrder.dat (a failure is signalled).
+    void removeAll();
+    // Empties the cart and MyOrder.dat once an order was sent. False when MyOrder.dat could not
+    // be emptied: it still holds the sent order.
+    [[nodiscard]] bool ClearOrder();
 
     // The line-item count and the sub-total, as shown.
     [[nodiscard]] QString itemCountText() const;
@@ -42,9 +45,16 @@ public:
     // Empties MyOrder.dat.
     void truncateOrderFile();
 
-    enum class SavedOrder { None, NotAnOrder, Loaded };
-    // Reads MyOrder.dat (created empty when missing) into the cart. NotAnOrder: the file holds
-    // something else and is left as it is.
+    struct SavedOrder
+    {
+        bool loaded = false;           // the cart holds lines read from MyOrder.dat
+        qsizetype damaged = 0;         // lines too long to be order lines
+        std::optional<QString> keptAs; // with damaged lines: the copy of the file as it was
+    };
+    // Reads MyOrder.dat (created empty when missing) into the cart. Lines too long to be order
+    // lines are left out: the file as it was is first kept beside it (MyOrder.dat.damaged,
+    // -2, ...), then MyOrder.dat is rewritten with the good lines. When no copy can be kept,
+    // nothing is loaded and the file is left as it is.
     SavedOrder CheckSavedOrder();
     // True until the saved-order check of the first tick has run.
     [[nodiscard]] bool savedOrderCheckDue() const { return m_checkForExistingOrder; }
@@ -64,6 +74,7 @@ signals:
 
 private:
     bool writeOrderFile(const QByteArray& bytes);
+    [[nodiscard]] std::optional<QString> keepDamagedOrderFile(const QByteArray& bytes) const;
 
     QString m_orderFile;
     QStringList m_lines;

@@ -196,7 +196,7 @@ void MainForm::RemoveAllCmd_Click()
     PlaySound(u"removeitem.wav"_s);
     m_ui.ItemCountLbl->setText(ZeroCount);
     m_ui.OrderTotalLbl->setText(ZeroTotal);
-    m_cart->ClearOrder();
+    m_cart->removeAll();
     PauseUntil(Timer() + 1.0); // a deliberate still second before the frame drops away
     SlideOrderFrame(false);
     m_ui.Parttxt->setFocus();
@@ -212,22 +212,34 @@ void MainForm::ClearOrder()
     m_ui.OrderTotalLbl->setText(ZeroTotal);
     m_ui.OrderInfoTxt[1]->setText(QString()); // the "Ordered By:" field keeps its text
     m_ui.OrderInfoTxt[2]->setText(QString());
-    m_cart->ClearOrder();
+    if (!m_cart->ClearOrder())
+        MsgBox(u"Your order was sent, but MyOrder.dat in the program folder could not be "
+               "emptied and still holds it. At the next start these items will be offered again: "
+               "do not send them a second time. Please check that the program folder can be "
+               "written to."_s,
+               QMessageBox::Warning);
 }
 
 void MainForm::CheckSavedOrder()
 {
-    switch (m_cart->CheckSavedOrder()) {
-    case Cart::SavedOrder::None:
-        return;
-    case Cart::SavedOrder::NotAnOrder:
-        MsgBox(u"MyOrder.dat in the program folder does not hold a saved order, so no items were "
-               "loaded from it. It is left as it is until you order an item, which replaces it."_s,
+    const Cart::SavedOrder saved = m_cart->CheckSavedOrder();
+    if (saved.damaged > 0 && !saved.keptAs) {
+        MsgBox(u"MyOrder.dat in the program folder holds lines too long to be order lines, "
+               "and a copy of it could not be kept, so no items were loaded from it. It is "
+               "left as it is until you order an item, which replaces it."_s,
                QMessageBox::Warning);
         return;
-    case Cart::SavedOrder::Loaded:
-        break;
     }
+    if (saved.damaged > 0)
+        MsgBox(u"MyOrder.dat in the program folder held "_s + QString::number(saved.damaged)
+                   + (saved.damaged == 1 ? u" line"_s : u" lines"_s)
+                   + u" too long to be an order line. "_s
+                   + (saved.loaded ? u"The other items are offered as usual."_s
+                                   : u"No items could be loaded from it."_s)
+                   + u" The file as it was is kept as "_s + *saved.keptAs + u"."_s,
+               QMessageBox::Warning);
+    if (!saved.loaded)
+        return;
     showCartLines();
     UpdateOrderTotals();
     SlideOrderFrame(true);

@@ -1,9 +1,8 @@
 // The list control: heading line, coloured rows, selection and immediate repaint.
 #include "shell/listcontrol.h"
 
-#include <QFontDatabase>
-#include <QLabel>
-#include <QResizeEvent>
+#include <QPainter>
+#include <QScrollBar>
 
 using namespace Qt::StringLiterals;
 
@@ -17,6 +16,40 @@ QFont listFont()
 }
 } // namespace
 
+// The heading line above the rows. It spans the viewport and draws its text from the same left
+// edge as the rows' text, moved by the same sideways scroll, so each heading word stays over its
+// column.
+class ListHeading : public QWidget
+{
+public:
+    ListHeading(const QString& text, ListControl* list)
+        : QWidget(list)
+        , m_text(text)
+        , m_list(list)
+    {
+        setAutoFillBackground(true);
+        setBackgroundRole(QPalette::Button);
+        setAccessibleName(text);
+    }
+    [[nodiscard]] const QString& text() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(QPalette::ButtonText));
+        const int left = m_list->textLeft();
+        painter.drawText(
+            QRect(left, 0, width() - left + m_list->horizontalScrollBar()->maximum(), height()),
+            Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
+    }
+
+private:
+    QString m_text;
+    ListControl* m_list;
+};
+
 ListControl::ListControl(const QString& heading, QWidget* parent)
     : QListWidget(parent)
 {
@@ -24,19 +57,29 @@ ListControl::ListControl(const QString& heading, QWidget* parent)
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_heading = new QLabel(heading, this);
+    m_heading = new ListHeading(heading, this);
     m_heading->setFont(listFont());
-    m_heading->setAutoFillBackground(true);
-    m_heading->setBackgroundRole(QPalette::Button);
-    m_heading->setTextFormat(Qt::PlainText);
-    const int height = QFontMetrics(listFont()).height() + 4;
-    setViewportMargins(0, height, 0, 0);
-    m_heading->setGeometry(frameWidth(), frameWidth(), width(), height);
+    setViewportMargins(0, QFontMetrics(listFont()).height() + 4, 0, 0);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_heading,
+            qOverload<>(&QWidget::update));
 }
 
 QString ListControl::heading() const
 {
     return m_heading->text();
+}
+
+int ListControl::textLeft() const
+{
+    // The rows' text starts where the style's item text rectangle begins, plus the margin the
+    // style leaves inside it; the row itself starts at the scroll offset.
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = QRect(-horizontalOffset(), 0, viewport()->width(), 20);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = m_heading->text();
+    const QRect textRect = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
+    return textRect.left() + style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
 }
 
 void ListControl::addRow(const QString& text, const QColor& colour)
@@ -101,9 +144,11 @@ void ListControl::repaintThrottled()
     repaintNow();
 }
 
-void ListControl::resizeEvent(QResizeEvent* event)
+void ListControl::updateGeometries()
 {
-    QListWidget::resizeEvent(event);
-    m_heading->setGeometry(frameWidth(), frameWidth(), event->size().width() - 2 * frameWidth(),
-                           m_heading->height());
+    QListWidget::updateGeometries();
+    // Over the viewport, in the margin left for it above the rows.
+    const QRect rows = viewport()->geometry();
+    m_heading->setGeometry(rows.left(), frameWidth(), rows.width(), rows.top() - frameWidth());
+    m_heading->update();
 }

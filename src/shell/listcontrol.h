@@ -6,7 +6,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 
-class QLabel;
+class ListHeading;
 
 class ListControl : public QListWidget
 {
@@ -16,6 +16,8 @@ public:
     explicit ListControl(const QString& heading, QWidget* parent = nullptr);
 
     [[nodiscard]] QString heading() const;
+    // Where the rows' text begins, in viewport coordinates, at the current sideways scroll.
+    [[nodiscard]] int textLeft() const;
     void addRow(const QString& text, const QColor& colour = Qt::black);
     [[nodiscard]] QString rowText(int index) const; // empty for an index out of range
     [[nodiscard]] int rowCount() const { return count(); }
@@ -30,9 +32,9 @@ public:
     void repaintThrottled();
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
 
 private:
-    QLabel* m_heading = nullptr;
+    ListHeading* m_heading = nullptr;
     QElapsedTimer m_lastRepaint;
 };

@@ -26,6 +26,7 @@
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <functional>
 
@@ -190,7 +191,11 @@ MainForm::MainForm(const Seams& seams, const QString& programFolder, const QStri
     Form_Load();
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    // Deleting the controls moves the focus; no handler may run on a window being destroyed.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+}
 
 void MainForm::buildLayout()
 {
@@ -287,9 +292,12 @@ void MainForm::buildInquiryTab()
 
     m_ui.ItemOrderFrame = named(new QGroupBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
     place(m_ui.ItemOrderFrame, 8700, 1280, 3300, 1550);
-    caption(m_ui.ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
-    m_ui.OrderPNumLbl =
-        named(new QLabel(m_ui.ItemOrderFrame), u"OrderPNumLbl"_s, u"Part number to order"_s);
+    // Labels whose caption changes carry no accessible name of their own: assistive technology
+    // reads the caption itself, and the caption label beside it (its buddy) says what it is.
+    auto* orderPartLabel =
+        caption(m_ui.ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
+    m_ui.OrderPNumLbl = named(new QLabel(m_ui.ItemOrderFrame), u"OrderPNumLbl"_s);
+    orderPartLabel->setBuddy(m_ui.OrderPNumLbl);
     m_ui.OrderPNumLbl->setTextFormat(Qt::PlainText);
     m_ui.OrderPNumLbl->setFont(boldCourier());
     place(m_ui.OrderPNumLbl, 120, 520, 3050, 300);
@@ -301,7 +309,7 @@ void MainForm::buildInquiryTab()
                                   u"ORDER"_s, 1600, 880, 600, 500);
     caption(m_ui.ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
 
-    m_ui.MessageLbl = named(new QLabel(tab), u"MessageLbl"_s, u"Status"_s);
+    m_ui.MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
     m_ui.MessageLbl->setTextFormat(Qt::PlainText);
     QFont status = m_ui.MessageLbl->font();
     status.setBold(true);
@@ -335,14 +343,14 @@ void MainForm::buildInquiryTab()
                     QString(), 1650, top, fieldWidth[size_t(i)], 380);
         label->setBuddy(m_ui.OrderInfoTxt[size_t(i)]);
     }
-    caption(m_ui.OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
-    m_ui.ItemCountLbl =
-        named(new QLabel(u" 0"_s, m_ui.OrderFrame), u"ItemCountLbl"_s, u"Line items"_s);
+    auto* countLabel = caption(m_ui.OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
+    m_ui.ItemCountLbl = named(new QLabel(u" 0"_s, m_ui.OrderFrame), u"ItemCountLbl"_s);
+    countLabel->setBuddy(m_ui.ItemCountLbl);
     m_ui.ItemCountLbl->setFont(boldCourier());
     place(m_ui.ItemCountLbl, 9200, 3460, 2000, 300);
-    caption(m_ui.OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
-    m_ui.OrderTotalLbl =
-        named(new QLabel(u" 0.00"_s, m_ui.OrderFrame), u"OrderTotalLbl"_s, u"Sub-total"_s);
+    auto* totalLabel = caption(m_ui.OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
+    m_ui.OrderTotalLbl = named(new QLabel(u" 0.00"_s, m_ui.OrderFrame), u"OrderTotalLbl"_s);
+    totalLabel->setBuddy(m_ui.OrderTotalLbl);
     m_ui.OrderTotalLbl->setFont(boldCourier());
     place(m_ui.OrderTotalLbl, 9200, 3910, 2000, 300);
     m_ui.RemoveItemCmd =
@@ -497,6 +505,7 @@ void MainForm::routeEvents()
              m_ui.SocketNumLbl[3]})
         watched->installEventFilter(this);
 
+    connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
     connect(Winsock, &QTcpSocket::readyRead, this,
             [this] { Winsock_DataArrival(Winsock->bytesAvailable()); });
     connect(m_ui.InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
@@ -514,43 +523,68 @@ void MainForm::routeEvents()
     connect(m_ui.AnswerList, &QListWidget::itemClicked, this, &MainForm::AnswerList_Click);
 }
 
+// The focus handlers run only when the focus moves from one control of this window to another:
+// a click, Tab, or the program's own setFocus. Qt also moves the focus when the window is
+// deactivated and activated again, when a context menu or a message box opens and closes, and
+// when a tab change hides the control that had it (to the tab bar, then into the new page); none
+// of these is a move between two controls, so none reaches a handler.
+void MainForm::routeFocusMove(QWidget* old, QWidget* now)
+{
+    if (!old || !now || old->window() != this || now->window() != this)
+        return;
+    if (!old->isVisible() || old == m_displacedFocus) {
+        if (!m_displacedFocus)
+            QTimer::singleShot(0, this, [this] { m_displacedFocus = nullptr; });
+        m_displacedFocus = now;
+        return;
+    }
+    focusLost(old);
+    focusGained(now);
+}
+
+void MainForm::focusGained(QWidget* watched)
+{
+    if (watched == m_ui.Parttxt)
+        Parttxt_GotFocus();
+    else if (watched == m_ui.Qtytxt)
+        Qtytxt_GotFocus();
+    else if (watched == m_ui.AccNameTxt)
+        AccNameTxt_GotFocus();
+    else if (watched == m_ui.AccNumTxt)
+        AccNumTxt_GotFocus();
+    else if (watched == m_ui.LoginNameTxt)
+        LoginNameTxt_GotFocus();
+    else if (watched == m_ui.txtHostAddress)
+        txtHostAddress_GotFocus();
+    else if (watched == m_ui.PoOptionCheck[0])
+        PoOptionCheck_GotFocus(0);
+    else if (watched == m_ui.PoOptionCheck[1])
+        PoOptionCheck_GotFocus(1);
+    else if (watched == m_ui.RepNameOptCheck)
+        RepNameOptCheck_GotFocus();
+    else if (watched == m_ui.StandingPOtxt)
+        StandingPOtxt_GotFocus();
+}
+
+void MainForm::focusLost(QWidget* watched)
+{
+    if (watched == m_ui.Parttxt)
+        Parttxt_LostFocus();
+    else if (watched == m_ui.Qtytxt)
+        Qtytxt_LostFocus();
+    else if (watched == m_ui.AccNumTxt)
+        AccNumTxt_LostFocus();
+    else if (watched == m_ui.LoginNameTxt)
+        LoginNameTxt_LostFocus();
+    for (int i = 0; i < 3; ++i)
+        if (watched == m_ui.OrderInfoTxt[size_t(i)])
+            OrderInfoTxt_LostFocus(i);
+}
+
 bool MainForm::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == QEvent::FocusIn) {
-        if (watched == m_ui.Parttxt)
-            Parttxt_GotFocus();
-        else if (watched == m_ui.Qtytxt)
-            Qtytxt_GotFocus();
-        else if (watched == m_ui.AccNameTxt)
-            AccNameTxt_GotFocus();
-        else if (watched == m_ui.AccNumTxt)
-            AccNumTxt_GotFocus();
-        else if (watched == m_ui.LoginNameTxt)
-            LoginNameTxt_GotFocus();
-        else if (watched == m_ui.txtHostAddress)
-            txtHostAddress_GotFocus();
-        else if (watched == m_ui.PoOptionCheck[0])
-            PoOptionCheck_GotFocus(0);
-        else if (watched == m_ui.PoOptionCheck[1])
-            PoOptionCheck_GotFocus(1);
-        else if (watched == m_ui.RepNameOptCheck)
-            RepNameOptCheck_GotFocus();
-        else if (watched == m_ui.StandingPOtxt)
-            StandingPOtxt_GotFocus();
-    } else if (type == QEvent::FocusOut) {
-        if (watched == m_ui.Parttxt)
-            Parttxt_LostFocus();
-        else if (watched == m_ui.Qtytxt)
-            Qtytxt_LostFocus();
-        else if (watched == m_ui.AccNumTxt)
-            AccNumTxt_LostFocus();
-        else if (watched == m_ui.LoginNameTxt)
-            LoginNameTxt_LostFocus();
-        for (int i = 0; i < 3; ++i)
-            if (watched == m_ui.OrderInfoTxt[size_t(i)])
-                OrderInfoTxt_LostFocus(i);
-    } else if (type == QEvent::KeyPress) {
+    if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (watched == m_ui.Parttxt)
             return Parttxt_KeyPress(key);

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QQueue>
 #include <QStringList>
 
@@ -156,6 +157,9 @@ private:
     void buildOptionsTab();
     void wireSubsystems();
     void routeEvents();
+    void routeFocusMove(QWidget* old, QWidget* now);
+    void focusGained(QWidget* control);
+    void focusLost(QWidget* control);
     void Form_Load(); // start-up; run by the constructor
     void tickSetup();
     void tickHousekeeping(bool nested);
@@ -180,7 +184,6 @@ private:
     void SocketNumLbl_MouseUp(int index);
 
     // ---- settings (link/) ---------------------------------------------------------------------
-    void showSettings(const Settings& settings, bool loginRead);
     void applyHostUpdate();
     void reportSaveFailure(const QString& path, const QString& reason);
     void FlashSavedNotice();
@@ -229,6 +232,10 @@ private:
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE
     std::unique_ptr<QLockFile> m_instanceLock;
+    // Where Qt put the focus after hiding the control that had it (a tab change hides the page);
+    // the moves that follow from there in the same event are Qt's, not the user's. Cleared as
+    // soon as the event loop runs again.
+    QPointer<QWidget> m_displacedFocus;
 
     // ---- the exchange's state -----------------------------------------------------------------
     QTcpSocket* Winsock = nullptr;

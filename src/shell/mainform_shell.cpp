@@ -131,7 +131,7 @@ void MainForm::LoginNameTxt_GotFocus()
 
 void MainForm::LoginNameTxt_LostFocus()
 {
-    m_ui.LoginNameTxt->setText(text::trimBlanks(m_ui.LoginNameTxt->text()).toUpper());
+    m_ui.LoginNameTxt->setText(text::toUpper8Bit(text::trimBlanks(m_ui.LoginNameTxt->text())));
 }
 
 void MainForm::txtHostAddress_GotFocus()

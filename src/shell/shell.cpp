@@ -75,7 +75,8 @@ bool Shell::TraceRequest(const QString& request)
 {
     const QLocale locale = QLocale::system();
     const QString date = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
-    const QString time = locale.toString(QTime::currentTime(), QLocale::LongFormat);
+    const QString time = locale.toString(
+        QTime::currentTime(), shellrules::traceTimeFormat(locale.timeFormat(QLocale::LongFormat)));
     return files::append(m_logFile, shellrules::traceRecord(date, time, request));
 }
 

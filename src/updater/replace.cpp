@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QThread>
 
@@ -32,25 +33,91 @@ QString ostrel::UpdateJob::targetPath() const
     return folder + u'/' + name + u".EXE"_s;
 }
 
+namespace {
+
+// The entry of folder named name, compared without regard to case; an exact match wins, then the
+// first in name order. Empty when there is none.
+QString entryIgnoringCase(const QString& folder, const QString& name)
+{
+    if (name == u"."_s || name == u".."_s)
+        return name;
+    const QDir dir(folder);
+    if (dir.exists(name))
+        return name;
+    const QStringList entries = dir.entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    return {};
+}
+
+// The path below folder that relative names when every part of it is matched without regard to
+// case; empty when a part is missing. A folder part of the name is followed the same way.
+QString findIgnoringCase(const QString& folder, const QString& relative)
+{
+    QString path = folder;
+    for (const QString& part : relative.split(u'/', Qt::SkipEmptyParts)) {
+        const QString entry = entryIgnoringCase(path, part);
+        if (entry.isEmpty())
+            return {};
+        path += u'/' + entry;
+    }
+    return path;
+}
+
+QString existingFile(const QString& folder, const QString& relative)
+{
+    const QString path = findIgnoringCase(folder, relative);
+    return !path.isEmpty() && QFileInfo(path).isFile() ? path : QString();
+}
+
+} // namespace
+
+ostrel::UpdateFiles ostrel::findFiles(const UpdateJob& job)
+{
+    UpdateFiles found;
+    found.source = existingFile(job.folder, job.name + u".NEW"_s);
+    found.target = existingFile(job.folder, job.name + u".EXE"_s);
+    if (found.target.isEmpty()) {
+        // This platform's programs carry no extension: the program itself is NAME.
+        const QString program = existingFile(job.folder, job.name);
+        if (!program.isEmpty() && QFileInfo(program).isExecutable()) {
+            found.target = program;
+            found.targetIsProgram = true;
+        } else {
+            found.target = job.targetPath();
+        }
+    }
+    return found;
+}
+
 std::optional<QString> ostrel::replaceExecutable(const UpdateJob& job)
 {
-    const QString sourcePath = QDir::toNativeSeparators(job.sourcePath());
-    const QString targetPath = QDir::toNativeSeparators(job.targetPath());
+    const UpdateFiles found = findFiles(job);
+    const QString sourcePath =
+        QDir::toNativeSeparators(found.source.isEmpty() ? job.sourcePath() : found.source);
+    const QString targetPath = QDir::toNativeSeparators(found.target);
 
-    QFile source(job.sourcePath());
+    if (found.source.isEmpty())
+        return u"The new program file could not be read:\n"_s + sourcePath;
+    QFile source(found.source);
     if (!source.open(QIODevice::ReadOnly))
         return u"The new program file could not be read:\n"_s + sourcePath;
 
     // QSaveFile writes a temporary file beside the target and renames it over the target only in
     // commit(); any failure before that leaves the target exactly as it was.
-    QSaveFile target(job.targetPath());
+    QSaveFile target(found.target);
     const auto cannotReplace = [&] {
         return u"The program file could not be replaced:\n"_s + targetPath;
     };
+    // Read before the temporary file exists: the program keeps the permissions it has.
+    const QFileDevice::Permissions permissions =
+        found.targetIsProgram ? QFile::permissions(found.target) : source.permissions();
     if (!target.open(QIODevice::WriteOnly))
         return cannotReplace();
-    // Applies to the temporary file, so the renamed target is executable when the source was.
-    target.setPermissions(source.permissions());
+    // Applies to the temporary file, so the renamed target carries them.
+    target.setPermissions(permissions);
 
     constexpr qint64 chunkSize = 64 * 1024;
     while (!source.atEnd()) {

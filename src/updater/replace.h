@@ -33,11 +33,23 @@ struct UpdateJob
     [[nodiscard]] QString targetPath() const; // folder/NAME.EXE
 };
 
-// Copies the source over the target through a temporary file in the target's folder that is then
-// renamed over it, so the target is either the old file or the whole new one. A missing target is
-// created; the target takes the source's permissions (so an executable stays executable). The
-// source is left where it is. Returns nothing on success, otherwise a message naming the file
-// that could not be read or replaced.
+// The files one run works on, as they are named in the folder. File names are matched without
+// regard to case, as the folders the names come from do: a delivered vornik.new is NAME.NEW. An
+// exact match wins over one in another case.
+struct UpdateFiles
+{
+    QString source; // NAME.NEW as found; empty when the folder has none
+    QString target; // NAME.EXE as found; else the executable NAME itself; else NAME.EXE, created
+    bool targetIsProgram = false; // the target is the executable NAME itself
+};
+[[nodiscard]] UpdateFiles findFiles(const UpdateJob& job);
+
+// Copies the source over the target (both as findFiles() finds them) through a temporary file in
+// the target's folder that is then renamed over it, so the target is either the old file or the
+// whole new one. A missing target is created. NAME.EXE takes the source's permissions (so an
+// executable stays executable); the executable NAME keeps its own. The source is left where it
+// is. Returns nothing on success, otherwise a message naming the file that could not be read or
+// replaced.
 [[nodiscard]] std::optional<QString> replaceExecutable(const UpdateJob& job);
 
 // Blocks the calling thread for at least the given time, measured on a monotonic clock, so a

@@ -89,6 +89,7 @@ void TestAnswer::inquiryRequest_data()
     QTest::newRow("blanks only refused") << u"   "_s << QString();
     QTest::newRow("tab is not a blank") << u"\tx"_s << u"<I>,1234,JSMITH,\tX"_s;
     QTest::newRow("comma not cleaned here") << u"ab,12"_s << u"<I>,1234,JSMITH,AB,12"_s;
+    QTest::newRow("sharp s kept, not doubled") << u"ab\u00df"_s << u"<I>,1234,JSMITH,AB\u00df"_s;
 }
 
 void TestAnswer::inquiryRequest()

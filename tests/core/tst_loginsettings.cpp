@@ -37,6 +37,9 @@ void TestLoginSettings::loginName_data()
     QTest::newRow("thirteen characters") << u"abcdefghijklm"_s << u"ABCDEFGHIJKLM"_s << false;
     QTest::newRow("blanks do not count") << u"  ab  "_s << u"AB"_s << false;
     QTest::newRow("a tab is no blank") << u"\tabc"_s << u"\tABC"_s << true;
+    QTest::newRow("sharp s counts once") << u"ab\u00df"_s << u"AB\u00df"_s << false;
+    QTest::newRow("micro sign kept, not a Greek capital")
+        << u"\u00b5abc"_s << u"\u00b5ABC"_s << true;
 }
 
 void TestLoginSettings::loginName()
@@ -172,6 +175,15 @@ void TestLoginSettings::applyLoginUpdate_data()
     QTest::newRow("only the first line is kept")
         << u"\"h\",\"L\"\r\nsecond line\r\n"_s << u"new.host,\r\n"_s << u"new.host,\"L\","_s
         << u"old SERVER: \"h\"   NEW SERVER: new.host\r\n"_s;
+    QTest::newRow("port with a sign, server with a blank")
+        << saved << u"\"my host\",+3400"_s
+        << u"my host,\"JSMITH\",\"1234\",\"\",+3400,\"\",\"\",\"\",\"\",\"\",\"\","_s
+        << u"old SERVER: \"old.host\"   NEW SERVER: my host\r\n"
+           "old PORT: \"3300\"   NEW PORT: +3400\r\n"_s;
+    QTest::newRow("port with a fraction")
+        << saved << u",3400.0"_s
+        << u"\"old.host\",\"JSMITH\",\"1234\",\"\",3400.0,\"\",\"\",\"\",\"\",\"\",\"\","_s
+        << u"old PORT: \"3300\"   NEW PORT: 3400.0\r\n"_s;
     QTest::newRow("a server alone needs one field")
         << u"x"_s << u"new.host,\"\""_s << u"new.host,"_s
         << u"old SERVER: x   NEW SERVER: new.host\r\n"_s;
@@ -191,6 +203,8 @@ void TestLoginSettings::applyLoginUpdate()
 
 void TestLoginSettings::refusedLoginUpdate_data()
 {
+    const QString Unsafe = u"a value in LOGIN_UPDATE.INF contains a comma, a double quote, a line "
+                           "break or another control character"_s;
     QTest::addColumn<QString>("login");
     QTest::addColumn<QString>("update");
     QTest::addColumn<QString>("reason");
@@ -206,11 +220,17 @@ void TestLoginSettings::refusedLoginUpdate_data()
     QTest::newRow("empty update file") << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << QString()
                                        << u"LOGIN_UPDATE.INF holds fewer than two fields"_s;
     QTest::newRow("comma inside a quoted server")
-        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"\"a,b\",3300"_s
-        << u"a value in LOGIN_UPDATE.INF contains a comma, a double quote or a line break"_s;
+        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"\"a,b\",3300"_s << Unsafe;
     QTest::newRow("line break inside a quoted port")
-        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"\"\",\"33\r\n00\""_s
-        << u"a value in LOGIN_UPDATE.INF contains a comma, a double quote or a line break"_s;
+        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"\"\",\"33\r\n00\""_s << Unsafe;
+    QTest::newRow("tab inside the server")
+        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"\"a\tb\",3300"_s << Unsafe;
+    QTest::newRow("port beyond 16 bits")
+        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"h2,70000"_s
+        << u"the port in LOGIN_UPDATE.INF is not a number from 1 to 32767"_s;
+    QTest::newRow("port without a number")
+        << u"\"h\",\"L\",\"1\",\"\",\"3300\"\r\n"_s << u"h2,x1"_s
+        << u"the port in LOGIN_UPDATE.INF is not a number from 1 to 32767"_s;
 }
 
 void TestLoginSettings::refusedLoginUpdate()

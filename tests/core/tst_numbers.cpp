@@ -202,7 +202,9 @@ void TestNumbers::plainNumber_data()
     QTest::newRow("zero") << 0.0f << u"0"_s;
     QTest::newRow("negative") << -2.0f << u"-2"_s;
     QTest::newRow("seven digits") << 1234.567f << u"1234.567"_s;
-    QTest::newRow("rounded to seven digits") << 1.2345678f << u"1.234568"_s;
+    QTest::newRow("all digits that tell the value apart") << 1.2345678f << u"1.2345678"_s;
+    QTest::newRow("large, never an exponent") << 12345678.0f << u"12345678"_s;
+    QTest::newRow("small, never an exponent") << 0.0000125f << u"0.0000125"_s;
     QTest::newRow("single 0.1 reads as 0.1") << 0.1f << u"0.1"_s;
 }
 

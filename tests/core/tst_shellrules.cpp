@@ -15,6 +15,8 @@ class TestShellRules : public QObject
 private slots:
     void traceRecord_data();
     void traceRecord();
+    void traceTimeFormat_data();
+    void traceTimeFormat();
     void helpText_data();
     void helpText();
     void readShortcutInfo_data();
@@ -31,26 +33,43 @@ void TestShellRules::traceRecord_data()
     QTest::addColumn<QString>("request");
     QTest::addColumn<QByteArray>("expected");
     QTest::newRow("inquiry") << u"<I>,1234,JSMITH,PH3600"_s
-                             << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00 UTC\r\n"
+                             << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00\r\n"
                                            "\"<I>,1234,JSMITH,PH3600\"\r\n");
     QTest::newRow("CR LF inside kept: more than three lines")
         << u"<O>,1\r\n<P> 2"_s
-        << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00 UTC\r\n\"<O>,1\r\n<P> 2\"\r\n");
+        << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00\r\n\"<O>,1\r\n<P> 2\"\r\n");
     QTest::newRow("quotes inside not escaped")
-        << u"a\"b"_s << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00 UTC\r\n\"a\"b\"\r\n");
-    QTest::newRow("empty request") << QString()
-                                   << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00 "
-                                                 "UTC\r\n\"\"\r\n");
-    QTest::newRow("8-bit code page") << u"caf\u00e9"_s
-                                     << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00 "
-                                                   "UTC\r\n\"caf\xe9\"\r\n");
+        << u"a\"b"_s << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00\r\n\"a\"b\"\r\n");
+    QTest::newRow("empty request")
+        << QString() << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00\r\n\"\"\r\n");
+    QTest::newRow("8-bit code page")
+        << u"caf\u00e9"_s
+        << QByteArray("----------------\r\n13/07/2023 ^ 10:00:00\r\n\"caf\xe9\"\r\n");
 }
 
 void TestShellRules::traceRecord()
 {
     QFETCH(QString, request);
     QFETCH(QByteArray, expected);
-    QCOMPARE(shellrules::traceRecord(u"13/07/2023", u"10:00:00 UTC", request), expected);
+    QCOMPARE(shellrules::traceRecord(u"13/07/2023", u"10:00:00", request), expected);
+}
+
+void TestShellRules::traceTimeFormat_data()
+{
+    QTest::addColumn<QString>("longFormat");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("zone after the time") << u"HH:mm:ss t"_s << u"HH:mm:ss"_s;
+    QTest::newRow("zone before the time") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
+    QTest::newRow("long zone name between") << u"h:mm:ss tttt AP"_s << u"h:mm:ss AP"_s;
+    QTest::newRow("quoted t is text") << u"HH 'till' mm t"_s << u"HH 'till' mm"_s;
+    QTest::newRow("no zone: unchanged") << u"HH:mm:ss"_s << u"HH:mm:ss"_s;
+}
+
+void TestShellRules::traceTimeFormat()
+{
+    QFETCH(QString, longFormat);
+    QFETCH(QString, expected);
+    QCOMPARE(shellrules::traceTimeFormat(longFormat), expected);
 }
 
 void TestShellRules::helpText_data()

@@ -17,6 +17,8 @@ private slots:
     void pad();
     void columns_data();
     void columns();
+    void toUpper8Bit_data();
+    void toUpper8Bit();
 };
 
 void TestText::trimBlanks_data()
@@ -98,6 +100,26 @@ void TestText::columns()
     QFETCH(int, count);
     QFETCH(QString, expected);
     QCOMPARE(text::columns(value, position, count), expected);
+}
+
+void TestText::toUpper8Bit_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a to z") << u"ph3600-x"_s << u"PH3600-X"_s;
+    QTest::newRow("accented letters of the code page")
+        << u"\u00e9\u00e0\u00f6"_s << u"\u00c9\u00c0\u00d6"_s;
+    QTest::newRow("capitals the code page holds above 0x7F")
+        << u"\u0161\u0153\u017e\u00ff"_s << u"\u0160\u0152\u017d\u0178"_s;
+    QTest::newRow("sharp s stays one character") << u"stra\u00dfe"_s << u"STRA\u00dfE"_s;
+    QTest::newRow("micro sign has no capital in the code page") << u"5\u00b5f"_s << u"5\u00b5F"_s;
+}
+
+void TestText::toUpper8Bit()
+{
+    QFETCH(QString, value);
+    QFETCH(QString, expected);
+    QCOMPARE(text::toUpper8Bit(value), expected);
 }
 
 QTEST_GUILESS_MAIN(TestText)

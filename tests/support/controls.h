@@ -2,10 +2,9 @@
 // Finds the window's parts the way assistive technology and UI automation do: a control by its
 // objectName ("Parttxt", array elements "OrderInfoTxt(1)"), a subsystem by its class.
 
-#include <QCoreApplication>
-#include <QFocusEvent>
 #include <QObject>
 #include <QString>
+#include <QTest>
 #include <QWidget>
 
 template <class Control>
@@ -20,11 +19,15 @@ Control* control(const QObject& form, const char* name, qsizetype index = -1)
     return found;
 }
 
-// A focus change as the window system sends it, also when the window is not the active one.
-inline void sendFocus(QWidget* control, bool in)
+// Moves the focus to the control from whichever control had it, as a click or Tab does, in the
+// active window: the window's focus handlers run as for a user's move.
+inline void moveFocus(QWidget* control)
 {
-    QFocusEvent event(in ? QEvent::FocusIn : QEvent::FocusOut, Qt::OtherFocusReason);
-    QCoreApplication::sendEvent(control, &event);
+    QWidget* window = control->window();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        qWarning("window not active");
+    control->setFocus(Qt::OtherFocusReason);
 }
 
 template <class Subsystem> Subsystem& subsystem(const QObject& form)

@@ -164,10 +164,12 @@ void TestFolderFaults::damagedFile()
     QCOMPARE(shown.contains(SetupMessage), settingsDamaged);
     if (settingsDamaged)
         QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
-    // A cart file with a line no order line comes near is not shown as a cart: it is told.
+    // A cart file with a line no order line comes near is not shown as a cart: it is told, and
+    // kept beside it as it was.
     if (name == u"MyOrder.dat"_s && kind == u"10 MB line"_s) {
         QVERIFY(shown.join(u'\n').contains(u"MyOrder.dat"_s));
         QCOMPARE(cartBefore, 0);
+        QCOMPARE(fx.read(u"MyOrder.dat.damaged"_s), before[u"MyOrder.dat"_s]);
     }
 
     // Nothing that was whole is lost. A damaged settings file or launcher file is left for the

@@ -79,6 +79,7 @@ private slots:
     void savedOrderAtStart();
     void tooShortSavedFileIgnored_data();
     void tooShortSavedFileIgnored();
+    void overlongSavedLineKeepsTheGoodOnes();
     void failedSaveIsTold();
     void failedSaveKeepsOldFile();
     void mandatoryFields_data();
@@ -89,6 +90,7 @@ private slots:
     void confirmation();
     void confirmationWithoutNumberInTraceMode();
     void wholeRoadOfOneOrder();
+    void sentOrderLeftInTheFileIsTold();
     void cartSurvivesRestart();
 
 private:
@@ -224,20 +226,25 @@ void TestOrdering::quantityFocus()
     QFETCH(QString, typed);
     QFETCH(QString, afterFocusIn);
     QFETCH(QString, afterFocusOut);
-    control<QLineEdit>(*m_form, "Qtytxt")->setText(typed);
-    sendFocus(control<QLineEdit>(*m_form, "Qtytxt"), true);
-    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), afterFocusIn);
-    sendFocus(control<QLineEdit>(*m_form, "Qtytxt"), false);
-    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), afterFocusOut);
+    control<QGroupBox>(*m_form, "ItemOrderFrame")->setEnabled(true); // as when an answer shows
+    auto* quantity = control<QLineEdit>(*m_form, "Qtytxt");
+    auto* elsewhere = control<QLineEdit>(*m_form, "Parttxt");
+    moveFocus(elsewhere);
+    quantity->setText(typed);
+    moveFocus(quantity);
+    QCOMPARE(quantity->text(), afterFocusIn);
+    moveFocus(elsewhere);
+    QCOMPARE(quantity->text(), afterFocusOut);
 }
 
 void TestOrdering::orderFieldsCleanedOnFocusLoss()
 {
+    moveFocus(control<QLineEdit>(*m_form, "OrderInfoTxt", 2));
     control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u"JOE, \"BIG\""_s);
     control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u" PO,77 "_s);
     control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->setText(QString());
-    sendFocus(control<QLineEdit>(*m_form, "OrderInfoTxt", 2),
-              false); // whichever field lost the focus, all three are cleaned
+    // Whichever field lost the focus, all three are cleaned.
+    moveFocus(control<QLineEdit>(*m_form, "Parttxt"));
     QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->text(), u"JOE   BIG "_s);
     QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(),
              u" PO 77 "_s); // blanks are not trimmed here
@@ -542,6 +549,35 @@ void TestOrdering::tooShortSavedFileIgnored()
     QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
 }
 
+void TestOrdering::overlongSavedLineKeepsTheGoodOnes()
+{
+    const QString keep = u"Do you want to KEEP these items?"_s;
+    const QString pumpLine =
+        u"   1 AB  P1           PUMP                10.00    5.00      15.00"_s;
+    const QByteArray saved = fileOf({FilterLine, QString(300, u'x'), pumpLine});
+    m_fx->write(u"MyOrder.dat"_s, saved);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->CheckSavedOrder();
+
+    const QStringList shown = m_fx->prompter.shown();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(shown.first().contains(u"1 line too long"_s)
+                 && shown.first().contains(u"MyOrder.dat.damaged"_s),
+             qPrintable(shown.first()));
+    QCOMPARE(shown.last(), keep);
+    const QStringList good{FilterLine, pumpLine};
+    QCOMPARE(m_form->findChild<ListControl*>(u"OrderList"_s)->rows(), good);
+    QCOMPARE(m_form->findChild<QLabel*>(u"ItemCountLbl"_s)->text(), u" 2"_s);
+    QCOMPARE(m_fx->read(u"MyOrder.dat.damaged"_s), saved); // the file as it was, byte for byte
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(good));
+
+    // Said once: the next start finds only the good lines.
+    m_fx->prompter.clear();
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->CheckSavedOrder();
+    QCOMPARE(m_fx->prompter.shown(), QStringList{keep});
+}
+
 void TestOrdering::failedSaveIsTold()
 {
     // A folder in the file's place: nothing can be written there.
@@ -829,6 +865,32 @@ void TestOrdering::cartSurvivesRestart()
     QVERIFY(!subsystem<Cart>(*m_form).savedOrderCheckDue());
     subsystem<Shell>(*m_form).MiscTimer_Timer(); // offered once only
     QCOMPARE(m_fx->prompter.shown().count(u"Do you want to KEEP these items?"_s), 1);
+}
+
+void TestOrdering::sentOrderLeftInTheFileIsTold()
+{
+    LoopbackServer server;
+    QVERIFY(server.isListening());
+    server.reply = [](const QByteArray&) -> QByteArray { return "<O>,4711"; };
+    m_fx->writeSettings(server.basePort());
+    m_fx->write(u"MyOrder.dat"_s, fileOf({FilterLine}));
+    m_fx->prompter.answers << QMessageBox::Yes; // keep the saved cart
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    m_fx->prompter.clear();
+    // A folder in the file's place: MyOrder.dat can no longer be emptied.
+    QVERIFY(QFile::remove(m_fx->folder.filePath(u"MyOrder.dat"_s)));
+    QVERIFY(QDir(m_fx->folder.path()).mkdir(u"MyOrder.dat"_s));
+
+    m_fx->prompter.answers << QMessageBox::Yes; // "Send This Order Now ?"
+    QTest::mouseClick(m_form->findChild<QPushButton*>(u"SendOrderCmd"_s), Qt::LeftButton);
+    QTRY_COMPARE(m_fx->prompter.boxes.size(), 3);
+    const QString told = m_fx->prompter.boxes.last().text;
+    QCOMPARE(m_fx->prompter.boxes.last().icon, QMessageBox::Warning);
+    QVERIFY2(told.contains(u"was sent"_s) && told.contains(u"MyOrder.dat"_s)
+                 && told.contains(u"do not send them a second time"_s)
+                 && !told.contains(u"unchanged"_s),
+             qPrintable(told));
+    QCOMPARE(m_form->findChild<ListControl*>(u"OrderList"_s)->rowCount(), 0);
 }
 
 QTEST_MAIN(TestOrdering)

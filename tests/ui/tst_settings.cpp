@@ -224,8 +224,10 @@ void TestSettings::checkSetupReadsLogin_data()
     QTest::newRow("port without a leading number is 0")
         << loginBytes("h", "ABCD", "1", "x3300") << true << u"h"_s << u"ABCD"_s << u"1"_s
         << qint16(0);
-    QTest::newRow("port beyond 16 bits fails") << loginBytes("h", "ABCD", "1", "40000") << false
-                                               << QString() << QString() << QString() << qint16(0);
+    // A failed load still shows the boxes read before the port (the last three columns).
+    QTest::newRow("port beyond 16 bits fails after the boxes")
+        << loginBytes("h", "ABCD", "1", "40000") << false << u"h"_s << u"ABCD"_s << u"1"_s
+        << qint16(0);
     QTest::newRow("four bytes fail")
         << QByteArray("\"h\",") << false << QString() << QString() << QString() << qint16(0);
     QTest::newRow("four fields fail") << QByteArray("\"h\",\"ABCD\",\"1\",\"\"\r\n") << false
@@ -251,6 +253,11 @@ void TestSettings::checkSetupReadsLogin()
         QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
         QVERIFY(!control<QPushButton>(f, "Testcmd")->isEnabled());
         QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "LoginNameTxt"));
+        if (!host.isEmpty()) {
+            QCOMPARE(f.findChild<QLineEdit*>(u"txtHostAddress"_s)->text(), host);
+            QCOMPARE(f.findChild<QLineEdit*>(u"LoginNameTxt"_s)->text(), name);
+            QCOMPARE(f.findChild<QLineEdit*>(u"AccNumTxt"_s)->text(), account);
+        }
         return;
     }
     QCOMPARE(m_fx->prompter.shown(), QStringList());

@@ -9,9 +9,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDate>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTcpSocket>
@@ -103,6 +105,8 @@ private slots:
     void lostFocusCleaning_data();
     void lostFocusCleaning();
     void optionsButtonSelectsOptionsTab();
+    void focusHandlersIgnoreInterruptions_data();
+    void focusHandlersIgnoreInterruptions();
 
 private:
     std::unique_ptr<FormFixture> m_fx;
@@ -328,7 +332,9 @@ void TestShell::traceModeWritesRecords()
     const QLocale locale = QLocale::system();
     const auto stamp = [&] {
         stamps << locale.toString(QDate::currentDate(), QLocale::ShortFormat) + u" ^ "_s
-                + locale.toString(QTime::currentTime(), QLocale::LongFormat);
+                + locale.toString(
+                    QTime::currentTime(),
+                    shellrules::traceTimeFormat(locale.timeFormat(QLocale::LongFormat)));
     };
     for (const QString& request : requests) {
         stamp();
@@ -343,6 +349,9 @@ void TestShell::traceModeWritesRecords()
     QCOMPARE(lines.last(), QString());
     QCOMPARE(lines[0], u"----------------"_s);
     QVERIFY2(stamps.contains(lines[1]), qPrintable(lines[1]));
+    // The long time format of the record carries no zone name.
+    const QString zone = QDateTime::currentDateTime().timeZoneAbbreviation();
+    QVERIFY2(zone.isEmpty() || !lines[1].contains(zone), qPrintable(lines[1]));
     QCOMPARE(lines[2], u"\"<I>,1234,JSMITH,PH3600\""_s);
     QCOMPARE(lines[3], u"----------------"_s);
     QVERIFY2(stamps.contains(lines[4]), qPrintable(lines[4]));
@@ -535,9 +544,88 @@ void TestShell::lostFocusCleaning()
 void TestShell::optionsButtonSelectsOptionsTab()
 {
     MainForm& f = m_fx->start();
-    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 0);
-    QTest::mouseClick(control<QPushButton>(f, "OptionsCmd"), Qt::LeftButton);
-    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    auto* tabs = f.findChild<QTabWidget*>(u"SSTab1"_s);
+    auto* passed = f.findChild<QWidget*>(u"PassedPic"_s);
+    passed->show();
+    QCOMPARE(tabs->currentIndex(), 0);
+    // The click gives the button the focus; the tab change then carries it into the new page,
+    // which is no move of the user's and runs no focus handler there.
+    QTest::mouseClick(f.findChild<QPushButton*>(u"OptionsCmd"_s), Qt::LeftButton);
+    QCOMPARE(tabs->currentIndex(), 2);
+    QCOMPARE(f.findChild<QTextEdit*>(u"LoginHelpInfo"_s)->toPlainText(), QString());
+    QCOMPARE(f.findChild<QTextEdit*>(u"OptionsHelpInfo"_s)->toPlainText(), QString());
+    QVERIFY(!passed->isHidden());
+}
+
+void TestShell::focusHandlersIgnoreInterruptions_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("interruption");
+    QTest::newRow("another window active and back: login name")
+        << u"LoginNameTxt"_s << 2 << u"window"_s;
+    QTest::newRow("another window active and back: part number")
+        << u"Parttxt"_s << 0 << u"window"_s;
+    QTest::newRow("context menu: part number") << u"Parttxt"_s << 0 << u"menu"_s;
+    QTest::newRow("context menu: account number") << u"AccNumTxt"_s << 2 << u"menu"_s;
+    QTest::newRow("a box of the program: part number") << u"Parttxt"_s << 0 << u"box"_s;
+    QTest::newRow("a box of the program: order field") << u"OrderInfoTxt(2)"_s << 0 << u"box"_s;
+}
+
+void TestShell::focusHandlersIgnoreInterruptions()
+{
+    QFETCH(QString, field);
+    QFETCH(int, tab);
+    QFETCH(QString, interruption);
+    MainForm& f = m_fx->start();
+    f.findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(tab);
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    auto* box = f.findChild<QLineEdit*>(field);
+    QVERIFY(box);
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    // Texts every lost-focus cleaning would change, and state every got-focus handler resets.
+    const QString typed = u" ab,c\" "_s;
+    box->setText(typed);
+    auto* loginHelp = f.findChild<QTextEdit*>(u"LoginHelpInfo"_s);
+    loginHelp->setPlainText(u"earlier login help"_s);
+    auto* passed = f.findChild<QWidget*>(u"PassedPic"_s);
+    passed->show();
+
+    if (interruption == u"window"_s) {
+        QWidget other;
+        other.setGeometry(f.geometry().translated(40, 40));
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!box->hasFocus());
+        other.close();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+    } else if (interruption == u"menu"_s) {
+        QMenu menu;
+        menu.addAction(u"Copy"_s);
+        menu.popup(box->mapToGlobal(QPoint(5, 5)));
+        QTRY_VERIFY(menu.isVisible());
+        menu.close();
+    } else {
+        QMessageBox message(QMessageBox::Information, u"Vornik"_s, u"Checking"_s, QMessageBox::Ok,
+                            &f);
+        message.show();
+        message.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&message));
+        QTRY_VERIFY(!box->hasFocus());
+        message.close();
+        f.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+    }
+    QTRY_VERIFY(box->hasFocus());
+    QCOMPARE(box->text(), typed);
+    QCOMPARE(loginHelp->toPlainText(), u"earlier login help"_s);
+    QVERIFY(!passed->isHidden());
 }
 
 QTEST_MAIN(TestShell)

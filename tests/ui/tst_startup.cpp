@@ -5,11 +5,14 @@
 #include "support/formfixture.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QSysInfo>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -27,8 +30,11 @@ private slots:
     void controlTexts();
     void listHeadings_data();
     void listHeadings();
+    void headingStandsOverItsColumns_data();
+    void headingStandsOverItsColumns();
     void everyNamedControlIsFindable();
     void inputsAndListsHaveSpokenNames();
+    void labelsSpeakTheirCaption();
     void filePathsInProgramFolder_data();
     void filePathsInProgramFolder();
     void logoLoadedWhenPresent();
@@ -148,6 +154,64 @@ void TestStartup::listHeadings()
     QVERIFY(list->font().bold());
 }
 
+namespace {
+// The leftmost and rightmost columns of the viewport's width in which the band of rows
+// [top, bottom) holds solid ink; {-1, -1} when it holds none.
+std::pair<int, int> inkSpan(const QImage& image, int left, int right, int top, int bottom)
+{
+    int first = -1;
+    int last = -1;
+    for (int x = left; x < right; ++x)
+        for (int y = top; y < bottom; ++y)
+            if (qGray(image.pixel(x, y)) < 80) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+    return {first, last};
+}
+} // namespace
+
+void TestStartup::headingStandsOverItsColumns_data()
+{
+    listHeadings_data();
+}
+
+void TestStartup::headingStandsOverItsColumns()
+{
+    // A row holding the heading's own text must be drawn exactly under it, also when the list
+    // is scrolled sideways.
+    QFETCH(QString, heading);
+    ListControl list(heading);
+    // Narrower than the text, so that it scrolls sideways.
+    list.resize(QFontMetrics(list.font()).horizontalAdvance(heading) / 2 + 40, 160);
+    list.addRow(heading);
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    const QRect rows = list.viewport()->geometry();
+    const QRect row = list.visualItemRect(list.item(0)).translated(rows.topLeft());
+    auto* bar = list.horizontalScrollBar();
+    QVERIFY(bar->maximum() > 0);
+    for (const int scroll : {0, 7, bar->maximum()}) {
+        bar->setValue(scroll);
+        const QImage image = list.grab().toImage();
+        const auto headingInk =
+            inkSpan(image, rows.left(), rows.right(), list.frameWidth(), rows.top());
+        const auto rowInk = inkSpan(image, rows.left(), rows.right(), row.top(), row.bottom());
+        QVERIFY(headingInk.first >= 0);
+        // Within a pixel: a glyph after blanks may fall between pixels, and the row's highlight
+        // shades the edges of its glyphs differently from the heading's background.
+        const QString found = u"heading %1-%2, row %3-%4 at scroll %5"_s.arg(headingInk.first)
+                                  .arg(headingInk.second)
+                                  .arg(rowInk.first)
+                                  .arg(rowInk.second)
+                                  .arg(scroll);
+        QVERIFY2(qAbs(headingInk.first - rowInk.first) <= 1, qPrintable(found));
+        QVERIFY2(qAbs(headingInk.second - rowInk.second) <= 1, qPrintable(found));
+    }
+}
+
 void TestStartup::everyNamedControlIsFindable()
 {
     FormFixture fx;
@@ -183,6 +247,50 @@ void TestStartup::inputsAndListsHaveSpokenNames()
         QVERIFY2(!edit->accessibleName().isEmpty(), qPrintable(edit->objectName()));
     for (const ListControl* list : f.findChildren<ListControl*>())
         QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(list->objectName()));
+}
+
+void TestStartup::labelsSpeakTheirCaption()
+{
+    FormFixture fx;
+    MainForm& f = fx.start();
+    const auto spokenName = [](QWidget* widget) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(widget);
+        return iface ? iface->text(QAccessible::Name) : u"(no interface)"_s;
+    };
+    // Every text label, named or not, is read out as the caption it shows now.
+    int checked = 0;
+    for (QLabel* label : f.findChildren<QLabel*>()) {
+        if (!label->pixmap().isNull() || label->objectName() == u"MyLogoPic"_s)
+            continue; // pictures keep their description
+        label->setText(u"changed caption "_s + QString::number(checked++));
+        QCOMPARE(spokenName(label), label->text());
+    }
+    QVERIFY(checked > 40);
+
+    // The changing values are labelled by the caption beside them.
+    const QList<std::pair<QString, QString>> labelled{
+        {u"OrderPNumLbl"_s, u"Part Number To Order"_s},
+        {u"ItemCountLbl"_s, u" Line Items:"_s},
+        {u"OrderTotalLbl"_s, u"Sub-Total:"_s}};
+    FormFixture fresh;
+    MainForm& g = fresh.start();
+    for (const auto& [name, captionText] : labelled) {
+        QAccessibleInterface* iface =
+            QAccessible::queryAccessibleInterface(g.findChild<QLabel*>(name));
+        QVERIFY2(iface, qPrintable(name));
+        QStringList labels;
+        for (const auto& relation : iface->relations(QAccessible::Label))
+            labels << relation.first->text(QAccessible::Name);
+        QVERIFY2(labels.contains(captionText), qPrintable(labels.join(u'|')));
+    }
+
+    // The status line as the window itself changes it.
+    auto* part = g.findChild<QLineEdit*>(u"Parttxt"_s);
+    part->setText(u"ABCDEFGHIJKLM"_s); // one character too long
+    QTest::mouseClick(g.findChild<QPushButton*>(u"InquiryCmd"_s), Qt::LeftButton);
+    auto* status = g.findChild<QLabel*>(u"MessageLbl"_s);
+    QCOMPARE(status->text(), u"Invalid Part Number"_s);
+    QCOMPARE(spokenName(status), u"Invalid Part Number"_s);
 }
 
 void TestStartup::filePathsInProgramFolder_data()

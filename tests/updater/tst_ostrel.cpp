@@ -63,6 +63,8 @@ private slots:
     void replace();
     void replaceKeepsExecutableBits();
     void replaceOverFolderLeavesItAlone();
+    void filesOfThisPlatform_data();
+    void filesOfThisPlatform();
     void waitMilliseconds_data();
     void waitMilliseconds();
     void pauseLastsAtLeastTheTimeAsked();
@@ -211,6 +213,86 @@ void TestOstrel::replaceOverFolderLeavesItAlone()
     QVERIFY2(failure->contains(QDir::toNativeSeparators(job.targetPath())), qPrintable(*failure));
     QVERIFY(QFileInfo(job.targetPath()).isDir());
     QCOMPARE(allFiles(folder.path()), filesBefore);
+}
+
+void TestOstrel::filesOfThisPlatform_data()
+{
+    // Files present in the folder; "*" marks an executable one, "/" a folder. Each file holds
+    // its own name.
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("lower-case NAME.NEW and NAME.EXE")
+        << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"vornik.exe"_s} << u"vornik.new"_s
+        << u"vornik.exe"_s;
+    QTest::newRow("the program itself, without extension")
+        << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"vornik*"_s} << u"vornik.new"_s
+        << u"vornik"_s;
+    QTest::newRow("the program itself in another case")
+        << u"VORNIK"_s << QStringList{u"Vornik.New"_s, u"VORNIK*"_s} << u"Vornik.New"_s
+        << u"VORNIK"_s;
+    QTest::newRow("NAME.EXE wins over the program itself")
+        << u"VORNIK"_s << QStringList{u"VORNIK.NEW"_s, u"vornik*"_s, u"Vornik.exe"_s}
+        << u"VORNIK.NEW"_s << u"Vornik.exe"_s;
+    QTest::newRow("an exact name wins over another case")
+        << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"VORNIK.NEW"_s, u"VORNIK.EXE"_s}
+        << u"VORNIK.NEW"_s << u"VORNIK.EXE"_s;
+    QTest::newRow("a file NAME that is no program is left alone")
+        << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"vornik"_s} << u"vornik.new"_s
+        << u"VORNIK.EXE"_s;
+    QTest::newRow("a folder NAME is left alone")
+        << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"vornik/"_s} << u"vornik.new"_s
+        << u"VORNIK.EXE"_s;
+    QTest::newRow("folder part matched too")
+        << u"BIN/VORNIK"_s << QStringList{u"bin/vornik.new"_s, u"bin/vornik*"_s}
+        << u"bin/vornik.new"_s << u"bin/vornik"_s;
+}
+
+void TestOstrel::filesOfThisPlatform()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, present);
+    QFETCH(QString, source);
+    QFETCH(QString, target);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString root = folder.path() + u'/';
+    const auto program = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser
+        | QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup;
+    QStringList files; // every file as it must be afterwards, relative to the folder
+    for (QString entry : present) {
+        if (entry.endsWith(u'/')) {
+            QVERIFY(QDir().mkpath(root + entry + u"inside"_s));
+            continue;
+        }
+        const bool executable = entry.endsWith(u'*');
+        if (executable)
+            entry.chop(1);
+        putFile(root + entry, entry.toUtf8());
+        QVERIFY(QFile::setPermissions(root + entry,
+                                      executable ? program : QFile::ReadOwner | QFile::WriteOwner));
+        files << entry;
+    }
+    const auto targetPermissions = QFile::permissions(root + target);
+
+    const ostrel::UpdateJob job{folder.path(), name};
+    const ostrel::UpdateFiles found = ostrel::findFiles(job);
+    QCOMPARE(found.source, root + source);
+    QCOMPARE(found.target, root + target);
+    QCOMPARE(ostrel::replaceExecutable(job), std::nullopt);
+
+    if (!files.contains(target))
+        files << target;
+    for (const QString& file : std::as_const(files))
+        QCOMPARE(fileBytes(root + file), (file == target ? source : file).toUtf8());
+    if (found.targetIsProgram)
+        QCOMPARE(QFile::permissions(root + target), targetPermissions);
+    QStringList expectedFiles = files;
+    expectedFiles.sort();
+    QStringList onDisk = allFiles(folder.path());
+    onDisk.removeIf([](const QString& file) { return file.endsWith(u"/inside"_s); });
+    QCOMPARE(onDisk, expectedFiles); // no temporary file left behind
 }
 
 void TestOstrel::waitMilliseconds_data()

@@ -79,6 +79,7 @@ private slots:
     void run_data();
     void run();
     void waitsTwoSecondsBeforeCopying();
+    void updatesTheProgramWithoutExtension();
 };
 
 void TestOstrelRun::run_data()
@@ -135,6 +136,27 @@ void TestOstrelRun::waitsTwoSecondsBeforeCopying()
     QCOMPARE(update.exitCode, 0);
     QVERIFY2(update.milliseconds >= 2000, qPrintable(QString::number(update.milliseconds)));
     QCOMPARE(fileBytes(folder.filePath(u"VORNIK.EXE"_s)), QByteArray("new"));
+}
+
+void TestOstrelRun::updatesTheProgramWithoutExtension()
+{
+    // The client beside the utility is "vornik", delivered as "vornik.new": "ostrel vornik"
+    // replaces the program itself, which stays executable.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString program = folder.filePath(u"vornik"_s);
+    putFile(program, "old");
+    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
+        | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup;
+    QVERIFY(QFile::setPermissions(program, permissions));
+    putFile(folder.filePath(u"vornik.new"_s), "new");
+
+    const Run result = runOstrel(folder.path(), {u"vornik"_s}, u"0"_s);
+
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(fileBytes(program), QByteArray("new"));
+    QCOMPARE(QFile::permissions(program), permissions);
+    QVERIFY(!QFile::exists(folder.filePath(u"VORNIK.EXE"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestOstrelRun)
