@@ -51,10 +51,8 @@ public:
     // True when start-up found another running instance; the caller then ends the process.
     [[nodiscard]] bool startRefused() const { return m_startRefused; }
 
-    // ---- shell (shell/) -------------------------------------------------------------------
-    void Form_Unload(); // shut-down notice; run by every close of the window
-    void ForceUpdateCmd_Click();
-    void OptionsCmd_Click();
+    // The operations below are the window's handlers that tests and tools drive directly; the
+    // others are reached through the controls.
 
     // ---- server link (link/) ----------------------------------------------------------------
     // Sends the request. False only when the port text is no 16-bit number: that error goes back
@@ -70,7 +68,6 @@ public:
     // ---- settings (link/) -------------------------------------------------------------------
     void CheckSetup();
     void SaveLoginSettings();
-    void SaveOptionSettings();
     void SaveLoginInfoCmd_Click(int index = 0);
     void Testcmd_Click();
     void ShowLoginStatus(bool Passed);
@@ -83,10 +80,8 @@ public:
     void SlideAnswerList(bool show);
     void SlideOrderFrame(bool show);
     void OrderCmd_Click();
-    void ViewOrderCmd_Click();
     void AddItemToOrder();
     void RemoveItemCmd_Click();
-    void RemoveAllCmd_Click();
     void CheckSavedOrder();
     void SendOrderCmd_Click();
 
@@ -165,6 +160,9 @@ private:
     void tickHousekeeping(bool nested);
 
     // ---- shell handlers (shell/) --------------------------------------------------------------
+    void Form_Unload(); // shut-down notice; run by every close of the window
+    void ForceUpdateCmd_Click();
+    void OptionsCmd_Click();
     void AccNameTxt_GotFocus();
     void AccNumTxt_GotFocus();
     void AccNumTxt_LostFocus();
@@ -186,6 +184,7 @@ private:
     // ---- settings (link/) ---------------------------------------------------------------------
     void applyHostUpdate();
     void reportSaveFailure(const QString& path, const QString& reason);
+    void SaveOptionSettings();
     void FlashSavedNotice();
 
     // ---- part inquiry (inquiry/) --------------------------------------------------------------
@@ -199,6 +198,8 @@ private:
     void showAnswerComplete();
 
     // ---- order (order/) -----------------------------------------------------------------------
+    void ViewOrderCmd_Click();
+    void RemoveAllCmd_Click();
     void Qtytxt_GotFocus();
     void Qtytxt_LostFocus();
     void OrderInfoTxt_LostFocus(int index);
