@@ -54,10 +54,8 @@ void MainForm::Inquiry()
     m_ui.AnswerList->clear();
     m_ui.MessageLbl->setText(u"Checking ..."_s);
     m_ui.MessageLbl->repaint();
-    // Lets the caption show before the connection attempts; other handlers may run here.
-    QApplication::processEvents();
     stage = u"Inquiry: Pre-Send Data"_s;
-    if (!SendSockData(false, *request.text))
+    if (!sendRequest(ServerLink::Kind::Inquiry, *request.text))
         MsgBox(u"* ERR - "_s + stage, QMessageBox::Critical, QMessageBox::Ok, QString());
 }
 
@@ -65,6 +63,8 @@ void MainForm::InquiryCmd_Click()
 {
     // The untrimmed text decides: a field of blanks still goes to Inquiry, which refuses it.
     if (!m_ui.Parttxt->text().isEmpty()) {
+        if (linkBusy(ServerLink::Kind::Inquiry))
+            return;
         m_ui.InquiryCmd->setEnabled(false); // enabled again by the reply, the give-up or the timer
         Inquiry();
         return;
@@ -107,8 +107,8 @@ void MainForm::showReplyStarted()
     m_ui.OrderPNumLbl->setText(QString());
     m_ui.MessageLbl->setText(u"Getting Results ..."_s);
     showGreen(m_ui.MessageLbl);
-    // Lets the caption show. Other handlers may run here, a further data arrival too: that one
-    // is queued by Winsock_DataArrival and handled after this reply.
+    // Lets the caption show. Other handlers may run here; the server link hands on nothing
+    // more until this reply's handling has returned.
     QApplication::processEvents();
     m_ui.InquiryCmd->setEnabled(true);
 }

@@ -12,7 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTextEdit>
 
 using namespace Qt::StringLiterals;
@@ -34,8 +33,8 @@ void MainForm::CheckSetup()
         m_ui.LoginNameTxt->setText(loaded.login->name);
         m_ui.AccNumTxt->setText(loaded.login->account);
         if (loaded.login->port) {
-            SocketBase = *loaded.login->port;
-            m_ui.ServerSocketTxt->setText(QString::number(SocketBase));
+            m_serverLink->setServer(loaded.login->host, *loaded.login->port);
+            m_ui.ServerSocketTxt->setText(QString::number(*loaded.login->port));
         }
     }
     const Settings::OptionFields& options = loaded.options;
@@ -152,11 +151,13 @@ void MainForm::FlashSavedNotice()
 
 void MainForm::Testcmd_Click()
 {
+    if (linkBusy(ServerLink::Kind::LoginTest))
+        return;
     SaveLoginInfoCmd_Click(0);
     const QString request =
         loginsettings::loginTestRequest(m_ui.AccNumTxt->text(), m_ui.LoginNameTxt->text());
     m_settings->startLoginTest(Timer());
-    if (!SendSockData(false, request)) {
+    if (!sendRequest(ServerLink::Kind::LoginTest, request)) {
         m_settings->stopLoginTest();
         MsgBox(u"The Connection Socket# \""_s + m_ui.ServerSocketTxt->text()
                    + u"\" is not a valid port number. Enter the port your supplier gave you on "
@@ -174,6 +175,6 @@ void MainForm::ShowLoginStatus(bool Passed)
     } else {
         m_ui.ErrorPic->show();
         m_ui.PassedPic->hide();
-        Winsock->abort();
+        m_serverLink->abandon(ServerLink::Kind::LoginTest);
     }
 }

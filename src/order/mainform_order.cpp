@@ -257,7 +257,7 @@ void MainForm::CheckSavedOrder()
 
 void MainForm::SendOrderCmd_Click()
 {
-    if (m_ui.OrderList->rowCount() == 0)
+    if (m_ui.OrderList->rowCount() == 0 || linkBusy(ServerLink::Kind::Order))
         return;
     if (isChecked(m_ui.RepNameOptCheck)
         && text::trimBlanks(m_ui.OrderInfoTxt[0]->text()).isEmpty()) {
@@ -282,7 +282,7 @@ void MainForm::SendOrder()
     const QString request = m_cart->orderMessage(
         m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
         m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text());
-    if (!SendSockData(true, request))
+    if (!sendRequest(ServerLink::Kind::Order, request))
         MsgBox(u"The order was not sent: the Connection Socket# on the OPTIONS tab is not a valid "
                "port number. Please correct it as given by your supplier, SAVE, and send the "
                "order again."_s,

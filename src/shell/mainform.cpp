@@ -22,9 +22,9 @@
 #include <QLockFile>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -185,6 +185,7 @@ MainForm::MainForm(const Seams& seams, const QString& programFolder, const QStri
     m_inquiry = new PartInquiry(this);
     m_cart = new Cart(m_folder, this);
     m_shell = new Shell(m_folder, commandLine, seams.desktopFolder, this);
+    m_serverLink = new ServerLink(*m_seams.clock, this);
     buildLayout();
     wireSubsystems();
     routeEvents();
@@ -222,9 +223,6 @@ void MainForm::buildLayout()
     place(m_ui.InquiryPic, 60, 20, 12100, 8480);
     place(m_ui.Picture2, 60, 20, 12100, 8480);
     place(m_ui.Picture1, 60, 20, 12100, 8480);
-
-    Winsock = new QTcpSocket(this);
-    Winsock->setObjectName(u"Winsock"_s);
 
     buildInquiryTab();
     buildInformationTab();
@@ -460,6 +458,22 @@ void MainForm::wireSubsystems()
     connect(m_shell, &Shell::setupDue, this, &MainForm::tickSetup);
     connect(m_shell, &Shell::housekeeping, this, &MainForm::tickHousekeeping);
 
+    // The server link reaches the window only through these.
+    connect(m_serverLink, &ServerLink::replyArrived, m_inquiry, &PartInquiry::takeReply);
+    connect(m_serverLink, &ServerLink::lampChanged, this,
+            [this](int offset, bool lit) { m_ui.LedLight[size_t(offset)]->setVisible(lit); });
+    connect(m_serverLink, &ServerLink::progress, m_ui.MessageLbl, &QLabel::setText);
+    connect(m_serverLink, &ServerLink::failed, this,
+            [this](const QString& text, QMessageBox::Icon icon) { MsgBox(text, icon); });
+    connect(m_serverLink, &ServerLink::attemptsEnded, this,
+            [this] { m_ui.InquiryCmd->setEnabled(true); });
+    m_serverLink->setTraceRecorder([this](const QString& request) {
+        return !m_shell->traceMode() || m_shell->TraceRequest(request);
+    });
+    // Escape stops a request that is still looking for the server.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, m_serverLink, &ServerLink::cancel);
+
     connect(m_inquiry, &PartInquiry::replyStarted, this, &MainForm::showReplyStarted);
     connect(m_inquiry, &PartInquiry::emptyReply, this, [this] {
         MsgBox(u"Look-Up Response Error - Please resubmit "_s, QMessageBox::Warning);
@@ -479,6 +493,10 @@ void MainForm::wireSubsystems()
         m_ui.AnswerList->addRow(row, QColor::fromRgb(colour));
         // Rows appear one by one during a long answer, at most one repaint per frame.
         m_ui.AnswerList->repaintThrottled();
+    });
+    connect(m_inquiry, &PartInquiry::answerRowsTakenBack, this, [this](int count) {
+        for (int i = 0; i < count; ++i)
+            m_ui.AnswerList->removeRow(m_ui.AnswerList->rowCount() - 1);
     });
     connect(m_inquiry, &PartInquiry::newVersionAvailable, this, [this] {
         m_ui.NewVerLbl->setText(u"NEW UPDATE AVAILABLE!"_s);
@@ -506,8 +524,6 @@ void MainForm::routeEvents()
         watched->installEventFilter(this);
 
     connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
-    connect(Winsock, &QTcpSocket::readyRead, this,
-            [this] { Winsock_DataArrival(Winsock->bytesAvailable()); });
     connect(m_ui.InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
     connect(m_ui.OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
     connect(m_ui.ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
@@ -629,7 +645,6 @@ void MainForm::Form_Load()
         return;
     }
 
-    MaxSocketOffset = 3;
     m_settings->ApplyLoginUpdate();
     twips::setTop(m_ui.InquiryPic, 20);
     SlideOrderFrame(false);

@@ -4,15 +4,15 @@
 //   PartInquiry (inquiry/) the inquiry request, the dispatch of every reply, the answer rows
 //   Cart (order/)          the order lines, MyOrder.dat, the totals, the saved-order check
 //   Shell (shell/)         the timer, the trace log, the shut-down notice, the desktop launcher
-// The handlers live in the folder of the subsystem they serve; the exchange with the server
-// (link/) is the window's own for now.
+//   ServerLink (link/)     the exchange with the server: ports, connection, reply, lamps
+// The handlers live in the folder of the subsystem they serve.
 
+#include "link/serverlink.h"
 #include "shell/seams.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
-#include <QQueue>
 #include <QStringList>
 
 #include <array>
@@ -26,7 +26,6 @@ class QLineEdit;
 class QLockFile;
 class QPushButton;
 class QTabWidget;
-class QTcpSocket;
 class QTextEdit;
 class ListControl;
 class Cart;
@@ -53,17 +52,6 @@ public:
 
     // The operations below are the window's handlers that tests and tools drive directly; the
     // others are reached through the controls.
-
-    // ---- server link (link/) ----------------------------------------------------------------
-    // Sends the request. False only when the port text is no 16-bit number: that error goes back
-    // to the caller.
-    bool SendSockData(bool OrderMode, const QString& request);
-    void WaitNextSecond();
-    void Winsock_DataArrival(qint64 bytesTotal);
-    // The exchange's deadline (whole seconds on the clock after which the connection closes; 0:
-    // none) and the last reply taken from the socket.
-    [[nodiscard]] qint32 socketTimer() const { return SocketTimer; }
-    [[nodiscard]] QString lastReply() const { return AnswerString; }
 
     // ---- settings (link/) -------------------------------------------------------------------
     void CheckSetup();
@@ -177,7 +165,11 @@ private:
     void hideLoginResult();
 
     // ---- server link (link/) ------------------------------------------------------------------
-    void ClearSocketLights();
+    // Hands the request to the server link, with the base port read from ServerSocketTxt. False
+    // only when the port text is no 16-bit number: that error goes back to the caller.
+    bool sendRequest(ServerLink::Kind kind, const QString& request);
+    // True, with a word in the status line, while the link cannot take a request of this kind.
+    bool linkBusy(ServerLink::Kind kind);
     void SocketNumLbl_MouseDown(int index);
     void SocketNumLbl_MouseUp(int index);
 
@@ -229,6 +221,7 @@ private:
     PartInquiry* m_inquiry = nullptr;
     Cart* m_cart = nullptr;
     Shell* m_shell = nullptr;
+    ServerLink* m_serverLink = nullptr;
     bool m_startRefused = false;
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE
@@ -237,15 +230,4 @@ private:
     // the moves that follow from there in the same event are Qt's, not the user's. Cleared as
     // soon as the event loop runs again.
     QPointer<QWidget> m_displacedFocus;
-
-    // ---- the exchange's state -----------------------------------------------------------------
-    QTcpSocket* Winsock = nullptr;
-    qint16 SocketBase = 0;
-    qint32 SocketTimer = 0; // whole seconds on the clock after which the connection closes
-    qint16 MaxSocketOffset = 3;
-    QString AskString;    // the request being sent
-    QString AnswerString; // the reply being handled
-    // Replies that arrived while an earlier one was being handled, in arrival order.
-    QQueue<QString> m_arrivals;
-    bool m_dispatching = false;
 };

@@ -13,7 +13,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTcpSocket>
 #include <QTextEdit>
 
 using namespace Qt::StringLiterals;
@@ -54,11 +53,7 @@ void MainForm::tickHousekeeping(bool nested)
 
     // The deadlines come from the never-wrapping clock, so one set just before midnight still
     // passes after it.
-    if (SocketTimer > 0 && Timer() > SocketTimer) {
-        Winsock->abort();
-        ClearSocketLights();
-        SocketTimer = 0;
-    }
+    m_serverLink->closeIfDue();
 
     if (m_settings->loginTestExpired(Timer()))
         ShowLoginStatus(false); // shows the failure, closes the socket, clears the deadline

@@ -6,6 +6,12 @@
 #include <QMessageBox>
 #include <QString>
 
+#include <functional>
+#include <map>
+#include <memory>
+
+class QTimer;
+
 class Clock
 {
 public:
@@ -16,6 +22,10 @@ public:
     virtual double secondsSinceMidnight() const = 0;
     // A still pause that blocks the window without spinning a core; the fake one just jumps.
     virtual void pause(int milliseconds) = 0;
+    // Runs action once from the event loop when the clock has moved on by seconds; nothing
+    // blocks meanwhile. The id cancels it; cancelling a fired or unknown id does nothing.
+    virtual int startAlarm(double seconds, std::function<void()> action) = 0;
+    virtual void cancelAlarm(int id) = 0;
 };
 
 class Prompter // every message box of the window goes through here
@@ -49,12 +59,17 @@ class SystemClock final : public Clock
 {
 public:
     SystemClock();
+    ~SystemClock() override;
     double secondsSinceMidnight() const override;
     void pause(int milliseconds) override;
+    int startAlarm(double seconds, std::function<void()> action) override;
+    void cancelAlarm(int id) override;
 
 private:
     double m_startOfRun = 0; // seconds since midnight when the clock was made
     QElapsedTimer m_elapsed; // monotonic from then on
+    int m_lastAlarm = 0;
+    std::map<int, std::unique_ptr<QTimer>> m_alarms;
 };
 
 class BoxPrompter final : public Prompter

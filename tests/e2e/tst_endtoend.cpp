@@ -1,5 +1,6 @@
 // The road of one order, end to end: the real window against the real demo server process on a
 // free loopback port, from the login test to the order stored in the server's database.
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
@@ -109,7 +110,7 @@ void TestEndToEnd::wholeOrderReachesTheServerDatabase()
     MainForm& f = fx.start();
     subsystem<Shell>(f).MiscTimer_Timer(); // the first tick reads the settings
     QCOMPARE(subsystem<Settings>(f).hostIP(), u"127.0.0.1"_s);
-    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(m_port));
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), qint16(m_port));
 
     // The login test.
     control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);

@@ -27,6 +27,7 @@ LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
                 connect(raw, &QTcpServer::newConnection, this,
                         [this, raw, offset] { accept(raw, offset); });
                 m_servers.push_back(std::move(server));
+                m_serverOffsets << offset;
             } else {
                 auto holder = std::make_unique<QTcpSocket>();
                 ok = holder->bind(QHostAddress::LocalHost, port, QAbstractSocket::DontShareAddress);
@@ -38,6 +39,7 @@ LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
             return;
         }
         m_servers.clear();
+        m_serverOffsets.clear();
         m_held.clear();
     }
 }
@@ -52,14 +54,53 @@ QByteArray LoopbackServer::received() const
     return all;
 }
 
+QList<QTcpSocket*> LoopbackServer::clients() const
+{
+    QList<QTcpSocket*> live;
+    for (const auto& client : m_clients)
+        if (client)
+            live << client.data();
+    return live;
+}
+
+QTcpServer* LoopbackServer::serverAt(int offset) const
+{
+    const qsizetype index = m_serverOffsets.indexOf(offset);
+    return index < 0 ? nullptr : m_servers[size_t(index)].get();
+}
+
+void LoopbackServer::holdHandshakes(int offset, int releaseAfterMs)
+{
+    QTcpServer* server = serverAt(offset);
+    if (!server)
+        return;
+    // Listen again with the smallest queue, take nothing from it, and put one connection in.
+    server->close();
+    server->setListenBacklogSize(0);
+    server->listen(QHostAddress::LocalHost, quint16(m_base + offset));
+    server->pauseAccepting();
+    auto filler = std::make_unique<QTcpSocket>();
+    filler->connectToHost(QHostAddress::LocalHost, quint16(m_base + offset));
+    filler->waitForConnected(2000); // the kernel completes it into the queue
+    m_fillerPorts << filler->localPort();
+    m_fillers.push_back(std::move(filler));
+    if (releaseAfterMs >= 0)
+        QTimer::singleShot(releaseAfterMs, this, [server] { server->resumeAccepting(); });
+}
+
 void LoopbackServer::accept(QTcpServer* server, int offset)
 {
     while (QTcpSocket* socket = server->nextPendingConnection()) {
+        if (m_fillerPorts.contains(socket->peerPort())) {
+            socket->deleteLater(); // only there to fill the queue
+            continue;
+        }
         ++connections;
+        m_clients << socket;
         socket->setParent(this);
         auto* quiet = new QTimer(socket);
         quiet->setSingleShot(true);
-        quiet->setInterval(40);
+        quiet->setInterval(answerAfterMs);
         connect(socket, &QTcpSocket::readyRead, socket, [quiet] { quiet->start(); });
         connect(quiet, &QTimer::timeout, socket,
                 [this, socket, offset] { answer(socket, offset); });

@@ -1,6 +1,7 @@
 #pragma once
 // A supplier server for tests on 127.0.0.1: records every request it receives and answers
-// with a scripted reply, optionally in several writes.
+// with a scripted reply, optionally in several writes. It can also behave like a server far
+// away: a port that refuses, a handshake held up, a reply cut into pieces, or silence.
 
 #include <QByteArray>
 #include <QList>
@@ -40,17 +41,30 @@ public:
     QList<int> pieces;
     int pieceGapMs = 30;
     bool closeAfterReply = false;
+    // How long a request must be quiet before it counts as whole and is answered.
+    int answerAfterMs = 40;
+
+    // Holds up the handshake of new connections to this offset: its accept queue is kept full,
+    // so the kernel drops a client's SYN and the client sends it again about a second later.
+    // After releaseAfterMs (never when negative) the queue is freed and the next SYN gets in.
+    void holdHandshakes(int offset, int releaseAfterMs);
 
     QList<Request> requests;
     // Every request's bytes, in arrival order, as one text.
     [[nodiscard]] QByteArray received() const;
     int connections = 0; // connections accepted
+    [[nodiscard]] QList<QTcpSocket*> clients() const;
 
 private:
     void accept(QTcpServer* server, int offset);
+    QTcpServer* serverAt(int offset) const;
     void answer(QTcpSocket* socket, int offset);
 
     quint16 m_base = 0;
     std::vector<std::unique_ptr<QTcpServer>> m_servers;
+    QList<int> m_serverOffsets;                      // the offset of each of m_servers
     std::vector<std::unique_ptr<QTcpSocket>> m_held; // bound, not listening: refuses connections
+    QList<QPointer<QTcpSocket>> m_clients;
+    std::vector<std::unique_ptr<QTcpSocket>> m_fillers; // the connections that fill a queue
+    QList<quint16> m_fillerPorts;
 };

@@ -1,5 +1,6 @@
 // The supplier's connection updates: the keyword file read when the settings are loaded, and the
 // two-field file applied to Login.Inf at start-up.
+#include "link/serverlink.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 
@@ -192,7 +193,7 @@ void TestConnectionUpdate::loginUpdate()
     f.CheckSetup(); // the rewritten form loads
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QCOMPARE(subsystem<Settings>(f).hostIP(), host);
-    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text().toShort(), socketBase);
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
     QCOMPARE(subsystem<Settings>(f).loginName(), u"JSMITH"_s);
     QCOMPARE(subsystem<Settings>(f).accNum(), u"1234"_s);
 }

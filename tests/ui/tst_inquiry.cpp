@@ -1,5 +1,6 @@
 // The part inquiry in the window: the request on the wire, the reply dispatch, the answer rows
 // and the selection of a row.
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
@@ -27,6 +28,14 @@ const QStringList FourRows{
 };
 const QString PRow = u"*      XYZ PF1234       OIL FILTER            8.95    5.37             12"_s;
 
+// Runs the event loop until done() holds, a millisecond at a time (at most five seconds).
+template <typename Done> bool settle(Done done)
+{
+    for (int ms = 0; ms < 5000 && !done(); ++ms)
+        QTest::qWait(1);
+    return done();
+}
+
 } // namespace
 
 class TestInquiry : public QObject
@@ -48,6 +57,8 @@ private slots:
     void versionRecord_data();
     void versionRecord();
     void replyArrivingDuringAnotherIsHandledAfterIt();
+    void replyInPiecesEndsAsWhole_data();
+    void replyInPiecesEndsAsWhole();
     void selection_data();
     void selection();
 
@@ -320,7 +331,7 @@ void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
         waited = true;
         QTimer::singleShot(0, this, [&] {
             QTRY_VERIFY(control<QTcpSocket>(*m_form, "Winsock")->bytesAvailable() > 0);
-            answerDuringWait = m_form->lastReply();
+            answerDuringWait = subsystem<ServerLink>(*m_form).reply();
         });
     });
 
@@ -338,6 +349,73 @@ void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
     QTRY_COMPARE_WITH_TIMEOUT(control<ListControl>(*m_form, "AnswerList")->rowCount(), 2, 1000);
     QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowText(1),
              u"*      XYZ PF2          SECOND                2.00    2.00              2"_s);
+}
+
+void TestInquiry::replyInPiecesEndsAsWhole_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("newVersion");
+    const QString notice = u"NEW UPDATE AVAILABLE!"_s;
+    QTest::newRow("answer with a version record")
+        << (FourRecords + u"<V>,23.08.01"_s).toLatin1() << FourRows << QStringList() << QString()
+        << notice;
+    QTest::newRow("a row, then not found")
+        << QByteArray("<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<NF>,PF1234<V>,99.01.01")
+        << QStringList{PRow} << QStringList{u"PART NUMBER NOT FOUND"_s} << u"Part Not Found!"_s
+        << QString();
+    QTest::newRow("confirmation") << QByteArray("<O>,4711") << QStringList()
+                                  << QStringList{u"Order Sent. Note your Order Number > 4711 <"_s}
+                                  << u"Getting Results ..."_s << QString();
+    QTest::newRow("server error") << QByteArray("<E>,Account not on file") << QStringList()
+                                  << QStringList{u"Error : Account not on file"_s}
+                                  << u"Getting Results ..."_s << QString();
+}
+
+void TestInquiry::replyInPiecesEndsAsWhole()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, boxes);
+    QFETCH(QString, message);
+    QFETCH(QString, newVersion);
+    LoopbackServer server;
+    server.reply = [&](const QByteArray&) { return reply; };
+    server.answerAfterMs = 2;
+    server.pieceGapMs = 3;
+    pointAt(server);
+    m_fx->clock.autoAdvance = false; // the pieces come within the quiet time of each other
+    auto* part = m_form->findChild<QLineEdit*>(u"Parttxt"_s);
+    auto* answers = m_form->findChild<ListControl*>(u"AnswerList"_s);
+    auto* status = m_form->findChild<QLabel*>(u"MessageLbl"_s);
+    auto* notice = m_form->findChild<QLabel*>(u"NewVerLbl"_s);
+    auto* link = &subsystem<ServerLink>(*m_form);
+    QList<QColor> colours; // of the reply sent whole
+    // Cut 0 sends the reply whole; every other cut sends it in two pieces, cut there.
+    for (int cut = 0; cut < reply.size(); ++cut) {
+        const QByteArray where = "cut at " + QByteArray::number(cut);
+        server.pieces = cut == 0 ? QList<int>{} : QList<int>{cut};
+        m_fx->prompter.clear();
+        notice->clear();
+        part->setText(u"PF1234"_s);
+        QTest::keyClick(part, Qt::Key_Return);
+        QVERIFY2(settle([&] { return link->reply() == QString::fromLatin1(reply); }),
+                 where.constData());
+        if (cut == 0 && boxes.isEmpty()) // rows of a whole answer show with no added wait
+            QCOMPARE(answers->rows(), rows);
+        m_fx->clock.advance(ServerLink::QuietSeconds);
+        QVERIFY2(answers->rows() == rows, where.constData());
+        for (int i = 0; i < answers->rowCount(); ++i) {
+            if (cut == 0)
+                colours << answers->rowColour(i);
+            QVERIFY2(answers->rowColour(i) == colours.at(i), where.constData());
+        }
+        QVERIFY2(m_fx->prompter.shown() == boxes, where.constData());
+        QVERIFY2(status->text() == message, where.constData());
+        QVERIFY2(notice->text() == newVersion, where.constData());
+    }
 }
 
 void TestInquiry::selection_data()

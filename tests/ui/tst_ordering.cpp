@@ -1,6 +1,7 @@
 // The order side of the window: the two sliding panels, the order-entry panel, the cart and
 // MyOrder.dat, the order message and its confirmation.
 #include "core/text.h"
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
 #include "support/controls.h"
@@ -91,6 +92,7 @@ private slots:
     void confirmationWithoutNumberInTraceMode();
     void wholeRoadOfOneOrder();
     void sentOrderLeftInTheFileIsTold();
+    void inquiryWaitsForTheConfirmation();
     void cartSurvivesRestart();
 
 private:
@@ -689,6 +691,16 @@ void TestOrdering::orderMessageArrivesOnPortThree()
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
     QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(), u"PO77"_s);
 
+    // SEND ORDER again while the order waits for its confirmation sends nothing.
+    m_form->SendOrderCmd_Click();
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(),
+             u"Please wait: the order sent is not yet confirmed."_s);
+    QTest::qWait(50);
+    QCOMPARE(server.requests.size(), 1);
+    server.clients().first()->disconnectFromHost(); // closed without a confirmation
+    auto* link = &subsystem<ServerLink>(*m_form);
+    QTRY_VERIFY(!link->isBusy(ServerLink::Kind::Order));
+
     // Blank-only fields go as empty fields.
     control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u"   "_s);
     control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->setText(u" "_s);
@@ -841,6 +853,38 @@ void TestOrdering::wholeRoadOfOneOrder()
     QCOMPARE(m_fx->sounds.played,
              (QStringList{subsystem<Shell>(*m_form).folder() + u"additem.wav"_s,
                           subsystem<Shell>(*m_form).folder() + u"ordersent.wav"_s}));
+}
+
+void TestOrdering::inquiryWaitsForTheConfirmation()
+{
+    // An inquiry started between SEND ORDER and the confirmation must not cost the confirmation:
+    // the cart would stay and the order be sent twice.
+    LoopbackServer server;
+    server.reply = [](const QByteArray& request) -> QByteArray {
+        return request.startsWith("<O>") ? QByteArray("<O>,4711") : QByteArray("<P>,A,B,C");
+    };
+    server.answerAfterMs = 300; // the confirmation comes late
+    FormFixture fx;
+    fx.writeSettings(server.basePort());
+    fx.write(u"MyOrder.dat"_s, fileOf({FilterLine}));
+    MainForm& form = fx.start();
+    fx.prompter.answers << QMessageBox::Yes; // keep the saved cart
+    subsystem<Shell>(form).MiscTimer_Timer();
+    fx.prompter.clear();
+    auto* cart = form.findChild<ListControl*>(u"OrderList"_s);
+    auto* part = form.findChild<QLineEdit*>(u"Parttxt"_s);
+    QCOMPARE(cart->rowCount(), 1);
+    fx.prompter.answers << QMessageBox::Yes;
+    form.findChild<QPushButton*>(u"SendOrderCmd"_s)->click();
+    QTRY_COMPARE(server.connections, 1);
+    part->setText(u"PF1234"_s);
+    QTest::keyClick(part, Qt::Key_Return);
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.requests.first().bytes.left(3), QByteArray("<O>"));
+    QCOMPARE(server.requests.last().bytes, QByteArray("<I>,1234,JSMITH,PF1234"));
+    QVERIFY(fx.prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
+    QCOMPARE(cart->rowCount(), 0);
+    QCOMPARE(fx.read(u"MyOrder.dat"_s), QByteArray());
 }
 
 void TestOrdering::cartSurvivesRestart()

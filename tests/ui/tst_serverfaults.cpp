@@ -2,6 +2,7 @@
 // of a reply, a reply trickling in byte by byte, no reply at all, a flood of garbage, and a long
 // stream of random replies. Every case must end without a crash, tell the user what to do where
 // something is needed of them, and leave the cart and the settings files as they were.
+#include "link/serverlink.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 
@@ -88,6 +89,10 @@ private slots:
 
 private:
     void ask(const QString& part = u"PF1234"_s);
+    [[nodiscard]] QTcpSocket* socket() const
+    {
+        return m_form->findChild<QTcpSocket*>(u"Winsock"_s);
+    }
 
     std::unique_ptr<FormFixture> m_fx;
     std::unique_ptr<FaultyServer> m_server;
@@ -145,8 +150,7 @@ void TestServerFaults::closeWithoutReply()
 {
     ask();
     m_server->client->disconnectFromHost();
-    QTRY_COMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(),
-                 QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(),
              0); // nothing shown as an answer
     QVERIFY(m_fx->prompter.boxes.isEmpty());
@@ -161,8 +165,7 @@ void TestServerFaults::resetMidReply()
     m_server->send(OneAnswer.left(OneAnswer.indexOf("<S>") + 20));
     QTRY_VERIFY(control<ListControl>(*m_form, "AnswerList")->rowCount() > 0);
     m_server->reset();
-    QTRY_COMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(),
-                 QAbstractSocket::UnconnectedState);
+    QTRY_COMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
     QVERIFY(control<ListControl>(*m_form, "AnswerList")->rowText(0).contains(u"PF1234"_s));
     QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
     QVERIFY(m_fx->prompter.boxes.isEmpty());
@@ -177,22 +180,24 @@ void TestServerFaults::replyOneByteAtATime()
 {
     ask();
     const QByteArray reply = OneAnswer + "<V>,23.08.01";
-    QSignalSpy arrivals(control<QTcpSocket>(*m_form, "Winsock"), &QTcpSocket::readyRead);
-    for (const char byte : reply) {
-        const qsizetype before = arrivals.size();
-        m_server->send(QByteArray(1, byte));
-        // Each byte is an arrival of its own and goes through the dispatcher.
-        QTRY_COMPARE(arrivals.size(), before + 1);
-        QCOMPARE(m_form->lastReply(), QString(QLatin1Char(byte)));
+    for (qsizetype i = 0; i < reply.size(); ++i) {
+        m_server->send(reply.mid(i, 1));
+        // Each byte is an arrival of its own; the reply is taken in as it grows.
+        QTRY_COMPARE(subsystem<ServerLink>(*m_form).reply(),
+                     QString::fromLatin1(reply.left(i + 1)));
     }
-    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(),
-             0); // no piece is a whole record
+    m_fx->clock.advance(ServerLink::QuietSeconds);
+    // The same as the reply sent whole: both rows, and the newer version noted.
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 2);
+    QVERIFY(control<ListControl>(*m_form, "AnswerList")->rowText(1).contains(u"PF1234A"_s));
+    QCOMPARE(control<QLabel>(*m_form, "NewVerLbl")->text(), u"NEW UPDATE AVAILABLE!"_s);
     QVERIFY(m_fx->prompter.boxes.isEmpty());
     QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
-    QVERIFY(m_form->socketTimer() > 0);
-    m_fx->clock.now = m_form->socketTimer() + 0.5;
+    auto* link = &subsystem<ServerLink>(*m_form);
+    QVERIFY(link->SocketTimer() > 0);
+    m_fx->clock.now = link->SocketTimer() + 0.5;
     subsystem<Shell>(*m_form).MiscTimer_Timer();
-    QCOMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
 }
 
 void TestServerFaults::loginTestWithoutReplyFailsAtDeadline()
@@ -209,14 +214,14 @@ void TestServerFaults::loginTestWithoutReplyFailsAtDeadline()
     m_fx->clock.now = subsystem<Settings>(*m_form).loginTestTimer(); // not yet past the deadline
     subsystem<Shell>(*m_form).MiscTimer_Timer();
     QVERIFY(control<QFrame>(*m_form, "ErrorPic")->isHidden());
-    QCOMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(socket()->state(), QAbstractSocket::ConnectedState);
 
     m_fx->clock.now = subsystem<Settings>(*m_form).loginTestTimer() + 0.5;
     subsystem<Shell>(*m_form).MiscTimer_Timer();
     QVERIFY(!control<QFrame>(*m_form, "ErrorPic")->isHidden());
     QVERIFY(control<QFrame>(*m_form, "PassedPic")->isHidden());
     QCOMPARE(subsystem<Settings>(*m_form).loginTestTimer(), 0);
-    QCOMPARE(control<QTcpSocket>(*m_form, "Winsock")->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
 }
 
 void TestServerFaults::tenMegabytesOfGarbage()
@@ -232,9 +237,7 @@ void TestServerFaults::tenMegabytesOfGarbage()
     elapsed.start();
     m_server->send(garbage);
     m_server->client->disconnectFromHost(); // after the last byte has gone out
-    QTRY_VERIFY_WITH_TIMEOUT(control<QTcpSocket>(*m_form, "Winsock")->state()
-                                 == QAbstractSocket::UnconnectedState,
-                             60000);
+    QTRY_VERIFY_WITH_TIMEOUT(socket()->state() == QAbstractSocket::UnconnectedState, 60000);
     qInfo("10 MB of garbage handled in %lld ms", elapsed.elapsed());
     QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
     // Whatever the garbage said, the window still answers the next inquiry.

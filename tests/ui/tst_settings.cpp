@@ -1,5 +1,6 @@
 // The OPTIONS tab: SAVE writes Login.Inf and Options.Inf byte for byte, CheckSetup reads both
 // forms back, first starts, refused login fields, unwritable files and the login test.
+#include "link/serverlink.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
@@ -194,6 +195,7 @@ void TestSettings::saveWritesBothFiles()
     QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), subsystem<Settings>(f).loginName());
     QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), subsystem<Settings>(f).accNum());
     QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), subsystem<Settings>(f).hostIP());
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
     QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
     QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), businessBox);
     QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 0)->isChecked(), poRequired);
@@ -267,6 +269,7 @@ void TestSettings::checkSetupReadsLogin()
     QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), name);
     QCOMPARE(subsystem<Settings>(f).accNum(), account);
     QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), account);
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
     QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
     QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), u"ACME"_s);
     QVERIFY(!subsystem<Settings>(f).shortcutPending());
@@ -318,7 +321,7 @@ void TestSettings::checkSetupReadsOptions()
     QCOMPARE(control<QLineEdit>(f, "StandingPOtxt")->text(), standing);
     QCOMPARE(control<QCheckBox>(f, "RepNameOptCheck")->isChecked(), rep);
     QVERIFY(!subsystem<Settings>(f).shortcutPending()); // nine bytes are no first run
-    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text().toShort(), qint16(3300));
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), qint16(3300));
 }
 
 void TestSettings::firstStartWithoutFiles()
@@ -501,7 +504,7 @@ void TestSettings::loginTestSendsRequestAndPasses()
     QCOMPARE(m_fx->prompter.shown(), QStringList());
 
     // The dispatcher passes a "<V>" reply on; call the pass directly should it not yet do so.
-    QTRY_VERIFY(f.lastReply().startsWith(u"<V>"_s));
+    QTRY_VERIFY(subsystem<ServerLink>(f).reply().startsWith(u"<V>"_s));
     if (control<QFrame>(f, "PassedPic")->isHidden())
         f.ShowLoginStatus(true);
     QVERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
@@ -520,7 +523,7 @@ void TestSettings::loginTestFailsAtDeadline()
     f.Testcmd_Click();
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
-    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::ConnectedState);
     QVERIFY(subsystem<Settings>(f).loginTestTimer() > 0);
     m_fx->clock.now =
         subsystem<Settings>(f).loginTestTimer() + 0.5; // what the timer finds on its next tick
@@ -528,7 +531,7 @@ void TestSettings::loginTestFailsAtDeadline()
     QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
     QVERIFY(!control<QFrame>(f, "ErrorPic")->isHidden());
     QVERIFY(control<QFrame>(f, "PassedPic")->isHidden());
-    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
     // A late "<V>" still switches the display to passed.
     f.ShowLoginStatus(true);
     QVERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
@@ -563,7 +566,7 @@ void TestSettings::loginTestWithBadPort()
              qPrintable(shown[1]));
     QCOMPARE(m_fx->prompter.boxes[1].icon, QMessageBox::Warning);
     QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
-    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
 }
 
 QTEST_MAIN(TestSettings)

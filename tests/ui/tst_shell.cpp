@@ -1,6 +1,8 @@
 // The shell's window behaviour: the periodic tick, the trace log, the shut-down notice and the
 // help texts of the OPTIONS tab.
+#include "core/files.h"
 #include "core/shellrules.h"
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
@@ -170,10 +172,11 @@ void TestShell::idleConnectionClosedAfterDeadline_data()
     QTest::addColumn<int>("deadline");
     QTest::addColumn<double>("tickAt");
     QTest::addColumn<bool>("closed");
+    // The deadline comes from the reply's arrival at "start": round(start + 1.3).
     QTest::newRow("deadline passed") << 36000.7 << 36002 << 36002.1 << true;
     QTest::newRow("exactly at the deadline: still open") << 36000.7 << 36002 << 36002.0 << false;
     QTest::newRow("before the deadline") << 36000.7 << 36002 << 36001.0 << false;
-    QTest::newRow("no deadline set") << 36000.0 << 0 << 40000.0 << false;
+    QTest::newRow("no reply, no deadline") << 36000.0 << 0 << 40000.0 << false;
     QTest::newRow("deadline after midnight passes") << 86399.7 << 86401 << 86401.5 << true;
 }
 
@@ -185,24 +188,29 @@ void TestShell::idleConnectionClosedAfterDeadline()
     QFETCH(bool, closed);
     LoopbackServer server;
     QVERIFY(server.isListening());
-    // A reply sets the deadline: 1.3 s after its arrival, halves to even.
-    server.reply = [deadline](const QByteArray&) { return QByteArray(deadline ? "<V>" : ""); };
+    if (deadline > 0)
+        server.reply = [](const QByteArray&) { return QByteArray("<X>,A"); };
     MainForm& f = m_fx->start();
     m_fx->pointAt(server.basePort());
     subsystem<Cart>(f).savedOrderChecked();
     m_fx->clock.now = start;
-    QVERIFY(f.SendSockData(false, u"<I>,1234,JSMITH,PH3600"_s));
+    auto* link = &subsystem<ServerLink>(f);
+    auto* socket = f.findChild<QTcpSocket*>(u"Winsock"_s);
+    auto* lamp = f.findChild<QLabel*>(u"LedLight(0)"_s);
+    link->setServer(u"127.0.0.1"_s, qint16(server.basePort()));
+    QVERIFY(link->SendSockData(ServerLink::Kind::Inquiry, u"<I>,1234,JSMITH,PH3600"_s));
     QTRY_COMPARE(server.received(), QByteArray("<I>,1234,JSMITH,PH3600"));
-    QTRY_COMPARE(f.socketTimer(), deadline);
-    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::ConnectedState);
-    QVERIFY(control<QLabel>(f, "LedLight", 0)->isVisibleTo(&f));
+    if (deadline > 0)
+        QTRY_COMPARE(link->reply(), u"<X>,A"_s);
+    QCOMPARE(socket->state(), QAbstractSocket::ConnectedState);
+    QVERIFY(lamp->isVisibleTo(&f));
+    QCOMPARE(link->SocketTimer(), deadline);
 
     m_fx->clock.now = tickAt;
     subsystem<Shell>(f).MiscTimer_Timer();
-    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state() == QAbstractSocket::UnconnectedState,
-             closed);
-    QCOMPARE(control<QLabel>(f, "LedLight", 0)->isVisibleTo(&f), !closed);
-    QCOMPARE(f.socketTimer(), closed ? 0 : deadline);
+    QCOMPARE(socket->state() == QAbstractSocket::UnconnectedState, closed);
+    QCOMPARE(lamp->isVisibleTo(&f), !closed);
+    QCOMPARE(link->SocketTimer(), closed ? 0 : deadline);
 }
 
 void TestShell::loginTestFailsAfterDeadline_data()
@@ -336,12 +344,14 @@ void TestShell::traceModeWritesRecords()
                     QTime::currentTime(),
                     shellrules::traceTimeFormat(locale.timeFormat(QLocale::LongFormat)));
     };
+    auto* link = &subsystem<ServerLink>(f);
+    link->setServer(u"127.0.0.1"_s, qint16(server.basePort()));
     for (const QString& request : requests) {
         stamp();
-        QVERIFY(f.SendSockData(false, request));
+        QVERIFY(link->SendSockData(ServerLink::Kind::Inquiry, request));
+        QTRY_VERIFY(server.received().endsWith(files::toAnsi(request)));
         stamp();
     }
-    QTRY_VERIFY(server.received().endsWith("<P> 2"));
 
     const QStringList lines = logLines(m_fx->read(u"DataSend.log"_s));
     // Two records; the second request holds CR LF, so its record has four lines.
@@ -371,8 +381,9 @@ void TestShell::withoutTraceNoLog()
     QVERIFY(server.isListening());
     MainForm& f = m_fx->start();
     QVERIFY(!subsystem<Shell>(f).traceMode());
-    m_fx->pointAt(server.basePort());
-    QVERIFY(f.SendSockData(false, u"<I>,1234,JSMITH,PH3600"_s));
+    auto* link = &subsystem<ServerLink>(f);
+    link->setServer(u"127.0.0.1"_s, qint16(server.basePort()));
+    QVERIFY(link->SendSockData(ServerLink::Kind::Inquiry, u"<I>,1234,JSMITH,PH3600"_s));
     QTRY_COMPARE(server.received(), QByteArray("<I>,1234,JSMITH,PH3600"));
     QVERIFY(!m_fx->exists(u"DataSend.log"_s));
 }

@@ -1,5 +1,6 @@
 // Start-up and layout: captions, design texts, control names for automation, the program folder,
 // the logo and the single-instance lock.
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
@@ -50,6 +51,7 @@ void TestStartup::captions()
     QCOMPARE(f.windowTitle(), u"Vornik         Quillane          Ver:23.07.13"_s);
     QCOMPARE(control<QLabel>(f, "VersionLbl")->text(), u"Version : 23.07.13"_s);
     QVERIFY(!subsystem<Shell>(f).newVersionFlag());
+    QCOMPARE(subsystem<ServerLink>(f).MaxSocketOffset(), qint16(3));
     QVERIFY(subsystem<Cart>(f).savedOrderCheckDue());
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 0);
     QCOMPARE(control<QTimer>(f, "MiscTimer")->interval(), 1000);
