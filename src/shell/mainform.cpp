@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QImageReader>
@@ -652,10 +653,14 @@ void MainForm::Form_Load()
     m_ui.ItemOrderFrame->setEnabled(false);
     twips::setTop(m_ui.AnswerList, 3000);
     SlideAnswerList(false);
-    QImageReader logo(m_folder + u"mylogo.jpg"_s);
-    const QImage image = logo.read();
-    if (!image.isNull())
-        m_ui.MyLogoPic->setPixmap(QPixmap::fromImage(image));
+    // Asked first: a reader for a file that is not there still loads every image plugin.
+    const QString logoPath = m_folder + u"mylogo.jpg"_s;
+    if (QFileInfo(logoPath).isFile()) {
+        QImageReader logo(logoPath);
+        const QImage image = logo.read();
+        if (!image.isNull())
+            m_ui.MyLogoPic->setPixmap(QPixmap::fromImage(image));
+    }
     m_shell->start();
 }
 
