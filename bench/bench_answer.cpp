@@ -1,8 +1,11 @@
 // A long inquiry answer: 2,000 display records parsed and shown in the real window, against the
 // same finished rows inserted into a plain list. Prints milliseconds and their ratio.
-#include "../tests/support/fakes.h"
+#include "benchsupport.h"
+#include "inquiry/partinquiry.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
+#include "support/controls.h"
+#include "support/fakes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -34,12 +37,6 @@ QString longAnswer()
     return reply;
 }
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.at(values.size() / 2);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -52,7 +49,7 @@ int main(int argc, char** argv)
     FakeSeams fakes;
     const Seams seams = fakes.seams(desktop.path());
     MainForm form(seams, folder.path(), QString());
-    form.MiscTimer->stop();
+    control<QTimer>(form, "MiscTimer")->stop();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         std::fprintf(stderr, "window not exposed\n");
@@ -62,24 +59,23 @@ int main(int argc, char** argv)
     QStringList rows;
     QList<QColor> colours;
     for (int run = 0; run < Runs; ++run) {
-        form.AnswerList->clear();
-        form.AnswerString = reply;
+        control<ListControl>(form, "AnswerList")->clear();
         QElapsedTimer timer;
         timer.start();
-        form.GetInquiry();
+        subsystem<PartInquiry>(form).GetInquiry(reply);
         windowMs << double(timer.nsecsElapsed()) / 1e6;
     }
-    for (int i = 0; i < form.AnswerList->rowCount(); ++i) {
-        rows << form.AnswerList->rowText(i);
-        colours << form.AnswerList->rowColour(i);
+    for (int i = 0; i < control<ListControl>(form, "AnswerList")->rowCount(); ++i) {
+        rows << control<ListControl>(form, "AnswerList")->rowText(i);
+        colours << control<ListControl>(form, "AnswerList")->rowColour(i);
     }
 
     // The reference: the same finished rows, in colour, into a plain list in the same window.
     QList<double> plainMs;
     for (int run = 0; run < Runs; ++run) {
         auto* plain = new QListWidget(&form);
-        plain->setFont(form.AnswerList->font());
-        plain->setGeometry(form.AnswerList->geometry());
+        plain->setFont(control<ListControl>(form, "AnswerList")->font());
+        plain->setGeometry(control<ListControl>(form, "AnswerList")->geometry());
         plain->show();
         QElapsedTimer timer;
         timer.start();

@@ -1,8 +1,10 @@
 // The cart under load: 500 order lines added one by one through AddItemToOrder, each add
 // recomputing the totals and replacing MyOrder.dat whole. Prints the total and per-line time.
-#include "../tests/support/fakes.h"
+#include "order/cart.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
+#include "support/controls.h"
+#include "support/fakes.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,15 +29,16 @@ int main(int argc, char** argv)
     FakeSeams fakes;
     const Seams seams = fakes.seams(folder.path());
     MainForm form(seams, folder.path(), QString());
-    form.MiscTimer->stop();
+    control<QTimer>(form, "MiscTimer")->stop();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         std::fprintf(stderr, "window not exposed\n");
 
     constexpr int Lines = 500;
     for (int i = 0; i < 5; ++i)
-        form.AnswerList->addRow(u"*      XYZ PF"_s + QString::number(1000 + i)
-                                + u"       OIL FILTER            8.95    5.37    1.50e    12"_s);
+        control<ListControl>(form, "AnswerList")
+            ->addRow(u"*      XYZ PF"_s + QString::number(1000 + i)
+                     + u"       OIL FILTER            8.95    5.37    1.50e    12"_s);
 
     // Every add rewrites the whole file and re-adds every line's total, so the cost of one add
     // grows with the cart: the first and the last hundred lines are timed apart.
@@ -48,23 +51,28 @@ int main(int argc, char** argv)
             firstHundred = static_cast<double>(timer.nsecsElapsed()) / 1e6;
         if (i == Lines - 100)
             lastHundredStart = timer.nsecsElapsed();
-        form.AnswerList->setSelectedIndex(i % 5);
-        form.Qtytxt->setText(QString::number(i % 99 + 1));
+        control<ListControl>(form, "AnswerList")->setSelectedIndex(i % 5);
+        control<QLineEdit>(form, "Qtytxt")->setText(QString::number(i % 99 + 1));
         form.AddItemToOrder();
     }
     const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     const double lastHundred = static_cast<double>(timer.nsecsElapsed() - lastHundredStart) / 1e6;
 
-    const qint64 fileSize = QFile(form.OrderFile).size();
+    const qint64 fileSize = QFile(subsystem<Cart>(form).orderFile()).size();
     std::printf("bench_cart: %d lines added with MyOrder.dat saved each time\n", Lines);
     std::printf("  total %.1f ms, %.3f ms per line\n", ms, ms / Lines);
     std::printf("  lines 1-100: %.3f ms per line; lines 401-500: %.3f ms per line\n",
                 firstHundred / 100, lastHundred / 100);
     std::printf("  cart %d lines, count%s, sub-total %s, MyOrder.dat %lld bytes\n",
-                form.OrderList->rowCount(), qPrintable(form.ItemCountLbl->text()),
-                qPrintable(form.OrderTotalLbl->text()), static_cast<long long>(fileSize));
+                control<ListControl>(form, "OrderList")->rowCount(),
+                qPrintable(control<QLabel>(form, "ItemCountLbl")->text()),
+                qPrintable(control<QLabel>(form, "OrderTotalLbl")->text()),
+                static_cast<long long>(fileSize));
     for (const ShownBox& box : fakes.prompter.boxes)
         std::fprintf(stderr, "unexpected box: %s %s\n", qPrintable(box.title),
                      qPrintable(box.text));
-    return form.OrderList->rowCount() == Lines && fakes.prompter.boxes.isEmpty() ? 0 : 1;
+    return control<ListControl>(form, "OrderList")->rowCount() == Lines
+            && fakes.prompter.boxes.isEmpty()
+        ? 0
+        : 1;
 }

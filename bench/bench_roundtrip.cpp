@@ -6,6 +6,7 @@
 #include "benchsupport.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
+#include "support/controls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -114,20 +115,22 @@ int main(int argc, char* argv[])
     ScriptedPrompter prompter;
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
+    QFile login(folder.filePath(u"Login.Inf"_s));
+    if (!login.open(QIODevice::WriteOnly))
+        return 1;
+    login.write("\"127.0.0.1\",\"JSMITH\",\"1234\",\"\",\"" + QByteArray::number(port) + "\",\r\n");
+    login.close();
     MainForm form(seams, folder.path(), QString());
-    form.MiscTimer->stop();
+    control<QTimer>(form, "MiscTimer")->stop();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
-    form.HostIP = u"127.0.0.1"_s;
-    form.ServerSocketTxt->setText(QString::number(port));
-    form.AccNumTxt->setText(u"1234"_s);
-    form.LoginNameTxt->setText(u"JSMITH"_s);
+    form.CheckSetup(); // reads the server's address and port
 
     // The plain list for the second reference, as large as the answer list and in its font.
     QListWidget plain;
-    plain.setFont(form.AnswerList->font());
-    plain.resize(form.AnswerList->size());
+    plain.setFont(control<ListControl>(form, "AnswerList")->font());
+    plain.resize(control<ListControl>(form, "AnswerList")->size());
     plain.show();
     if (!QTest::qWaitForWindowExposed(&plain))
         return 1;
@@ -141,13 +144,13 @@ int main(int argc, char* argv[])
     QList<double> window, bare, sent, shownBare;
     for (int i = 0; i < rounds + 10; ++i) {
         // The window: Enter in the part field to the rows shown.
-        form.Parttxt->setFocus();
-        form.Parttxt->setText(u"PF1234"_s);
+        control<QLineEdit>(form, "Parttxt")->setFocus();
+        control<QLineEdit>(form, "Parttxt")->setText(u"PF1234"_s);
         QElapsedTimer timer;
         timer.start();
-        QTest::keyClick(form.Parttxt, Qt::Key_Return);
+        QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
         const double sentMs = double(timer.nsecsElapsed()) / 1e6; // the window is free again
-        while (form.AnswerList->rowCount() < 4)
+        while (control<ListControl>(form, "AnswerList")->rowCount() < 4)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); // sleeps, not spins
         const double windowMs = double(timer.nsecsElapsed()) / 1e6;
 
@@ -206,13 +209,13 @@ int main(int argc, char* argv[])
                 server->holdNextHandshake(200);
             },
             Qt::BlockingQueuedConnection);
-        form.AnswerList->clear();
-        form.Parttxt->setFocus();
-        form.Parttxt->setText(u"PF1234"_s);
+        control<ListControl>(form, "AnswerList")->clear();
+        control<QLineEdit>(form, "Parttxt")->setFocus();
+        control<QLineEdit>(form, "Parttxt")->setText(u"PF1234"_s);
         QElapsedTimer timer;
         timer.start();
-        QTest::keyClick(form.Parttxt, Qt::Key_Return);
-        while (form.AnswerList->rowCount() < 4 && timer.elapsed() < 10000)
+        QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
+        while (control<ListControl>(form, "AnswerList")->rowCount() < 4 && timer.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); // sleeps, not spins
         heldWindow << double(timer.nsecsElapsed()) / 1e6;
         QMetaObject::invokeMethod(

@@ -2,7 +2,8 @@
 // Shared pieces of the benchmarks: the tests' seams that cost nothing (fakes.h), a median and the
 // printed row.
 
-#include "../tests/support/fakes.h"
+#include "support/controls.h"
+#include "support/fakes.h"
 
 #include <QFile>
 #include <QList>

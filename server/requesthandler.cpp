@@ -2,9 +2,9 @@
 
 #include "accounts.h"
 #include "catalog.h"
+#include "core/files.h"
 #include "orderstore.h"
 #include "requests.h"
-#include "wiretext.h"
 
 using namespace Qt::StringLiterals;
 
@@ -14,7 +14,7 @@ const QString AccountNotOnFile = u"Account not on file"_s;
 
 demo::Reply error(const QString& kind, const QString& reason, const QString& outcome = {})
 {
-    return {demo::toWire(QString(u"<E>,"_s + reason)), kind,
+    return {files::toAnsi(QString(u"<E>,"_s + reason)), kind,
             outcome.isEmpty() ? u"error: "_s + reason : outcome};
 }
 
@@ -30,7 +30,7 @@ demo::RequestHandler::RequestHandler(const Catalog& catalog, const Accounts& acc
 demo::Reply demo::RequestHandler::handle(QByteArrayView request)
 {
     // Blanks and line ends around a request are dropped, so a hand-typed request works too.
-    const QString text = fromWire(request).trimmed();
+    const QString text = files::fromAnsi(request).trimmed();
     switch (requestKind(request.trimmed())) {
     case RequestKind::LoginTest:
         return loginTest(text);
@@ -70,7 +70,8 @@ demo::Reply demo::RequestHandler::inquiry(const QString& request)
     if (records.isEmpty())
         return {QByteArrayLiteral("<NF>"), u"I"_s, u"not found "_s + part};
     const QString answer = records.join(QString()) + u"<V>,"_s + m_clientVersion;
-    return {toWire(answer), u"I"_s, u"found %1 (%2 records)"_s.arg(part).arg(records.size())};
+    return {files::toAnsi(answer), u"I"_s,
+            u"found %1 (%2 records)"_s.arg(part).arg(records.size())};
 }
 
 demo::Reply demo::RequestHandler::order(const QString& request)

@@ -1,6 +1,8 @@
 #pragma once
 // Answers one whole request: the reply bytes and a line for the log.
 
+#include "version.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -15,7 +17,7 @@ class OrderStore;
 
 // The program version the server announces after every inquiry answer; the client shows an
 // update notice when it is newer than its own.
-inline constexpr QStringView ClientVersion = u"23.07.13";
+inline constexpr QStringView ClientVersion = vornik::VersionText;
 
 struct Reply
 {

@@ -25,21 +25,6 @@ demo::RequestKind demo::requestKind(QByteArrayView request)
     return RequestKind::Unknown;
 }
 
-QString demo::kindName(RequestKind kind)
-{
-    switch (kind) {
-    case RequestKind::LoginTest:
-        return u"V"_s;
-    case RequestKind::Inquiry:
-        return u"I"_s;
-    case RequestKind::Order:
-        return u"O"_s;
-    case RequestKind::Unknown:
-        break;
-    }
-    return u"?"_s;
-}
-
 bool demo::isWholeRequest(QByteArrayView request)
 {
     switch (requestKind(request)) {

@@ -22,8 +22,6 @@ namespace demo {
 enum class RequestKind { LoginTest, Inquiry, Order, Unknown };
 
 [[nodiscard]] RequestKind requestKind(QByteArrayView request);
-// The tag letter for the log: V, I, O or ?.
-[[nodiscard]] QString kindName(RequestKind kind);
 
 // Whether the bytes already hold a whole login test or order (see above).
 [[nodiscard]] bool isWholeRequest(QByteArrayView request);

@@ -3,8 +3,11 @@
 // the options tab).
 // Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
+#include "order/cart.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
+#include "shell/shell.h"
+#include "support/controls.h"
 
 #include <QApplication>
 #include <QDir>
@@ -59,12 +62,12 @@ bool save(MainForm& form, const QString& path)
 
 void inquire(MainForm& form, const QString& part)
 {
-    form.SSTab1->setCurrentIndex(0);
-    form.Parttxt->setFocus();
-    form.Parttxt->clear();
-    QTest::keyClicks(form.Parttxt, part);
-    QTest::keyClick(form.Parttxt, Qt::Key_Return);
-    waitFor([&] { return form.AnswerList->rowCount() > 0; });
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(0);
+    control<QLineEdit>(form, "Parttxt")->setFocus();
+    control<QLineEdit>(form, "Parttxt")->clear();
+    QTest::keyClicks(control<QLineEdit>(form, "Parttxt"), part);
+    QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
+    waitFor([&] { return control<ListControl>(form, "AnswerList")->rowCount() > 0; });
 }
 
 } // namespace
@@ -85,23 +88,23 @@ int main(int argc, char* argv[])
     MainForm form(seams, arguments.at(1), {});
     if (form.startRefused())
         return 1;
-    form.MiscTimer->stop();
+    control<QTimer>(form, "MiscTimer")->stop();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
-    form.MiscTimer_Timer(); // reads the settings
+    subsystem<Shell>(form).MiscTimer_Timer(); // reads the settings
 
     bool ok = true;
     // A cart with lines from two answers.
     inquire(form, u"PH3600"_s);
-    form.Qtytxt->setText(u"2"_s);
+    control<QLineEdit>(form, "Qtytxt")->setText(u"2"_s);
     form.OrderCmd_Click();
     inquire(form, u"B7721"_s);
-    form.Qtytxt->setText(u"1"_s);
+    control<QLineEdit>(form, "Qtytxt")->setText(u"1"_s);
     form.OrderCmd_Click();
-    form.OrderInfoTxt[0]->setText(u"JOE"_s);
-    form.OrderInfoTxt[1]->setText(u"PO-4471"_s);
-    form.OrderInfoTxt[2]->setText(u"DELIVER BEFORE NOON"_s);
+    control<QLineEdit>(form, "OrderInfoTxt", 0)->setText(u"JOE"_s);
+    control<QLineEdit>(form, "OrderInfoTxt", 1)->setText(u"PO-4471"_s);
+    control<QLineEdit>(form, "OrderInfoTxt", 2)->setText(u"DELIVER BEFORE NOON"_s);
     ok = save(form, out.filePath(u"cart.png"_s)) && ok;
 
     // An answer with coloured rows: the part, what it can use and an availability note.
@@ -111,29 +114,30 @@ int main(int argc, char* argv[])
     // The order history: the cart above sent and confirmed, and two orders more.
     const auto send = [&form] {
         form.SendOrderCmd_Click();
-        return waitFor([&] { return form.OrderList->rowCount() == 0; });
+        return waitFor([&] { return control<ListControl>(form, "OrderList")->rowCount() == 0; });
     };
     ok = send() && ok;
     for (const auto& [part, po] :
          {std::pair{u"PF1234A"_s, u"PO-4472"_s}, std::pair{u"B7721"_s, u"PO-4480"_s}}) {
         inquire(form, part);
-        form.Qtytxt->setText(u"4"_s);
+        control<QLineEdit>(form, "Qtytxt")->setText(u"4"_s);
         form.OrderCmd_Click();
-        form.OrderInfoTxt[1]->setText(po);
+        control<QLineEdit>(form, "OrderInfoTxt", 1)->setText(po);
         ok = send() && ok;
     }
-    form.SSTab1->setCurrentIndex(1);
-    form.OrderHistoryList->setSelectedIndex(2);
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(1);
+    control<ListControl>(form, "OrderHistoryList")->setSelectedIndex(2);
     ok = save(form, out.filePath(u"history.png"_s)) && ok;
 
-    form.SSTab1->setCurrentIndex(2);
-    form.activateWindow();
-    form.StandingPOtxt->setFocus();
-    form.StandingPOtxt_GotFocus(); // without a window manager the focus event may not come
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(2);
+    // The help note shows when the focus moves into the field from another control.
+    moveFocus(control<QLineEdit>(form, "AccNameTxt"));
+    moveFocus(control<QLineEdit>(form, "StandingPOtxt"));
     ok = save(form, out.filePath(u"options.png"_s)) && ok;
 
     // Leave the demo folder as it was: no cart or order history kept for the next run.
-    form.ClearOrder();
+    QFile cart(subsystem<Cart>(form).orderFile());
+    ok = cart.open(QIODevice::WriteOnly | QIODevice::Truncate) && ok;
     QFile::remove(QDir(arguments.at(1)).filePath(u"OrderHistory.sqlite"_s));
     return ok ? 0 : 1;
 }

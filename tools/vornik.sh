@@ -8,7 +8,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
+packages=(cmake ninja-build g++ pkg-config clang-format qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev
           libqt6sql6-sqlite xvfb xauth fonts-dejavu-core)
 
 as_root() {
@@ -36,6 +36,11 @@ build() { # build dir, extra cmake arguments...
     cmake --build "$dir" -j"$(nproc)"
 }
 
+check_format() { # every tracked C++ file as the repository's .clang-format lays it out
+    echo "== formatting (clang-format --dry-run -Werror) =="
+    git -C "$here" ls-files -z -- '*.cpp' '*.h' | (cd "$here" && xargs -0 clang-format --dry-run -Werror)
+}
+
 run_tests() { # build dir
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j2 --timeout 300
 }
@@ -46,6 +51,7 @@ deps)
     ;;
 test)
     deps
+    check_format
     build "$here/build/ci" -DVORNIK_WERROR=ON
     run_tests "$here/build/ci"
     if [ "${VORNIK_SKIP_SANITIZE:-0}" != 1 ]; then

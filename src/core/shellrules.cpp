@@ -79,6 +79,8 @@ QString shellrules::traceTimeFormat(QStringView longFormat)
 
 QString shellrules::helpText(Help which)
 {
+    // The pieces are joined exactly as the help notes have always read: where a piece ends
+    // without a blank ("supplier." + "NOTE:", "placing" + ...), none is added. Deliberate.
     switch (which) {
     case Help::BusinessName:
         return u"Provide your business name. This identifies you to your supplier when making "

@@ -7,6 +7,8 @@
 #include "history/historytab.h"
 #include "history/orderhistory.h"
 #include "history/orderprint.h"
+#include "link/settings.h"
+#include "order/cart.h"
 #include "shell/listcontrol.h"
 
 #include <QCheckBox>
@@ -24,17 +26,18 @@ constexpr int HistoryTabIndex = 1;
 
 void MainForm::wireHistory()
 {
-    m_history = new OrderHistory(MyPath, this);
-    m_historyTab = new HistoryTab(
-        *m_history,
-        {OrderHistoryList, OrderDetailsList, HistoryFilterTxt, ReorderCmd, PrintOrderCmd}, this);
+    m_history = new OrderHistory(m_folder, this);
+    m_historyTab = new HistoryTab(*m_history,
+                                  {m_ui.OrderHistoryList, m_ui.OrderDetailsList,
+                                   m_ui.HistoryFilterTxt, m_ui.ReorderCmd, m_ui.PrintOrderCmd},
+                                  this);
     // Told once the handler that met the fault has finished: an order being sent or confirmed
     // goes on undisturbed.
     connect(
         m_history, &OrderHistory::trouble, this,
         [this](const QString& sentence) { MsgBox(sentence, QMessageBox::Warning); },
         Qt::QueuedConnection);
-    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+    connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == HistoryTabIndex)
             m_historyTab->showOrders();
     });
@@ -48,10 +51,10 @@ void MainForm::wireHistory()
 
 void MainForm::NoteOrderBeingSent()
 {
-    // Taken when the message is built: other handlers may change the cart before it is written.
-    m_orderBeingSent = std::make_unique<history::Order>(
-        history::orderFromCart(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
-                               OrderInfoTxt[2]->text(), OrderList->rows(), QDateTime()));
+    // Taken when the message is built: the cart may change before it has been written.
+    m_orderBeingSent = std::make_unique<history::Order>(history::orderFromCart(
+        m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
+        m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime()));
 }
 
 void MainForm::RecordSentOrder()
@@ -70,9 +73,9 @@ void MainForm::ConfirmSentOrder(qint32 number)
 
 bool MainForm::ConfirmResend()
 {
-    const history::Order cart =
-        history::orderFromCart(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
-                               OrderInfoTxt[2]->text(), OrderList->rows(), QDateTime());
+    const history::Order cart = history::orderFromCart(
+        m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
+        m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime());
     const auto sentAt = m_history->unconfirmedDuplicate(cart, QDateTime::currentDateTime());
     return !sentAt
         || MsgBox(history::resendQuestion(*sentAt), QMessageBox::Question,
@@ -82,25 +85,27 @@ bool MainForm::ConfirmResend()
 
 void MainForm::OrderAgain(const history::Order& order)
 {
-    // As ORDER adds a line: the standing PO number, the line, the totals and MyOrder.dat.
-    if (PoOptionCheck[1]->checkState() == Qt::Checked)
-        OrderInfoTxt[1]->setText(StandingPOtxt->text());
-    for (const history::Line& line : order.lines)
-        OrderList->addRow(line.cartLine);
-    SSTab1->setCurrentIndex(0);
+    // As ORDER adds a line: the standing PO number, the lines, the totals and MyOrder.dat.
+    if (m_ui.PoOptionCheck[1]->checkState() == Qt::Checked)
+        m_ui.OrderInfoTxt[1]->setText(m_ui.StandingPOtxt->text());
+    for (const history::Line& line : order.lines) {
+        m_cart->AddItemToOrder(line.cartLine);
+        m_ui.OrderList->addRow(line.cartLine);
+    }
+    m_ui.SSTab1->setCurrentIndex(0);
     SlideOrderFrame(true);
     PlaySound(u"additem.wav"_s);
     UpdateOrderTotals();
-    SaveOrderFile();
-    MessageLbl->setText(history::reorderedMessage(order));
+    m_cart->SaveOrderFile();
+    m_ui.MessageLbl->setText(history::reorderedMessage(order));
 }
 
 void MainForm::PrintOrder(const history::Order& order)
 {
     const orderprint::Outcome outcome =
-        orderprint::print(this, order, SupplierName, AccNameTxt->text(), MyPath);
+        orderprint::print(this, order, SupplierName, m_ui.AccNameTxt->text(), m_folder);
     if (outcome.done)
-        MessageLbl->setText(outcome.message);
+        m_ui.MessageLbl->setText(outcome.message);
     else if (!outcome.message.isEmpty())
         MsgBox(outcome.message, QMessageBox::Warning);
 }

@@ -2,20 +2,21 @@
 #include "shell/mainform.h"
 
 #include "core/numbers.h"
+#include "link/settings.h"
 
 #include <QLabel>
 #include <QLineEdit>
 
 using namespace Qt::StringLiterals;
 
-bool MainForm::sendRequest(ServerLink::Kind kind)
+bool MainForm::sendRequest(ServerLink::Kind kind, const QString& request)
 {
     // The base port is read afresh from the OPTIONS tab for every request.
-    const auto base = numbers::toInt16(numbers::numericValue(ServerSocketTxt->text()));
+    const auto base = numbers::toInt16(numbers::numericValue(m_ui.ServerSocketTxt->text()));
     if (!base)
         return false;
-    m_serverLink->setServer(HostIP, *base);
-    m_serverLink->SendSockData(kind, AskString);
+    m_serverLink->setServer(m_settings->hostIP(), *base);
+    m_serverLink->SendSockData(kind, request);
     return true;
 }
 
@@ -24,7 +25,7 @@ bool MainForm::linkBusy(ServerLink::Kind kind)
     if (!m_serverLink->isBusy(kind))
         return false;
     // Nothing is sent twice and nothing replaces a request on its way.
-    MessageLbl->setText(
+    m_ui.MessageLbl->setText(
         kind == ServerLink::Kind::Order && !m_serverLink->isBusy(ServerLink::Kind::Inquiry)
             ? u"Please wait: the order sent is not yet confirmed."_s
             : u"Please wait: a request is on its way to the server (Esc stops it)."_s);
@@ -33,10 +34,10 @@ bool MainForm::linkBusy(ServerLink::Kind kind)
 
 void MainForm::SocketNumLbl_MouseDown(int index)
 {
-    LedLight[size_t(index)]->show();
+    m_ui.LedLight[size_t(index)]->show();
 }
 
 void MainForm::SocketNumLbl_MouseUp(int index)
 {
-    LedLight[size_t(index)]->hide();
+    m_ui.LedLight[size_t(index)]->hide();
 }

@@ -1,24 +1,20 @@
-// Order cart and submission: the two sliding panels, the order-entry panel, the cart mirrored
-// into MyOrder.dat, the order message and its confirmation.
+// Order handlers: the two sliding panels, the order-entry panel, what the window shows of the
+// cart, the order message and its confirmation.
 #include "shell/mainform.h"
 
-#include "core/files.h"
 #include "core/numbers.h"
-#include "core/order.h"
 #include "core/text.h"
-#include "order/orderstate.h"
+#include "link/settings.h"
+#include "order/cart.h"
 #include "shell/listcontrol.h"
+#include "shell/shell.h"
 #include "shell/twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-
-#include <algorithm>
-#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -34,50 +30,6 @@ constexpr double StepSeconds = 0.01;
 
 const QString ZeroCount = u" 0"_s;
 const QString ZeroTotal = u" 0.00"_s;
-// No order line comes near this length, even with an over-long quantity or total. A longer line
-// means MyOrder.dat holds something else; shown as a row it would stall the window for minutes.
-constexpr qsizetype LongestSavedLine = 256;
-
-// One animation step: a still pause of 0.01 s on the clock, no window events processed.
-void stepPause(MainForm& f)
-{
-    f.PauseUntil(f.Timer() + StepSeconds);
-}
-
-// Replaces MyOrder.dat whole (atomically: a failed or interrupted save leaves the old file).
-// A failure is told to the user; the cart on screen is left as it is.
-bool writeOrderFile(MainForm& f, const QByteArray& bytes)
-{
-    if (files::saveWhole(f.OrderFile, bytes).isEmpty())
-        return true;
-    f.MsgBox(u"Your order could not be saved to MyOrder.dat in the program folder. The items "
-             "shown in My Order are unchanged, but MyOrder.dat may not match them if the "
-             "program is closed now. Please check that the program folder can be written to."_s,
-             QMessageBox::Warning);
-    return false;
-}
-
-void truncateOrderFile(MainForm& f)
-{
-    writeOrderFile(f, QByteArray());
-}
-
-// Keeps a copy of MyOrder.dat as it was beside it, under the first free name of
-// MyOrder.dat.damaged, MyOrder.dat.damaged-2, ... The copy's name, or nothing when it could not
-// be written.
-std::optional<QString> keepDamagedOrderFile(const MainForm& f, const QByteArray& bytes)
-{
-    for (int n = 1; n < 1000; ++n) {
-        const QString path =
-            f.OrderFile + u".damaged"_s + (n == 1 ? QString() : u'-' + QString::number(n));
-        if (QFileInfo::exists(path))
-            continue;
-        if (!files::saveWhole(path, bytes).isEmpty())
-            return std::nullopt;
-        return QFileInfo(path).fileName();
-    }
-    return std::nullopt;
-}
 
 bool isChecked(const QCheckBox* box)
 {
@@ -86,84 +38,90 @@ bool isChecked(const QCheckBox* box)
 
 } // namespace
 
+// One animation step: a still pause of 0.01 s on the clock, no window events processed.
+void MainForm::stepPause()
+{
+    PauseUntil(Timer() + StepSeconds);
+}
+
 // ---- panels ----------------------------------------------------------------------------------
 
 void MainForm::SlideAnswerList(bool show)
 {
     if (show) {
-        if (twips::top(OrderFrame) < Threshold)
+        if (twips::top(m_ui.OrderFrame) < Threshold)
             SlideOrderFrame(false);
-        twips::setLeft(AnswerList, AnswerListIn);
-        ItemOrderFrame->setEnabled(true);
+        twips::setLeft(m_ui.AnswerList, AnswerListIn);
+        m_ui.ItemOrderFrame->setEnabled(true);
         return;
     }
-    if (twips::left(AnswerList) <= 0)
+    if (twips::left(m_ui.AnswerList) <= 0)
         return; // already out of view
     for (int position = AnswerListIn; position >= -10000; position -= 1000) {
-        twips::setLeft(AnswerList, position);
-        stepPause(*this);
-        AnswerList->repaintNow();
-        InquiryPic->repaint();
+        twips::setLeft(m_ui.AnswerList, position);
+        stepPause();
+        m_ui.AnswerList->repaintNow();
+        m_ui.InquiryPic->repaint();
     }
-    twips::setLeft(AnswerList, AnswerListOut);
+    twips::setLeft(m_ui.AnswerList, AnswerListOut);
 }
 
 void MainForm::SlideOrderFrame(bool show)
 {
     if (!show) {
-        twips::setTop(OrderFrame, OrderFrameDown);
+        twips::setTop(m_ui.OrderFrame, OrderFrameDown);
         return;
     }
-    if (twips::left(AnswerList) > 0)
+    if (twips::left(m_ui.AnswerList) > 0)
         SlideAnswerList(false);
-    ItemOrderFrame->setEnabled(false);
-    Parttxt->setText(QString());
-    if (twips::top(OrderFrame) <= Threshold)
+    m_ui.ItemOrderFrame->setEnabled(false);
+    m_ui.Parttxt->setText(QString());
+    if (twips::top(m_ui.OrderFrame) <= Threshold)
         return; // already up
     for (int position = 6500; position >= OrderFrameUp; position -= 500) {
-        twips::setTop(OrderFrame, position);
-        stepPause(*this);
-        OrderFrame->repaint();
-        InquiryPic->repaint();
+        twips::setTop(m_ui.OrderFrame, position);
+        stepPause();
+        m_ui.OrderFrame->repaint();
+        m_ui.InquiryPic->repaint();
     }
-    twips::setTop(OrderFrame, OrderFrameUp);
+    twips::setTop(m_ui.OrderFrame, OrderFrameUp);
 }
 
 // ---- order-entry panel -------------------------------------------------------------------------
 
 void MainForm::OrderCmd_Click()
 {
-    if (AnswerList->rowCount() == 0)
+    if (m_ui.AnswerList->rowCount() == 0)
         return;
-    if (isChecked(PoOptionCheck[1]))
-        OrderInfoTxt[1]->setText(StandingPOtxt->text());
+    if (isChecked(m_ui.PoOptionCheck[1]))
+        m_ui.OrderInfoTxt[1]->setText(m_ui.StandingPOtxt->text());
     AddItemToOrder();
 }
 
 void MainForm::Qtytxt_GotFocus()
 {
     // A default quantity of 1 is blanked so that typing replaces it.
-    if (numbers::numericValue(Qtytxt->text()) == 1.0)
-        Qtytxt->setText(u" "_s);
+    if (numbers::numericValue(m_ui.Qtytxt->text()) == 1.0)
+        m_ui.Qtytxt->setText(u" "_s);
 }
 
 void MainForm::Qtytxt_LostFocus()
 {
-    if (numbers::numericValue(Qtytxt->text()) < 1.0)
-        Qtytxt->setText(u" 1"_s);
+    if (numbers::numericValue(m_ui.Qtytxt->text()) < 1.0)
+        m_ui.Qtytxt->setText(u" 1"_s);
 }
 
 void MainForm::OrderInfoTxt_LostFocus(int)
 {
     // The order fields go into the comma-separated order message, which has no quoting.
-    for (QLineEdit* field : OrderInfoTxt)
+    for (QLineEdit* field : m_ui.OrderInfoTxt)
         if (!field->text().isEmpty())
-            field->setText(SyntaxOut(field->text()));
+            field->setText(text::syntaxOut(field->text()));
 }
 
 void MainForm::ViewOrderCmd_Click()
 {
-    Parttxt->setText(QString());
+    m_ui.Parttxt->setText(QString());
     SlideOrderFrame(true);
 }
 
@@ -171,96 +129,90 @@ void MainForm::ViewOrderCmd_Click()
 
 void MainForm::AddItemToOrder()
 {
-    const int selected = AnswerList->selectedIndex();
+    const int selected = m_ui.AnswerList->selectedIndex();
     if (selected < 0)
         return;
-    const QString row = AnswerList->rowText(selected);
+    const QString row = m_ui.AnswerList->rowText(selected);
     // Rows beginning with two blanks (records without a note, availability notes) are no parts.
     if (!row.startsWith(u"  "_s)) {
-        if (numbers::numericValue(Qtytxt->text()) < 1.0)
-            Qtytxt->setText(u" 1"_s);
-        const auto quantity = static_cast<float>(numbers::numericValue(Qtytxt->text()));
-        if (!cart::quantityFits(quantity)) {
-            // The order message reads the quantity back from the 4 quantity columns, so a wider
-            // text would be sent as another quantity.
-            MsgBox(u"The quantity "_s + cart::quantityText(quantity)
-                       + u" does not fit an order line (at most 4 characters, such as 9999 or "
-                         "2.5). Please enter a smaller quantity."_s,
-                   QMessageBox::Warning);
+        if (numbers::numericValue(m_ui.Qtytxt->text()) < 1.0)
+            m_ui.Qtytxt->setText(u" 1"_s);
+        const Cart::Line line = Cart::orderLine(row, numbers::numericValue(m_ui.Qtytxt->text()));
+        if (!line.line) {
+            MsgBox(line.refusal, QMessageBox::Warning);
             return;
         }
-        OrderList->addRow(cart::orderLine(row, quantity));
+        m_cart->AddItemToOrder(*line.line);
+        m_ui.OrderList->addRow(*line.line);
         SlideOrderFrame(true);
-        Qtytxt->setText(u" 1"_s);
-        OrderPNumLbl->setText(QString());
+        m_ui.Qtytxt->setText(u" 1"_s);
+        m_ui.OrderPNumLbl->setText(QString());
         PlaySound(u"additem.wav"_s);
     }
     UpdateOrderTotals();
-    SaveOrderFile();
+    m_cart->SaveOrderFile();
 }
 
 void MainForm::UpdateOrderTotals()
 {
-    ItemCountLbl->setText(numbers::numberText(OrderList->rowCount()));
-    OrderTotalLbl->setText(numbers::pricePattern(cart::subTotal(OrderList->rows())));
+    m_ui.ItemCountLbl->setText(m_cart->itemCountText());
+    m_ui.OrderTotalLbl->setText(m_cart->subTotalText());
 }
 
-void MainForm::SaveOrderFile()
+void MainForm::showCartLines()
 {
-    if (OrderList->rowCount() == 0)
-        return;
-    QByteArray bytes;
-    for (const QString& line : OrderList->rows())
-        bytes += files::toAnsi(line) + files::crlf;
-    writeOrderFile(*this, bytes);
+    m_ui.OrderList->clear();
+    for (const QString& line : m_cart->lines())
+        m_ui.OrderList->addRow(line);
 }
 
 void MainForm::RemoveItemCmd_Click()
 {
-    const int selected = OrderList->selectedIndex();
-    if (OrderList->rowCount() == 0 || selected < 0)
+    const int selected = m_ui.OrderList->selectedIndex();
+    if (m_ui.OrderList->rowCount() == 0 || selected < 0)
         return;
-    OrderList->removeRow(selected);
+    m_cart->removeLine(selected);
+    m_ui.OrderList->removeRow(selected);
     PlaySound(u"removeitem.wav"_s);
     UpdateOrderTotals();
-    if (OrderList->rowCount() > 0)
-        SaveOrderFile();
+    if (m_cart->count() > 0)
+        m_cart->SaveOrderFile();
     else
-        truncateOrderFile(*this);
+        m_cart->truncateOrderFile();
 }
 
 void MainForm::RemoveAllCmd_Click()
 {
-    if (OrderList->rowCount() == 0)
+    if (m_ui.OrderList->rowCount() == 0)
         return;
     if (MsgBox(u"Cancel ALL Items In This Order?"_s, QMessageBox::NoIcon,
                QMessageBox::Yes | QMessageBox::No, u"CANCEL CHANGES"_s)
         != QMessageBox::Yes)
         return;
-    OrderList->clear();
-    OrderList->repaintNow();
+    m_ui.OrderList->clear();
+    m_ui.OrderList->repaintNow();
     // Lets the emptied list show; other handlers (a reply arriving) may run here.
     QApplication::processEvents();
     PlaySound(u"removeitem.wav"_s);
-    ItemCountLbl->setText(ZeroCount);
-    OrderTotalLbl->setText(ZeroTotal);
-    truncateOrderFile(*this);
+    m_ui.ItemCountLbl->setText(ZeroCount);
+    m_ui.OrderTotalLbl->setText(ZeroTotal);
+    m_cart->removeAll();
     PauseUntil(Timer() + 1.0); // a deliberate still second before the frame drops away
     SlideOrderFrame(false);
-    Parttxt->setFocus();
+    m_ui.Parttxt->setFocus();
 }
 
 void MainForm::ClearOrder()
 {
-    Parttxt->setText(QString());
-    Qtytxt->setText(QString());
-    OrderPNumLbl->setText(QString());
-    OrderList->clear();
-    ItemCountLbl->setText(ZeroCount);
-    OrderTotalLbl->setText(ZeroTotal);
-    OrderInfoTxt[1]->setText(QString()); // the "Ordered By:" field keeps its text
-    OrderInfoTxt[2]->setText(QString());
-    if (!files::saveWhole(OrderFile, QByteArray()).isEmpty())
+    m_ui.Parttxt->setText(QString());
+    m_ui.Qtytxt->setText(QString());
+    m_ui.OrderPNumLbl->setText(QString());
+    m_ui.OrderList->clear();
+    m_ui.ItemCountLbl->setText(ZeroCount);
+    m_ui.OrderTotalLbl->setText(ZeroTotal);
+    m_ui.OrderInfoTxt[1]->setText(QString()); // the "Ordered By:" field keeps its text
+    m_ui.OrderInfoTxt[2]->setText(QString());
+    if (!m_cart->ClearOrder())
         MsgBox(u"Your order was sent, but MyOrder.dat in the program folder could not be "
                "emptied and still holds it. At the next start these items will be offered again: "
                "do not send them a second time. Please check that the program folder can be "
@@ -270,42 +222,25 @@ void MainForm::ClearOrder()
 
 void MainForm::CheckSavedOrder()
 {
-    files::createIfMissing(OrderFile);
-    const auto bytes = files::readAll(OrderFile);
-    if (!bytes || bytes->size() < 5)
-        return; // no order saved
-    QStringList lines = files::splitLines(files::fromAnsi(*bytes));
-    const auto tooLong = [](const QString& line) { return line.size() > LongestSavedLine; };
-    if (const auto damaged = std::count_if(lines.begin(), lines.end(), tooLong); damaged > 0) {
-        // The good lines are offered as usual; the file as it was is kept beside it before
-        // anything rewrites it, and MyOrder.dat then holds the good lines only, so this is
-        // said once.
-        const std::optional<QString> kept = keepDamagedOrderFile(*this, *bytes);
-        if (!kept) {
-            MsgBox(u"MyOrder.dat in the program folder holds lines too long to be order lines, "
-                   "and a copy of it could not be kept, so no items were loaded from it. It is "
-                   "left as it is until you order an item, which replaces it."_s,
-                   QMessageBox::Warning);
-            return;
-        }
-        lines.removeIf(tooLong);
-        QByteArray good;
-        for (const QString& line : std::as_const(lines))
-            good += files::toAnsi(line) + files::crlf;
-        writeOrderFile(*this, good);
-        MsgBox(u"MyOrder.dat in the program folder held "_s + QString::number(damaged)
-                   + (damaged == 1 ? u" line"_s : u" lines"_s)
-                   + u" too long to be an order line. "_s
-                   + (lines.isEmpty() ? u"No items could be loaded from it."_s
-                                      : u"The other items are offered as usual."_s)
-                   + u" The file as it was is kept as "_s + *kept + u"."_s,
+    const Cart::SavedOrder saved = m_cart->CheckSavedOrder();
+    if (saved.damaged > 0 && !saved.keptAs) {
+        MsgBox(u"MyOrder.dat in the program folder holds lines too long to be order lines, "
+               "and a copy of it could not be kept, so no items were loaded from it. It is "
+               "left as it is until you order an item, which replaces it."_s,
                QMessageBox::Warning);
-        if (lines.isEmpty())
-            return;
+        return;
     }
-    OrderList->clear();
-    for (const QString& line : lines)
-        OrderList->addRow(line);
+    if (saved.damaged > 0)
+        MsgBox(u"MyOrder.dat in the program folder held "_s + QString::number(saved.damaged)
+                   + (saved.damaged == 1 ? u" line"_s : u" lines"_s)
+                   + u" too long to be an order line. "_s
+                   + (saved.loaded ? u"The other items are offered as usual."_s
+                                   : u"No items could be loaded from it."_s)
+                   + u" The file as it was is kept as "_s + *saved.keptAs + u"."_s,
+               QMessageBox::Warning);
+    if (!saved.loaded)
+        return;
+    showCartLines();
     UpdateOrderTotals();
     SlideOrderFrame(true);
     // Shows the loaded lines behind the question; other handlers may run here.
@@ -322,16 +257,18 @@ void MainForm::CheckSavedOrder()
 
 void MainForm::SendOrderCmd_Click()
 {
-    if (OrderList->rowCount() == 0 || linkBusy(ServerLink::Kind::Order))
+    if (m_ui.OrderList->rowCount() == 0 || linkBusy(ServerLink::Kind::Order))
         return;
-    if (isChecked(RepNameOptCheck) && text::trimBlanks(OrderInfoTxt[0]->text()).isEmpty()) {
+    if (isChecked(m_ui.RepNameOptCheck)
+        && text::trimBlanks(m_ui.OrderInfoTxt[0]->text()).isEmpty()) {
         MsgBox(u"Ordered By Rep Field MUST not be blank"_s, QMessageBox::Warning);
-        OrderInfoTxt[0]->setFocus();
+        m_ui.OrderInfoTxt[0]->setFocus();
         return;
     }
-    if (isChecked(PoOptionCheck[0]) && text::trimBlanks(OrderInfoTxt[1]->text()).isEmpty()) {
+    if (isChecked(m_ui.PoOptionCheck[0])
+        && text::trimBlanks(m_ui.OrderInfoTxt[1]->text()).isEmpty()) {
         MsgBox(u"PO # is REQUIRED!"_s, QMessageBox::Warning);
-        OrderInfoTxt[1]->setFocus();
+        m_ui.OrderInfoTxt[1]->setFocus();
         return;
     }
     if (!ConfirmResend())
@@ -344,36 +281,35 @@ void MainForm::SendOrderCmd_Click()
 
 void MainForm::SendOrder()
 {
-    AskString =
-        cart::orderMessage(AccNum, LoginName, OrderInfoTxt[0]->text(), OrderInfoTxt[1]->text(),
-                           OrderInfoTxt[2]->text(), OrderList->rows());
+    const QString request = m_cart->orderMessage(
+        m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
+        m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text());
     NoteOrderBeingSent();
-    if (!sendRequest(ServerLink::Kind::Order))
+    if (!sendRequest(ServerLink::Kind::Order, request))
         MsgBox(u"The order was not sent: the Connection Socket# on the OPTIONS tab is not a valid "
                "port number. Please correct it as given by your supplier, SAVE, and send the "
                "order again."_s,
                QMessageBox::Warning);
 }
 
-void MainForm::OrderReply()
+void MainForm::OrderReply(const QString& reply)
 {
-    const auto number = cart::confirmationNumber(AnswerString);
+    const auto number = m_cart->OrderReply(reply);
     if (!number) {
         // No field 1, or a number beyond 32 bits: nothing changes, as with any reply step that
         // fails; only the trace mode says so.
-        if (TraceMode)
+        if (m_shell->traceMode())
             MsgBox(u"* Err - GetInquiry: Initial"_s, QMessageBox::NoIcon, QMessageBox::Ok,
                    QString());
         return;
     }
-    OrderNumber = *number;
-    ConfirmSentOrder(OrderNumber);
+    ConfirmSentOrder(*number);
     PlaySound(u"ordersent.wav"_s);
-    if (OrderNumber >= 1)
-        MsgBox(u"Order Sent. Note your Order Number >"_s + numbers::numberText(OrderNumber)
-                   + u" <"_s,
+    if (*number >= 1)
+        MsgBox(u"Order Sent. Note your Order Number >"_s + numbers::numberText(*number) + u" <"_s,
                QMessageBox::Information);
     else
+        // "establisned" is how the confirmation has always read; kept on purpose.
         MsgBox(u"Order Sent, but Order Number Could NOT be establisned!"_s,
                QMessageBox::Information);
     ClearOrder();

@@ -109,15 +109,6 @@ void ListControl::removeRow(int index)
     delete takeItem(index);
 }
 
-bool ListControl::setRowColour(int index, const QColor& colour)
-{
-    QListWidgetItem* row = item(index);
-    if (!row)
-        return false;
-    row->setForeground(colour);
-    return true;
-}
-
 QColor ListControl::rowColour(int index) const
 {
     const QListWidgetItem* row = item(index);

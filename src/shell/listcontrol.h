@@ -23,7 +23,6 @@ public:
     [[nodiscard]] int rowCount() const { return count(); }
     [[nodiscard]] QStringList rows() const; // every row's text, in order
     void removeRow(int index);
-    bool setRowColour(int index, const QColor& colour); // false for an index out of range
     [[nodiscard]] QColor rowColour(int index) const;
     [[nodiscard]] int selectedIndex() const; // -1 when none
     void setSelectedIndex(int index);

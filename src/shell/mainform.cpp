@@ -2,18 +2,19 @@
 #include "shell/mainform.h"
 
 #include "core/history.h"
-#include "core/text.h"
-#include "inquiry/inquirystate.h"
-#include "link/linkstate.h"
-#include "order/orderstate.h"
+#include "inquiry/partinquiry.h"
+#include "link/settings.h"
+#include "order/cart.h"
 #include "shell/listcontrol.h"
-#include "shell/shellstate.h"
+#include "shell/shell.h"
 #include "shell/twips.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QImageReader>
@@ -29,12 +30,12 @@
 #include <QTextEdit>
 #include <QTimer>
 
+#include <functional>
+
 using namespace Qt::StringLiterals;
 using twips::place;
 
 namespace {
-
-const QString ProgramName = u"Vornik"_s;
 
 template <class Widget>
 Widget* named(Widget* widget, const QString& name, const QString& spoken = {})
@@ -76,11 +77,39 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
 }
 
 // A picture button with its caption as a label beside or under it.
+// Runs a step when the widget is first painted, just before it paints. The style's standard
+// icons are looked up in the icon theme and decoded from PNG, a third of what the window's
+// start-up costs beyond a bare window; most of them (the order panel's, the OPTIONS tab's
+// pictures) are not on screen at start, and some are never shown in a run.
+class BeforeFirstPaint : public QObject
+{
+public:
+    BeforeFirstPaint(QWidget* widget, std::function<void()> step)
+        : QObject(widget)
+        , m_step(std::move(step))
+    {
+        widget->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            m_step();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_step;
+};
+
 QPushButton* pictureButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
                            const QString& label, int left, int top, int width, int height)
 {
     auto* cmd = named(new QPushButton(parent), name, label.trimmed());
-    cmd->setIcon(parent->style()->standardIcon(icon));
+    new BeforeFirstPaint(cmd, [cmd, icon] { cmd->setIcon(cmd->style()->standardIcon(icon)); });
     cmd->setIconSize(QSize(twips::px(width) - 10, twips::px(height) - 10));
     cmd->setToolTip(label.trimmed());
     place(cmd, left, top, width, height);
@@ -109,7 +138,9 @@ QFrame* picture(QWidget* parent, const QString& name, QStyle::StandardPixmap ico
     auto* frame = named(new QFrame(parent), name);
     place(frame, left, top, width, height);
     auto* image = new QLabel(frame);
-    image->setPixmap(parent->style()->standardIcon(icon).pixmap(twips::px(height) - 6));
+    new BeforeFirstPaint(image, [image, icon, size = twips::px(height) - 6] {
+        image->setPixmap(image->style()->standardIcon(icon).pixmap(size));
+    });
     image->setGeometry(2, 2, twips::px(height) - 4, twips::px(height) - 4);
     auto* label = new QLabel(text, frame);
     label->setTextFormat(Qt::PlainText);
@@ -148,14 +179,17 @@ MainForm::MainForm(const Seams& seams, const QString& programFolder, const QStri
                    QWidget* parent)
     : QMainWindow(parent)
     , m_seams(seams)
-    , m_commandLine(commandLine)
-    , m_shell(std::make_unique<ShellState>())
-    , m_link(std::make_unique<LinkState>())
-    , m_inquiry(std::make_unique<InquiryState>())
-    , m_order(std::make_unique<OrderState>())
+    , m_folder(QDir::toNativeSeparators(programFolder))
 {
-    MyPath = QDir::toNativeSeparators(programFolder);
+    if (!m_folder.endsWith(QDir::separator()))
+        m_folder += QDir::separator();
+    m_settings = new Settings(m_folder, this);
+    m_inquiry = new PartInquiry(this);
+    m_cart = new Cart(m_folder, this);
+    m_shell = new Shell(m_folder, commandLine, seams.desktopFolder, this);
+    m_serverLink = new ServerLink(*m_seams.clock, this);
     buildLayout();
+    wireSubsystems();
     routeEvents();
     Form_Load();
 }
@@ -174,130 +208,128 @@ void MainForm::buildLayout()
     setCentralWidget(central);
     setFixedSize(twips::px(12300), twips::px(9100));
 
-    SSTab1 = named(new QTabWidget(central), u"SSTab1"_s);
-    place(SSTab1, 0, 0, 12300, 9100);
-    InquiryPic = named(new QWidget, u"InquiryPic"_s);
-    Picture2 = named(new QWidget, u"Picture2"_s);
-    Picture1 = named(new QWidget, u"Picture1"_s);
+    m_ui.SSTab1 = named(new QTabWidget(central), u"SSTab1"_s);
+    place(m_ui.SSTab1, 0, 0, 12300, 9100);
+    m_ui.InquiryPic = named(new QWidget, u"InquiryPic"_s);
+    m_ui.Picture2 = named(new QWidget, u"Picture2"_s);
+    m_ui.Picture1 = named(new QWidget, u"Picture1"_s);
     auto wrap = [](QWidget* content) {
         auto* page = new QWidget;
         content->setParent(page);
         return page;
     };
-    SSTab1->addTab(wrap(InquiryPic), u"INQUIRY / ORDERING"_s);
-    SSTab1->addTab(wrap(Picture2), u"INFORMATION / ORDER  HISTORY"_s);
-    SSTab1->addTab(wrap(Picture1), u"OPTIONS"_s);
+    m_ui.SSTab1->addTab(wrap(m_ui.InquiryPic), u"INQUIRY / ORDERING"_s);
+    m_ui.SSTab1->addTab(wrap(m_ui.Picture2), u"INFORMATION / ORDER  HISTORY"_s);
+    m_ui.SSTab1->addTab(wrap(m_ui.Picture1), u"OPTIONS"_s);
     // The inquiry tab's picture ends above 8500 twips, where the order frame waits out of view.
-    place(InquiryPic, 60, 20, 12100, 8480);
-    place(Picture2, 60, 20, 12100, 8480);
-    place(Picture1, 60, 20, 12100, 8480);
-
-    m_serverLink = new ServerLink(*m_seams.clock, this);
-
-    MiscTimer = new QTimer(this);
-    MiscTimer->setObjectName(u"MiscTimer"_s);
-    MiscTimer->setInterval(1000);
+    place(m_ui.InquiryPic, 60, 20, 12100, 8480);
+    place(m_ui.Picture2, 60, 20, 12100, 8480);
+    place(m_ui.Picture1, 60, 20, 12100, 8480);
 
     buildInquiryTab();
     buildInformationTab();
     buildOptionsTab();
-    wireHistory();
 }
 
 void MainForm::buildInquiryTab()
 {
-    QWidget* tab = InquiryPic;
+    QWidget* tab = m_ui.InquiryPic;
 
-    MyLogoPic = named(new QLabel(tab), u"MyLogoPic"_s, u"Company logo"_s);
-    MyLogoPic->setScaledContents(true);
-    place(MyLogoPic, 120, 60, 2400, 1100);
+    m_ui.MyLogoPic = named(new QLabel(tab), u"MyLogoPic"_s, u"Company logo"_s);
+    m_ui.MyLogoPic->setScaledContents(true);
+    place(m_ui.MyLogoPic, 120, 60, 2400, 1100);
 
     QFont product(u"Arial Black"_s, 22, QFont::Black);
     for (int i = 0; i < 2; ++i) {
-        VornikLbl[size_t(i)] =
+        m_ui.VornikLbl[size_t(i)] =
             named(new QLabel(i == 0 ? u"Vornik"_s : u"V3"_s, tab), indexed(u"VornikLbl"_s, i));
-        VornikLbl[size_t(i)]->setFont(product);
+        m_ui.VornikLbl[size_t(i)]->setFont(product);
     }
-    place(VornikLbl[0], 2700, 60, 2600, 650);
-    place(VornikLbl[1], 5300, 60, 900, 650);
+    place(m_ui.VornikLbl[0], 2700, 60, 2600, 650);
+    place(m_ui.VornikLbl[1], 5300, 60, 900, 650);
 
-    VersionLbl = named(new QLabel(u"Version: "_s, tab), u"VersionLbl"_s);
-    VersionLbl->setTextFormat(Qt::PlainText);
-    place(VersionLbl, 2750, 760, 2600, 250);
-    NewVerLbl = named(new QLabel(tab), u"NewVerLbl"_s);
-    NewVerLbl->setStyleSheet(u"color: rgb(192, 0, 0); font-weight: bold;"_s);
-    place(NewVerLbl, 2750, 1010, 3400, 250);
+    m_ui.VersionLbl = named(new QLabel(u"Version: "_s, tab), u"VersionLbl"_s);
+    m_ui.VersionLbl->setTextFormat(Qt::PlainText);
+    place(m_ui.VersionLbl, 2750, 760, 2600, 250);
+    m_ui.NewVerLbl = named(new QLabel(tab), u"NewVerLbl"_s);
+    m_ui.NewVerLbl->setStyleSheet(u"color: rgb(192, 0, 0); font-weight: bold;"_s);
+    place(m_ui.NewVerLbl, 2750, 1010, 3400, 250);
 
-    OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
+    m_ui.OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
 
-    InquiryFrame = named(new QGroupBox(tab), u"InquiryFrame"_s);
-    place(InquiryFrame, 120, 1280, 5350, 1400);
-    auto* partLabel = caption(InquiryFrame, u"Part Number Inquiry"_s, 150, 200, 3000, 260);
-    Parttxt = textBox(InquiryFrame, u"Parttxt"_s, u"Part number"_s, QString(), 150, 520, 3000, 420);
-    partLabel->setBuddy(Parttxt);
-    InquiryCmd = pictureButton(InquiryFrame, u"InquiryCmd"_s, QStyle::SP_FileDialogContentsView,
-                               u"Check Stock"_s, 3300, 420, 700, 620);
-    caption(InquiryFrame, u"Check Stock"_s, 4060, 600, 1250, 260);
+    m_ui.InquiryFrame = named(new QGroupBox(tab), u"InquiryFrame"_s);
+    place(m_ui.InquiryFrame, 120, 1280, 5350, 1400);
+    auto* partLabel = caption(m_ui.InquiryFrame, u"Part Number Inquiry"_s, 150, 200, 3000, 260);
+    m_ui.Parttxt =
+        textBox(m_ui.InquiryFrame, u"Parttxt"_s, u"Part number"_s, QString(), 150, 520, 3000, 420);
+    partLabel->setBuddy(m_ui.Parttxt);
+    m_ui.InquiryCmd =
+        pictureButton(m_ui.InquiryFrame, u"InquiryCmd"_s, QStyle::SP_FileDialogContentsView,
+                      u"Check Stock"_s, 3300, 420, 700, 620);
+    caption(m_ui.InquiryFrame, u"Check Stock"_s, 4060, 600, 1250, 260);
 
-    LightBox = named(new QFrame(tab), u"LightBox"_s);
-    LightBox->setFrameShape(QFrame::StyledPanel);
-    place(LightBox, 5600, 1380, 1900, 900);
+    m_ui.LightBox = named(new QFrame(tab), u"LightBox"_s);
+    m_ui.LightBox->setFrameShape(QFrame::StyledPanel);
+    place(m_ui.LightBox, 5600, 1380, 1900, 900);
     const QPixmap lamp = lampPixmap(twips::px(300));
     for (int i = 0; i < 4; ++i) {
-        QLabel*& led = LedLight[size_t(i)];
-        led = named(new QLabel(LightBox), indexed(u"LedLight"_s, i),
+        QLabel*& led = m_ui.LedLight[size_t(i)];
+        led = named(new QLabel(m_ui.LightBox), indexed(u"LedLight"_s, i),
                     u"Connection light "_s + QString::number(i + 1));
         led->setPixmap(lamp);
         place(led, 150 + i * 420, 120, 300, 300);
         led->hide();
-        QLabel*& number = SocketNumLbl[size_t(i)];
-        number = named(new QLabel(QString::number(i + 1), LightBox), indexed(u"SocketNumLbl"_s, i));
+        QLabel*& number = m_ui.SocketNumLbl[size_t(i)];
+        number =
+            named(new QLabel(QString::number(i + 1), m_ui.LightBox), indexed(u"SocketNumLbl"_s, i));
         number->setAlignment(Qt::AlignCenter);
         place(number, 150 + i * 420, 480, 300, 280);
     }
 
-    ViewOrderCmd = pictureButton(tab, u"ViewOrderCmd"_s, QStyle::SP_FileDialogDetailedView,
-                                 u"View Order"_s, 7700, 1380, 700, 620);
+    m_ui.ViewOrderCmd = pictureButton(tab, u"ViewOrderCmd"_s, QStyle::SP_FileDialogDetailedView,
+                                      u"View Order"_s, 7700, 1380, 700, 620);
     caption(tab, u"View Order"_s, 7550, 2030, 1100, 260);
 
-    ItemOrderFrame = named(new QGroupBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
-    place(ItemOrderFrame, 8700, 1280, 3300, 1550);
+    m_ui.ItemOrderFrame = named(new QGroupBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
+    place(m_ui.ItemOrderFrame, 8700, 1280, 3300, 1550);
     // Labels whose caption changes carry no accessible name of their own: assistive technology
     // reads the caption itself, and the caption label beside it (its buddy) says what it is.
-    auto* orderPartLabel = caption(ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
-    OrderPNumLbl = named(new QLabel(ItemOrderFrame), u"OrderPNumLbl"_s);
-    orderPartLabel->setBuddy(OrderPNumLbl);
-    OrderPNumLbl->setTextFormat(Qt::PlainText);
-    OrderPNumLbl->setFont(boldCourier());
-    place(OrderPNumLbl, 120, 520, 3050, 300);
-    auto* qtyLabel = caption(ItemOrderFrame, u"Qty:"_s, 120, 1000, 450, 260);
-    Qtytxt = textBox(ItemOrderFrame, u"Qtytxt"_s, u"Quantity"_s, u" 1"_s, 600, 930, 800, 400);
-    qtyLabel->setBuddy(Qtytxt);
-    OrderCmd = pictureButton(ItemOrderFrame, u"OrderCmd"_s, QStyle::SP_ArrowDown, u"ORDER"_s, 1600,
-                             880, 600, 500);
-    caption(ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
+    auto* orderPartLabel =
+        caption(m_ui.ItemOrderFrame, u"Part Number To Order"_s, 120, 250, 3000, 260);
+    m_ui.OrderPNumLbl = named(new QLabel(m_ui.ItemOrderFrame), u"OrderPNumLbl"_s);
+    orderPartLabel->setBuddy(m_ui.OrderPNumLbl);
+    m_ui.OrderPNumLbl->setTextFormat(Qt::PlainText);
+    m_ui.OrderPNumLbl->setFont(boldCourier());
+    place(m_ui.OrderPNumLbl, 120, 520, 3050, 300);
+    auto* qtyLabel = caption(m_ui.ItemOrderFrame, u"Qty:"_s, 120, 1000, 450, 260);
+    m_ui.Qtytxt =
+        textBox(m_ui.ItemOrderFrame, u"Qtytxt"_s, u"Quantity"_s, u" 1"_s, 600, 930, 800, 400);
+    qtyLabel->setBuddy(m_ui.Qtytxt);
+    m_ui.OrderCmd = pictureButton(m_ui.ItemOrderFrame, u"OrderCmd"_s, QStyle::SP_ArrowDown,
+                                  u"ORDER"_s, 1600, 880, 600, 500);
+    caption(m_ui.ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
 
-    MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
-    MessageLbl->setTextFormat(Qt::PlainText);
-    QFont status = MessageLbl->font();
+    m_ui.MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
+    m_ui.MessageLbl->setTextFormat(Qt::PlainText);
+    QFont status = m_ui.MessageLbl->font();
     status.setBold(true);
-    MessageLbl->setFont(status);
-    place(MessageLbl, 150, 2700, 8400, 280);
+    m_ui.MessageLbl->setFont(status);
+    place(m_ui.MessageLbl, 150, 2700, 8400, 280);
 
-    AnswerList = named(
+    m_ui.AnswerList = named(
         new ListControl(
             u"NOTES  LIN PART#        DESCRIPTION           LIST     NET  Cor/Env  AVAIL"_s, tab),
         u"AnswerList"_s, u"Inquiry answer"_s);
     // Laid out where it waits out of view, so that start-up has nothing to slide away.
-    place(AnswerList, -14000, 3000, 11500, 5400);
+    place(m_ui.AnswerList, -14000, 3000, 11500, 5400);
 
-    OrderFrame = named(new QGroupBox(u"My Order"_s, tab), u"OrderFrame"_s);
-    place(OrderFrame, 120, 2900, 11850, 5500);
-    OrderList = named(
+    m_ui.OrderFrame = named(new QGroupBox(u"My Order"_s, tab), u"OrderFrame"_s);
+    place(m_ui.OrderFrame, 120, 2900, 11850, 5500);
+    m_ui.OrderList = named(
         new ListControl(u" QTY LIN PART#        DESCRIPTION           NET    CORE/e    TOTAL"_s,
-                        OrderFrame),
+                        m_ui.OrderFrame),
         u"OrderList"_s, u"Order lines"_s);
-    place(OrderList, 120, 280, 11600, 3000);
+    place(m_ui.OrderList, 120, 280, 11600, 3000);
     const std::array<QString, 3> fieldLabels{u"Ordered By:"_s, u"P.Order #:"_s,
                                              u"Notes/Message:"_s};
     const std::array<QString, 3> fieldSpoken{u"Ordered by"_s, u"Purchase order number"_s,
@@ -305,84 +337,85 @@ void MainForm::buildInquiryTab()
     const std::array<int, 3> fieldWidth{3200, 3200, 5600};
     for (int i = 0; i < 3; ++i) {
         const int top = 3420 + i * 450;
-        auto* label = caption(OrderFrame, fieldLabels[size_t(i)], 120, top + 60, 1500, 260);
-        OrderInfoTxt[size_t(i)] =
-            textBox(OrderFrame, indexed(u"OrderInfoTxt"_s, i), fieldSpoken[size_t(i)], QString(),
-                    1650, top, fieldWidth[size_t(i)], 380);
-        label->setBuddy(OrderInfoTxt[size_t(i)]);
+        auto* label = caption(m_ui.OrderFrame, fieldLabels[size_t(i)], 120, top + 60, 1500, 260);
+        m_ui.OrderInfoTxt[size_t(i)] =
+            textBox(m_ui.OrderFrame, indexed(u"OrderInfoTxt"_s, i), fieldSpoken[size_t(i)],
+                    QString(), 1650, top, fieldWidth[size_t(i)], 380);
+        label->setBuddy(m_ui.OrderInfoTxt[size_t(i)]);
     }
-    auto* countLabel = caption(OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
-    ItemCountLbl = named(new QLabel(u" 0"_s, OrderFrame), u"ItemCountLbl"_s);
-    countLabel->setBuddy(ItemCountLbl);
-    ItemCountLbl->setFont(boldCourier());
-    place(ItemCountLbl, 9200, 3460, 2000, 300);
-    auto* totalLabel = caption(OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
-    OrderTotalLbl = named(new QLabel(u" 0.00"_s, OrderFrame), u"OrderTotalLbl"_s);
-    totalLabel->setBuddy(OrderTotalLbl);
-    OrderTotalLbl->setFont(boldCourier());
-    place(OrderTotalLbl, 9200, 3910, 2000, 300);
-    RemoveItemCmd = pictureButton(OrderFrame, u"RemoveItemCmd"_s, QStyle::SP_DialogDiscardButton,
-                                  u"Remove This Item"_s, 120, 4850, 650, 560);
-    caption(OrderFrame, u"Remove This Item"_s, 830, 5000, 1900, 260);
-    RemoveAllCmd = pictureButton(OrderFrame, u"RemoveAllCmd"_s, QStyle::SP_TrashIcon,
-                                 u"Cancel ALL items"_s, 3000, 4850, 650, 560);
-    caption(OrderFrame, u"Cancel ALL items"_s, 3710, 5000, 1900, 260);
-    SendOrderCmd = pictureButton(OrderFrame, u"SendOrderCmd"_s, QStyle::SP_ArrowRight,
-                                 u"SEND ORDER"_s, 9100, 4850, 650, 560);
-    caption(OrderFrame, u"SEND ORDER"_s, 9810, 5000, 1800, 260);
+    auto* countLabel = caption(m_ui.OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
+    m_ui.ItemCountLbl = named(new QLabel(u" 0"_s, m_ui.OrderFrame), u"ItemCountLbl"_s);
+    countLabel->setBuddy(m_ui.ItemCountLbl);
+    m_ui.ItemCountLbl->setFont(boldCourier());
+    place(m_ui.ItemCountLbl, 9200, 3460, 2000, 300);
+    auto* totalLabel = caption(m_ui.OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
+    m_ui.OrderTotalLbl = named(new QLabel(u" 0.00"_s, m_ui.OrderFrame), u"OrderTotalLbl"_s);
+    totalLabel->setBuddy(m_ui.OrderTotalLbl);
+    m_ui.OrderTotalLbl->setFont(boldCourier());
+    place(m_ui.OrderTotalLbl, 9200, 3910, 2000, 300);
+    m_ui.RemoveItemCmd =
+        pictureButton(m_ui.OrderFrame, u"RemoveItemCmd"_s, QStyle::SP_DialogDiscardButton,
+                      u"Remove This Item"_s, 120, 4850, 650, 560);
+    caption(m_ui.OrderFrame, u"Remove This Item"_s, 830, 5000, 1900, 260);
+    m_ui.RemoveAllCmd = pictureButton(m_ui.OrderFrame, u"RemoveAllCmd"_s, QStyle::SP_TrashIcon,
+                                      u"Cancel ALL items"_s, 3000, 4850, 650, 560);
+    caption(m_ui.OrderFrame, u"Cancel ALL items"_s, 3710, 5000, 1900, 260);
+    m_ui.SendOrderCmd = pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, QStyle::SP_ArrowRight,
+                                      u"SEND ORDER"_s, 9100, 4850, 650, 560);
+    caption(m_ui.OrderFrame, u"SEND ORDER"_s, 9810, 5000, 1800, 260);
 }
 
 void MainForm::buildInformationTab()
 {
-    QWidget* tab = Picture2;
+    QWidget* tab = m_ui.Picture2;
     caption(tab, u"Version Information"_s, 150, 150, 4000, 260);
-    VersionInfo = named(new QTextEdit(tab), u"VersionInfo"_s, u"Version information"_s);
-    VersionInfo->setReadOnly(true);
-    VersionInfo->setPlainText(u"Version Information About Vornik"_s);
-    place(VersionInfo, 150, 450, 5600, 1600);
-    ForceUpdateCmd = button(tab, u"ForceUpdateCmd"_s, u"Force Update"_s, 150, 2200, 1900, 450);
+    m_ui.VersionInfo = named(new QTextEdit(tab), u"VersionInfo"_s, u"Version information"_s);
+    m_ui.VersionInfo->setReadOnly(true);
+    m_ui.VersionInfo->setPlainText(u"Version Information About Vornik"_s);
+    place(m_ui.VersionInfo, 150, 450, 5600, 1600);
+    m_ui.ForceUpdateCmd = button(tab, u"ForceUpdateCmd"_s, u"Force Update"_s, 150, 2200, 1900, 450);
     caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 150,
             5800, 260);
     auto* findLabel = caption(tab, u"&Find Order#, PO# or Part#:"_s, 6100, 500, 2900, 260);
-    HistoryFilterTxt = textBox(tab, u"HistoryFilterTxt"_s,
-                               u"Find order number, PO number or "
-                               "part number"_s,
-                               QString(), 9050, 440, 2850);
-    findLabel->setBuddy(HistoryFilterTxt);
-    OrderHistoryList = named(new ListControl(u"  Date    Order#    Status  "_s, tab),
-                             u"OrderHistoryList"_s, u"Order history"_s);
-    place(OrderHistoryList, 6100, 880, 5800, 2300);
-    ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 3230, 1900, 420);
-    PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 3230, 1500, 420);
-    OrderDetailsList =
+    m_ui.HistoryFilterTxt = textBox(tab, u"HistoryFilterTxt"_s,
+                                    u"Find order number, PO number or "
+                                    "part number"_s,
+                                    QString(), 9050, 440, 2850);
+    findLabel->setBuddy(m_ui.HistoryFilterTxt);
+    m_ui.OrderHistoryList = named(new ListControl(u"  Date    Order#    Status  "_s, tab),
+                                  u"OrderHistoryList"_s, u"Order history"_s);
+    place(m_ui.OrderHistoryList, 6100, 880, 5800, 2300);
+    m_ui.ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 3230, 1900, 420);
+    m_ui.PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 3230, 1500, 420);
+    m_ui.OrderDetailsList =
         named(new ListControl(u" QTY  Part Number  Description        LIST      Cost"_s, tab),
               u"OrderDetailsList"_s, u"Order details"_s);
-    place(OrderDetailsList, 150, 3700, 11750, 4600);
+    place(m_ui.OrderDetailsList, 150, 3700, 11750, 4600);
 }
 
 void MainForm::buildOptionsTab()
 {
-    QWidget* tab = Picture1;
+    QWidget* tab = m_ui.Picture1;
 
     auto* login = new QGroupBox(u" Account Login Settings "_s, tab);
     place(login, 120, 120, 5900, 5500);
     auto* nameLabel = caption(login, u"Login Name (12 max)"_s, 150, 380, 2200, 260);
-    LoginNameTxt = textBox(login, u"LoginNameTxt"_s, u"Login name"_s, u" "_s, 2450, 320, 3200);
-    nameLabel->setBuddy(LoginNameTxt);
+    m_ui.LoginNameTxt = textBox(login, u"LoginNameTxt"_s, u"Login name"_s, u" "_s, 2450, 320, 3200);
+    nameLabel->setBuddy(m_ui.LoginNameTxt);
     auto* accLabel = caption(login, u"My Account Number"_s, 150, 830, 2200, 260);
-    AccNumTxt = textBox(login, u"AccNumTxt"_s, u"Account number"_s, u" "_s, 2450, 770, 3200);
-    accLabel->setBuddy(AccNumTxt);
+    m_ui.AccNumTxt = textBox(login, u"AccNumTxt"_s, u"Account number"_s, u" "_s, 2450, 770, 3200);
+    accLabel->setBuddy(m_ui.AccNumTxt);
     auto* server = new QGroupBox(u"Server Connection "_s, login);
     place(server, 150, 1250, 5600, 2000);
     auto* hostLabel =
         caption(server, u"Connection IP Address or Dynamic URL"_s, 120, 280, 5300, 260);
-    txtHostAddress =
+    m_ui.txtHostAddress =
         textBox(server, u"txtHostAddress"_s, u"Server address"_s, u" "_s, 120, 560, 5300);
-    hostLabel->setBuddy(txtHostAddress);
+    hostLabel->setBuddy(m_ui.txtHostAddress);
     auto* portLabel = caption(server, u"Connection Socket#"_s, 120, 1070, 2200, 260);
-    ServerSocketTxt =
+    m_ui.ServerSocketTxt =
         textBox(server, u"ServerSocketTxt"_s, u"Server port"_s, u"3300"_s, 2450, 1010, 1300);
-    portLabel->setBuddy(ServerSocketTxt);
+    portLabel->setBuddy(m_ui.ServerSocketTxt);
     auto* direction =
         caption(server, u"Change these parameters ONLY on the direction of your supplier"_s, 120,
                 1480, 5400, 450);
@@ -393,81 +426,130 @@ void MainForm::buildOptionsTab()
                          150, 3330, 5600, 600);
     note->setWordWrap(true);
     caption(login, u"Help Notes ..."_s, 150, 3980, 3000, 260);
-    LoginHelpInfo =
+    m_ui.LoginHelpInfo =
         helpBox(login, u"LoginHelpInfo"_s, u"Login help notes"_s, 150, 4250, 5600, 1150);
 
     auto* prefs = new QGroupBox(u"Preferences / Options "_s, tab);
     place(prefs, 6150, 120, 5850, 5500);
     auto* businessLabel = caption(prefs, u"My Business Name "_s, 150, 320, 3000, 260);
-    AccNameTxt = textBox(prefs, u"AccNameTxt"_s, u"Business name"_s, QString(), 150, 600, 5500);
-    businessLabel->setBuddy(AccNameTxt);
+    m_ui.AccNameTxt =
+        textBox(prefs, u"AccNameTxt"_s, u"Business name"_s, QString(), 150, 600, 5500);
+    businessLabel->setBuddy(m_ui.AccNameTxt);
     caption(prefs, u"Purchase Order Option"_s, 150, 1120, 4000, 260);
-    PoOptionCheck[0] = named(new QCheckBox(u"Check If PO# Required For Orders"_s, prefs),
-                             indexed(u"PoOptionCheck"_s, 0), u"PO number required"_s);
-    place(PoOptionCheck[0], 150, 1420, 5500, 300);
-    PoOptionCheck[1] = named(new QCheckBox(u"Use The Following PO# On My Orders ..."_s, prefs),
-                             indexed(u"PoOptionCheck"_s, 1), u"Use a standing PO number"_s);
-    place(PoOptionCheck[1], 150, 1800, 5500, 300);
-    StandingPOtxt =
+    m_ui.PoOptionCheck[0] = named(new QCheckBox(u"Check If PO# Required For Orders"_s, prefs),
+                                  indexed(u"PoOptionCheck"_s, 0), u"PO number required"_s);
+    place(m_ui.PoOptionCheck[0], 150, 1420, 5500, 300);
+    m_ui.PoOptionCheck[1] = named(new QCheckBox(u"Use The Following PO# On My Orders ..."_s, prefs),
+                                  indexed(u"PoOptionCheck"_s, 1), u"Use a standing PO number"_s);
+    place(m_ui.PoOptionCheck[1], 150, 1800, 5500, 300);
+    m_ui.StandingPOtxt =
         textBox(prefs, u"StandingPOtxt"_s, u"Standing PO number"_s, u" "_s, 450, 2150, 3000);
-    RepNameOptCheck = named(new QCheckBox(u"Check YES If Sales Rep Name Required"_s, prefs),
-                            u"RepNameOptCheck"_s, u"Sales rep name required"_s);
-    place(RepNameOptCheck, 150, 2750, 5500, 300);
+    m_ui.RepNameOptCheck = named(new QCheckBox(u"Check YES If Sales Rep Name Required"_s, prefs),
+                                 u"RepNameOptCheck"_s, u"Sales rep name required"_s);
+    place(m_ui.RepNameOptCheck, 150, 2750, 5500, 300);
     caption(prefs, u"Help Notes ..."_s, 150, 3980, 3000, 260);
-    OptionsHelpInfo =
+    m_ui.OptionsHelpInfo =
         helpBox(prefs, u"OptionsHelpInfo"_s, u"Preferences help notes"_s, 150, 4250, 5550, 1150);
 
-    SaveLoginInfoCmd[0] =
+    m_ui.SaveLoginInfoCmd[0] =
         button(tab, indexed(u"SaveLoginInfoCmd"_s, 0), u"SAVE"_s, 150, 5850, 1500, 500);
-    SavedPic = picture(tab, u"SavedPic"_s, QStyle::SP_DialogSaveButton, u"SAVED !"_s, 1800, 5850,
-                       1900, 500);
-    Testcmd = button(tab, u"Testcmd"_s, u"Test LOGIN "_s, 4000, 5850, 1800, 500);
-    PassedPic = picture(tab, u"PassedPic"_s, QStyle::SP_DialogApplyButton, u"PASSED!"_s, 6000, 5850,
-                        2200, 500, &Label5);
-    named(Label5, u"Label5"_s);
-    Label5->hide(); // shown only by the hidden keyword
-    ErrorPic = picture(tab, u"ErrorPic"_s, QStyle::SP_MessageBoxCritical,
-                       u"ERROR! Check Login Settings"_s, 6000, 5850, 4500, 500);
+    m_ui.SavedPic = picture(tab, u"SavedPic"_s, QStyle::SP_DialogSaveButton, u"SAVED !"_s, 1800,
+                            5850, 1900, 500);
+    m_ui.Testcmd = button(tab, u"Testcmd"_s, u"Test LOGIN "_s, 4000, 5850, 1800, 500);
+    m_ui.PassedPic = picture(tab, u"PassedPic"_s, QStyle::SP_DialogApplyButton, u"PASSED!"_s, 6000,
+                             5850, 2200, 500, &m_ui.Label5);
+    named(m_ui.Label5, u"Label5"_s);
+    m_ui.Label5->hide(); // shown only by the hidden keyword
+    m_ui.ErrorPic = picture(tab, u"ErrorPic"_s, QStyle::SP_MessageBoxCritical,
+                            u"ERROR! Check Login Settings"_s, 6000, 5850, 4500, 500);
+}
+
+void MainForm::wireSubsystems()
+{
+    connect(m_shell, &Shell::setupDue, this, &MainForm::tickSetup);
+    connect(m_shell, &Shell::housekeeping, this, &MainForm::tickHousekeeping);
+
+    // The server link reaches the window only through these.
+    connect(m_serverLink, &ServerLink::replyArrived, m_inquiry, &PartInquiry::takeReply);
+    connect(m_serverLink, &ServerLink::lampChanged, this,
+            [this](int offset, bool lit) { m_ui.LedLight[size_t(offset)]->setVisible(lit); });
+    connect(m_serverLink, &ServerLink::progress, m_ui.MessageLbl, &QLabel::setText);
+    connect(m_serverLink, &ServerLink::failed, this,
+            [this](const QString& text, QMessageBox::Icon icon) { MsgBox(text, icon); });
+    connect(m_serverLink, &ServerLink::attemptsEnded, this,
+            [this] { m_ui.InquiryCmd->setEnabled(true); });
+    m_serverLink->setTraceRecorder([this](const QString& request) {
+        return !m_shell->traceMode() || m_shell->TraceRequest(request);
+    });
+    wireHistory();
+
+    // Escape stops a request that is still looking for the server.
+    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(stop, &QShortcut::activated, m_serverLink, &ServerLink::cancel);
+
+    connect(m_inquiry, &PartInquiry::replyStarted, this, &MainForm::showReplyStarted);
+    connect(m_inquiry, &PartInquiry::emptyReply, this, [this] {
+        MsgBox(u"Look-Up Response Error - Please resubmit "_s, QMessageBox::Warning);
+        m_ui.InquiryCmd->setEnabled(true);
+    });
+    connect(m_inquiry, &PartInquiry::orderConfirmation, this, &MainForm::OrderReply);
+    connect(m_inquiry, &PartInquiry::loginPassed, this, [this] { ShowLoginStatus(true); });
+    connect(m_inquiry, &PartInquiry::serverError, this, [this](const QString& message) {
+        MsgBox(message, QMessageBox::Warning);
+        m_ui.InquiryCmd->setEnabled(true);
+    });
+    connect(m_inquiry, &PartInquiry::partNotFound, this, [this] {
+        m_ui.MessageLbl->setText(u"Part Not Found!"_s);
+        MsgBox(u"PART NUMBER NOT FOUND"_s, QMessageBox::Warning);
+    });
+    connect(m_inquiry, &PartInquiry::answerRow, this, [this](const QString& row, quint32 colour) {
+        m_ui.AnswerList->addRow(row, QColor::fromRgb(colour));
+        // Rows appear one by one during a long answer, at most one repaint per frame.
+        m_ui.AnswerList->repaintThrottled();
+    });
+    connect(m_inquiry, &PartInquiry::answerRowsTakenBack, this, [this](int count) {
+        for (int i = 0; i < count; ++i)
+            m_ui.AnswerList->removeRow(m_ui.AnswerList->rowCount() - 1);
+    });
+    connect(m_inquiry, &PartInquiry::newVersionAvailable, this, [this] {
+        m_ui.NewVerLbl->setText(u"NEW UPDATE AVAILABLE!"_s);
+        m_shell->setNewVersionFlag();
+    });
+    connect(m_inquiry, &PartInquiry::stepFailed, this, &MainForm::reportStep);
+    connect(m_inquiry, &PartInquiry::answerComplete, this, &MainForm::showAnswerComplete);
+
+    connect(m_cart, &Cart::saveFailed, this, [this] {
+        MsgBox(u"Your order could not be saved to MyOrder.dat in the program folder. The items "
+               "shown in My Order are unchanged, but MyOrder.dat may not match them if the "
+               "program is closed now. Please check that the program folder can be written to."_s,
+               QMessageBox::Warning);
+    });
 }
 
 void MainForm::routeEvents()
 {
     for (QObject* watched : std::initializer_list<QObject*>{
-             Parttxt, Qtytxt, AnswerList, AccNameTxt, AccNumTxt, LoginNameTxt, txtHostAddress,
-             PoOptionCheck[0], PoOptionCheck[1], RepNameOptCheck, StandingPOtxt, OrderInfoTxt[0],
-             OrderInfoTxt[1], OrderInfoTxt[2], SocketNumLbl[0], SocketNumLbl[1], SocketNumLbl[2],
-             SocketNumLbl[3]})
+             m_ui.Parttxt, m_ui.Qtytxt, m_ui.AnswerList, m_ui.AccNameTxt, m_ui.AccNumTxt,
+             m_ui.LoginNameTxt, m_ui.txtHostAddress, m_ui.PoOptionCheck[0], m_ui.PoOptionCheck[1],
+             m_ui.RepNameOptCheck, m_ui.StandingPOtxt, m_ui.OrderInfoTxt[0], m_ui.OrderInfoTxt[1],
+             m_ui.OrderInfoTxt[2], m_ui.SocketNumLbl[0], m_ui.SocketNumLbl[1], m_ui.SocketNumLbl[2],
+             m_ui.SocketNumLbl[3]})
         watched->installEventFilter(this);
 
     connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
-    connect(MiscTimer, &QTimer::timeout, this, &MainForm::MiscTimer_Timer);
-    // The server link reaches the window only through these.
-    connect(m_serverLink, &ServerLink::replyArrived, this, &MainForm::takeReply);
-    connect(m_serverLink, &ServerLink::lampChanged, this,
-            [this](int offset, bool lit) { LedLight[size_t(offset)]->setVisible(lit); });
-    connect(m_serverLink, &ServerLink::progress, MessageLbl, &QLabel::setText);
-    connect(m_serverLink, &ServerLink::failed, this,
-            [this](const QString& text, QMessageBox::Icon icon) { MsgBox(text, icon); });
-    connect(m_serverLink, &ServerLink::attemptsEnded, this,
-            [this] { InquiryCmd->setEnabled(true); });
-    m_serverLink->setTraceRecorder(
-        [this](const QString& request) { return !TraceMode || TraceRequest(request); });
-    // Escape stops a request that is still looking for the server.
-    auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(stop, &QShortcut::activated, m_serverLink, &ServerLink::cancel);
-    connect(InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
-    connect(OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
-    connect(ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
-    connect(OrderCmd, &QPushButton::clicked, this, &MainForm::OrderCmd_Click);
-    connect(RemoveItemCmd, &QPushButton::clicked, this, &MainForm::RemoveItemCmd_Click);
-    connect(RemoveAllCmd, &QPushButton::clicked, this, &MainForm::RemoveAllCmd_Click);
-    connect(SendOrderCmd, &QPushButton::clicked, this, &MainForm::SendOrderCmd_Click);
-    connect(ForceUpdateCmd, &QPushButton::clicked, this, &MainForm::ForceUpdateCmd_Click);
-    connect(Testcmd, &QPushButton::clicked, this, &MainForm::Testcmd_Click);
-    connect(SaveLoginInfoCmd[0], &QPushButton::clicked, this,
+    connect(m_ui.InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
+    connect(m_ui.OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
+    connect(m_ui.ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
+    connect(m_ui.OrderCmd, &QPushButton::clicked, this, &MainForm::OrderCmd_Click);
+    connect(m_ui.RemoveItemCmd, &QPushButton::clicked, this, &MainForm::RemoveItemCmd_Click);
+    connect(m_ui.RemoveAllCmd, &QPushButton::clicked, this, &MainForm::RemoveAllCmd_Click);
+    connect(m_ui.SendOrderCmd, &QPushButton::clicked, this, &MainForm::SendOrderCmd_Click);
+    connect(m_ui.ForceUpdateCmd, &QPushButton::clicked, this, &MainForm::ForceUpdateCmd_Click);
+    connect(m_ui.Testcmd, &QPushButton::clicked, this, &MainForm::Testcmd_Click);
+    connect(m_ui.SaveLoginInfoCmd[0], &QPushButton::clicked, this,
             [this] { SaveLoginInfoCmd_Click(0); });
-    connect(AnswerList, &QListWidget::currentRowChanged, this, &MainForm::AnswerList_Click);
-    connect(AnswerList, &QListWidget::itemClicked, this, &MainForm::AnswerList_Click);
+    connect(m_ui.AnswerList, &QListWidget::currentRowChanged, this, &MainForm::AnswerList_Click);
+    connect(m_ui.AnswerList, &QListWidget::itemClicked, this, &MainForm::AnswerList_Click);
 }
 
 // The focus handlers run only when the focus moves from one control of this window to another:
@@ -479,11 +561,10 @@ void MainForm::routeFocusMove(QWidget* old, QWidget* now)
 {
     if (!old || !now || old->window() != this || now->window() != this)
         return;
-    ShellState& state = shell();
-    if (!old->isVisible() || old == state.displacedFocus) {
-        if (!state.displacedFocus)
-            QTimer::singleShot(0, this, [this] { shell().displacedFocus = nullptr; });
-        state.displacedFocus = now;
+    if (!old->isVisible() || old == m_displacedFocus) {
+        if (!m_displacedFocus)
+            QTimer::singleShot(0, this, [this] { m_displacedFocus = nullptr; });
+        m_displacedFocus = now;
         return;
     }
     focusLost(old);
@@ -492,40 +573,40 @@ void MainForm::routeFocusMove(QWidget* old, QWidget* now)
 
 void MainForm::focusGained(QWidget* watched)
 {
-    if (watched == Parttxt)
+    if (watched == m_ui.Parttxt)
         Parttxt_GotFocus();
-    else if (watched == Qtytxt)
+    else if (watched == m_ui.Qtytxt)
         Qtytxt_GotFocus();
-    else if (watched == AccNameTxt)
+    else if (watched == m_ui.AccNameTxt)
         AccNameTxt_GotFocus();
-    else if (watched == AccNumTxt)
+    else if (watched == m_ui.AccNumTxt)
         AccNumTxt_GotFocus();
-    else if (watched == LoginNameTxt)
+    else if (watched == m_ui.LoginNameTxt)
         LoginNameTxt_GotFocus();
-    else if (watched == txtHostAddress)
+    else if (watched == m_ui.txtHostAddress)
         txtHostAddress_GotFocus();
-    else if (watched == PoOptionCheck[0])
+    else if (watched == m_ui.PoOptionCheck[0])
         PoOptionCheck_GotFocus(0);
-    else if (watched == PoOptionCheck[1])
+    else if (watched == m_ui.PoOptionCheck[1])
         PoOptionCheck_GotFocus(1);
-    else if (watched == RepNameOptCheck)
+    else if (watched == m_ui.RepNameOptCheck)
         RepNameOptCheck_GotFocus();
-    else if (watched == StandingPOtxt)
+    else if (watched == m_ui.StandingPOtxt)
         StandingPOtxt_GotFocus();
 }
 
 void MainForm::focusLost(QWidget* watched)
 {
-    if (watched == Parttxt)
+    if (watched == m_ui.Parttxt)
         Parttxt_LostFocus();
-    else if (watched == Qtytxt)
+    else if (watched == m_ui.Qtytxt)
         Qtytxt_LostFocus();
-    else if (watched == AccNumTxt)
+    else if (watched == m_ui.AccNumTxt)
         AccNumTxt_LostFocus();
-    else if (watched == LoginNameTxt)
+    else if (watched == m_ui.LoginNameTxt)
         LoginNameTxt_LostFocus();
     for (int i = 0; i < 3; ++i)
-        if (watched == OrderInfoTxt[size_t(i)])
+        if (watched == m_ui.OrderInfoTxt[size_t(i)])
             OrderInfoTxt_LostFocus(i);
 }
 
@@ -534,13 +615,13 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
     const QEvent::Type type = event->type();
     if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (watched == Parttxt)
+        if (watched == m_ui.Parttxt)
             return Parttxt_KeyPress(key);
-        if (watched == AnswerList)
+        if (watched == m_ui.AnswerList)
             AnswerList_KeyPress(key);
     } else if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) {
         for (int i = 0; i < 4; ++i) {
-            if (watched != SocketNumLbl[size_t(i)])
+            if (watched != m_ui.SocketNumLbl[size_t(i)])
                 continue;
             if (type == QEvent::MouseButtonPress)
                 SocketNumLbl_MouseDown(i);
@@ -562,15 +643,12 @@ void MainForm::closeEvent(QCloseEvent* event)
 
 void MainForm::Form_Load()
 {
-    VersionText = u"23.07.13"_s;
-    NewVersionFlag = false;
-    TraceMode = text::trimBlanks(m_commandLine).toUpper() == u"T"_s;
-    VersionLbl->setText(u"Version : "_s + VersionText);
-    setWindowTitle(windowTitle() + VersionText);
+    m_ui.VersionLbl->setText(u"Version : "_s + vornik::VersionText.toString());
+    setWindowTitle(windowTitle() + vornik::VersionText.toString());
 
     // One instance per program folder, since the folder holds the state files. A crashed run
     // leaves a stale lock (its owner is gone), which is taken over; a live one never is.
-    m_instanceLock = std::make_unique<QLockFile>(QDir(MyPath).filePath(u"vornik.lock"_s));
+    m_instanceLock = std::make_unique<QLockFile>(m_folder + u"vornik.lock"_s);
     m_instanceLock->setStaleLockTime(0);
     if (!m_instanceLock->tryLock(100) && m_instanceLock->error() == QLockFile::LockFailedError) {
         m_instanceLock.reset();
@@ -580,27 +658,22 @@ void MainForm::Form_Load()
         return;
     }
 
-    SetupChecked = false;
-    ShortcutPending = false;
-    if (!MyPath.endsWith(QDir::separator()))
-        MyPath += QDir::separator();
-    LogFile = MyPath + u"DataSend.log"_s;
-    OrderFile = MyPath + u"MyOrder.dat"_s;
-    LoginFile = MyPath + u"Login.Inf"_s;
-    OptionsFile = MyPath + u"Options.Inf"_s;
-    ApplyLoginUpdate();
-    twips::setTop(InquiryPic, 20);
+    m_settings->ApplyLoginUpdate();
+    twips::setTop(m_ui.InquiryPic, 20);
     SlideOrderFrame(false);
-    SSTab1->setCurrentIndex(0);
-    ItemOrderFrame->setEnabled(false);
-    twips::setTop(AnswerList, 3000);
+    m_ui.SSTab1->setCurrentIndex(0);
+    m_ui.ItemOrderFrame->setEnabled(false);
+    twips::setTop(m_ui.AnswerList, 3000);
     SlideAnswerList(false);
-    CheckForExistingOrder = true;
-    QImageReader logo(MyPath + u"mylogo.jpg"_s);
-    const QImage image = logo.read();
-    if (!image.isNull())
-        MyLogoPic->setPixmap(QPixmap::fromImage(image));
-    MiscTimer->start();
+    // Asked first: a reader for a file that is not there still loads every image plugin.
+    const QString logoPath = m_folder + u"mylogo.jpg"_s;
+    if (QFileInfo(logoPath).isFile()) {
+        QImageReader logo(logoPath);
+        const QImage image = logo.read();
+        if (!image.isNull())
+            m_ui.MyLogoPic->setPixmap(QPixmap::fromImage(image));
+    }
+    m_shell->start();
 }
 
 double MainForm::Timer() const
@@ -625,5 +698,5 @@ QMessageBox::StandardButton MainForm::MsgBox(const QString& text, QMessageBox::I
 void MainForm::PlaySound(const QString& fileName)
 {
     if (m_seams.sounds)
-        m_seams.sounds->play(MyPath + fileName);
+        m_seams.sounds->play(m_folder + fileName);
 }

@@ -1,5 +1,7 @@
 #include "updater/replace.h"
 
+#include "core/text.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -11,20 +13,9 @@
 
 using namespace Qt::StringLiterals;
 
-QString ostrel::trimBlanks(QStringView value)
-{
-    qsizetype first = 0;
-    qsizetype last = value.size();
-    while (first < last && value[first] == u' ')
-        ++first;
-    while (last > first && value[last - 1] == u' ')
-        --last;
-    return value.sliced(first, last - first).toString();
-}
-
 QString ostrel::programName(const QStringList& arguments)
 {
-    return trimBlanks(arguments.mid(1).join(u' ')).toUpper();
+    return text::trimBlanks(arguments.mid(1).join(u' ')).toUpper();
 }
 
 QString ostrel::updatingCaption(QStringView name)

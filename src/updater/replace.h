@@ -14,9 +14,6 @@ inline constexpr int DefaultWaitMilliseconds = 2000;
 inline constexpr char WindowTitle[] = "Ostrel Program Update Utility";
 inline constexpr char ProgramTitle[] = "Ostrel";
 
-// Removes leading and trailing blanks. Only U+0020 counts: tabs stay, unlike QString::trimmed().
-[[nodiscard]] QString trimBlanks(QStringView value);
-
 // The program name: every argument after the utility's own name, joined by one blank, trimmed
 // of blanks and upper-cased. Empty means there is nothing to do.
 [[nodiscard]] QString programName(const QStringList& arguments);

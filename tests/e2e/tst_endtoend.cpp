@@ -2,6 +2,7 @@
 // free loopback port, from the login test to the order stored in the server's database.
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 
 #include <QFrame>
@@ -63,22 +64,22 @@ void TestEndToEnd::cleanup()
 
 void TestEndToEnd::inquire(MainForm& f, const QString& part)
 {
-    f.SSTab1->setCurrentIndex(0);
-    f.Parttxt->setFocus();
-    f.Parttxt->clear();
-    QTest::keyClicks(f.Parttxt, part);
-    QTest::keyClick(f.Parttxt, Qt::Key_Return);
-    QTRY_VERIFY_WITH_TIMEOUT(f.AnswerList->rowCount() > 0, 10000);
-    QCOMPARE(f.AnswerList->selectedIndex(), 0);
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(0);
+    control<QLineEdit>(f, "Parttxt")->setFocus();
+    control<QLineEdit>(f, "Parttxt")->clear();
+    QTest::keyClicks(control<QLineEdit>(f, "Parttxt"), part);
+    QTest::keyClick(control<QLineEdit>(f, "Parttxt"), Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(control<ListControl>(f, "AnswerList")->rowCount() > 0, 10000);
+    QCOMPARE(control<ListControl>(f, "AnswerList")->selectedIndex(), 0);
 }
 
 void TestEndToEnd::orderFirstRow(MainForm& f, const QString& quantity)
 {
-    QVERIFY(f.ItemOrderFrame->isEnabled());
-    f.Qtytxt->setFocus();
-    f.Qtytxt->selectAll();
-    QTest::keyClicks(f.Qtytxt, quantity);
-    QTest::mouseClick(f.OrderCmd, Qt::LeftButton);
+    QVERIFY(control<QGroupBox>(f, "ItemOrderFrame")->isEnabled());
+    control<QLineEdit>(f, "Qtytxt")->setFocus();
+    control<QLineEdit>(f, "Qtytxt")->selectAll();
+    QTest::keyClicks(control<QLineEdit>(f, "Qtytxt"), quantity);
+    QTest::mouseClick(control<QPushButton>(f, "OrderCmd"), Qt::LeftButton);
 }
 
 QStringList TestEndToEnd::rows(const QString& sql)
@@ -107,36 +108,36 @@ void TestEndToEnd::wholeOrderReachesTheServerDatabase()
     FormFixture fx;
     fx.writeSettings(m_port);
     MainForm& f = fx.start();
-    f.MiscTimer_Timer(); // the first tick reads the settings
-    QCOMPARE(f.HostIP, u"127.0.0.1"_s);
-    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), qint16(m_port));
+    subsystem<Shell>(f).MiscTimer_Timer(); // the first tick reads the settings
+    QCOMPARE(subsystem<Settings>(f).hostIP(), u"127.0.0.1"_s);
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), qint16(m_port));
 
     // The login test.
-    f.SSTab1->setCurrentIndex(2);
-    QTest::mouseClick(f.Testcmd, Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(f.PassedPic->isVisible(), 10000);
-    QVERIFY(!f.ErrorPic->isVisible());
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    QTest::mouseClick(control<QPushButton>(f, "Testcmd"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(control<QFrame>(f, "PassedPic")->isVisible(), 10000);
+    QVERIFY(!control<QFrame>(f, "ErrorPic")->isVisible());
 
     // Two parts looked up and added to the cart.
     inquire(f, u"ph3600"_s);
-    QVERIFY(f.AnswerList->rowText(0).contains(u"PH3600"_s));
+    QVERIFY(control<ListControl>(f, "AnswerList")->rowText(0).contains(u"PH3600"_s));
     orderFirstRow(f, u"2"_s);
-    QCOMPARE(f.OrderList->rowCount(), 1);
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 1);
     inquire(f, u"PF1234"_s);
-    QVERIFY(f.AnswerList->rowText(0).contains(u"PF1234"_s));
+    QVERIFY(control<ListControl>(f, "AnswerList")->rowText(0).contains(u"PF1234"_s));
     orderFirstRow(f, u"3"_s);
-    QCOMPARE(f.OrderList->rowCount(), 2);
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 2);
     QCOMPARE(fx.read(u"MyOrder.dat"_s).count("\r\n"), 2);
 
     // Sent.
-    f.OrderInfoTxt[0]->setText(u"JOE"_s);
-    f.OrderInfoTxt[1]->setText(u"PO77"_s);
-    f.OrderInfoTxt[2]->setText(u"RUSH"_s);
+    control<QLineEdit>(f, "OrderInfoTxt", 0)->setText(u"JOE"_s);
+    control<QLineEdit>(f, "OrderInfoTxt", 1)->setText(u"PO77"_s);
+    control<QLineEdit>(f, "OrderInfoTxt", 2)->setText(u"RUSH"_s);
     fx.prompter.answers << QMessageBox::Yes;
-    QTest::mouseClick(f.SendOrderCmd, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(f.OrderList->rowCount(), 0, 10000);
+    QTest::mouseClick(control<QPushButton>(f, "SendOrderCmd"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(control<ListControl>(f, "OrderList")->rowCount(), 0, 10000);
     QVERIFY(fx.prompter.shown().contains(u"Order Sent. Note your Order Number > 1001 <"_s));
-    QCOMPARE(f.OrderNumber, 1001);
+    QCOMPARE(subsystem<Cart>(f).orderNumber(), 1001);
     QCOMPARE(fx.read(u"MyOrder.dat"_s), QByteArray());
     QCOMPARE(fx.prompter.unanswered, 0);
 

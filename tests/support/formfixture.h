@@ -1,7 +1,12 @@
 #pragma once
 // A fresh MainForm on a temporary program folder with fake seams, for the window tests.
 
+#include "inquiry/partinquiry.h"
+#include "link/settings.h"
+#include "order/cart.h"
 #include "shell/mainform.h"
+#include "shell/shell.h"
+#include "support/controls.h"
 #include "support/fakes.h"
 
 #include <QDir>
@@ -39,12 +44,12 @@ struct FormFixture
     }
 
     // Builds the window (start-up runs in the constructor) and shows it. The timer is stopped
-    // so that ticks happen only when a test calls MiscTimer_Timer().
+    // so that ticks happen only when a test calls the shell's MiscTimer_Timer().
     MainForm& start(const QString& commandLine = {}, bool show = true)
     {
         const Seams seams{&clock, &prompter, &sounds, desktop.path()};
         form = std::make_unique<MainForm>(seams, folder.path(), commandLine);
-        form->MiscTimer->stop();
+        control<QTimer>(*form, "MiscTimer")->stop();
         if (show && !form->startRefused()) {
             form->show();
             if (!QTest::qWaitForWindowExposed(form.get()))
@@ -53,13 +58,24 @@ struct FormFixture
         return *form;
     }
 
+    // Points the running window at a server on 127.0.0.1: writes the settings and reads them.
+    void pointAt(quint16 port, const QByteArray& login = QByteArray("JSMITH"),
+                 const QByteArray& host = QByteArray("127.0.0.1"))
+    {
+        writeSettings(port, DefaultOptions, login, host);
+        form->CheckSetup();
+    }
+
+    static inline const QByteArray DefaultOptions =
+        "\"ACME\",0,0,\"\",0,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
+
     // A valid Login.Inf and Options.Inf for account 1234 / JSMITH on 127.0.0.1:port.
-    void writeSettings(quint16 port,
-                       const QByteArray& options = QByteArray(
-                           "\"ACME\",0,0,\"\",0,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"))
+    void writeSettings(quint16 port, const QByteArray& options = DefaultOptions,
+                       const QByteArray& login = QByteArray("JSMITH"),
+                       const QByteArray& host = QByteArray("127.0.0.1"))
     {
         write(QStringLiteral("Login.Inf"),
-              "\"127.0.0.1\",\"JSMITH\",\"1234\",\"\",\"" + QByteArray::number(port)
+              "\"" + host + "\",\"" + login + "\",\"1234\",\"\",\"" + QByteArray::number(port)
                   + "\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
         write(QStringLiteral("Options.Inf"), options);
     }

@@ -33,8 +33,8 @@ public:
     [[nodiscard]] quint16 basePort() const { return m_base; }
     [[nodiscard]] bool isListening() const { return m_base != 0; }
 
-    // The reply for a request; the request is answered once it has gone quiet for a moment or
-    // as soon as complete() says so. Empty reply: nothing is sent.
+    // The reply for a request; the request is answered once it has gone quiet for a moment.
+    // Empty reply: nothing is sent.
     std::function<QByteArray(const QByteArray& request)> reply;
     // The reply is written in these pieces (sizes); the rest goes in one last piece. A pause of
     // pieceGapMs lets each piece arrive on its own.

@@ -1,6 +1,7 @@
 // The supplier's connection updates: the keyword file read when the settings are loaded, and the
 // two-field file applied to Login.Inf at start-up.
 #include "link/serverlink.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 
 #include <QDir>
@@ -118,9 +119,10 @@ void TestConnectionUpdate::hostUpdateFile()
         QCOMPARE(m_fx->prompter.boxes.last().icon, QMessageBox::Information);
     QVERIFY(!m_fx->exists(HostUpdateFile)); // read once, then gone
     QCOMPARE(m_fx->read(u"Login.Inf"_s), loginAfter);
-    QCOMPARE(f.txtHostAddress->text(), hostBox);
-    QCOMPARE(f.ServerSocketTxt->text(), portBox);
-    QCOMPARE(f.HostIP, u"127.0.0.1"_s); // the new address is used from the next load on
+    QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), hostBox);
+    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), portBox);
+    QCOMPARE(subsystem<Settings>(f).hostIP(),
+             u"127.0.0.1"_s); // the new address is used from the next load on
 }
 
 void TestConnectionUpdate::hostUpdateWaitsForValidSettings()
@@ -181,8 +183,8 @@ void TestConnectionUpdate::loginUpdate()
     m_fx->write(LoginUpdateFile, update);
     MainForm& f = m_fx->start(); // start-up applies the update
     QCOMPARE(m_fx->read(u"Login.Inf"_s), loginAfter);
-    QVERIFY(f.UpdateNoticePending);
-    QCOMPARE(f.UpdateNotice, notice);
+    QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
+    QCOMPARE(subsystem<Settings>(f).updateNotice(), notice);
     QCOMPARE(m_fx->prompter.shown(), QStringList()); // the timer shows the notice later
     const bool applied = !host.isEmpty();
     QCOMPARE(m_fx->exists(LoginUpdateFile), !applied); // a refused update stays for later
@@ -190,10 +192,10 @@ void TestConnectionUpdate::loginUpdate()
         return;
     f.CheckSetup(); // the rewritten form loads
     QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QCOMPARE(f.HostIP, host);
-    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), socketBase);
-    QCOMPARE(f.LoginName, u"JSMITH"_s);
-    QCOMPARE(f.AccNum, u"1234"_s);
+    QCOMPARE(subsystem<Settings>(f).hostIP(), host);
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
+    QCOMPARE(subsystem<Settings>(f).loginName(), u"JSMITH"_s);
+    QCOMPARE(subsystem<Settings>(f).accNum(), u"1234"_s);
 }
 
 void TestConnectionUpdate::loginUpdateWaitsForLoginInf()
@@ -202,8 +204,8 @@ void TestConnectionUpdate::loginUpdateWaitsForLoginInf()
     MainForm& f = m_fx->start();
     QVERIFY(m_fx->exists(LoginUpdateFile));
     QVERIFY(!m_fx->exists(u"Login.Inf"_s));
-    QVERIFY(!f.UpdateNoticePending);
-    QVERIFY(f.UpdateNotice.isEmpty());
+    QVERIFY(!subsystem<Settings>(f).hasUpdateNotice());
+    QVERIFY(subsystem<Settings>(f).updateNotice().isEmpty());
 }
 
 void TestConnectionUpdate::loginUpdateOnUnreadableLoginInf()
@@ -213,8 +215,8 @@ void TestConnectionUpdate::loginUpdateOnUnreadableLoginInf()
     MainForm& f = m_fx->start();
     QVERIFY(QFileInfo(m_fx->folder.filePath(u"Login.Inf"_s)).isDir());
     QVERIFY(m_fx->exists(LoginUpdateFile));
-    QVERIFY(f.UpdateNoticePending);
-    QCOMPARE(f.UpdateNotice, notApplied(u"Login.Inf could not be read"_s));
+    QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
+    QCOMPARE(subsystem<Settings>(f).updateNotice(), notApplied(u"Login.Inf could not be read"_s));
 }
 
 void TestConnectionUpdate::loginUpdateInReadOnlyFolder()
@@ -236,7 +238,7 @@ void TestConnectionUpdate::loginUpdateInReadOnlyFolder()
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(m_fx->read(u"Login.Inf"_s), saved);
     QVERIFY(m_fx->exists(LoginUpdateFile));
-    QVERIFY(f.UpdateNotice.startsWith(
+    QVERIFY(subsystem<Settings>(f).updateNotice().startsWith(
         u"NOTE: The connection update in LOGIN_UPDATE.INF could not be applied because "
         "Login.Inf could not be written ("_s));
 }

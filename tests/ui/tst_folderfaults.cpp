@@ -2,6 +2,7 @@
 // binary junk, lack line ends, hold one 10 MB line or are folders; a folder that cannot be written;
 // and the process killed while the cart is being saved. Every case must end without a crash, tell
 // the user what to do where something is needed of them, and lose nothing that was whole.
+#include "support/controls.h"
 #include "support/formfixture.h"
 
 #include "shell/listcontrol.h"
@@ -48,12 +49,11 @@ QByteArray junk(qsizetype size, quint32 seed)
 // Selects the first answer row and adds it to the cart, as the ORDER button does.
 void addCartLine(MainForm& f)
 {
-    if (f.AnswerList->rowCount() == 0) {
-        f.AnswerString = OneAnswer;
-        f.GetInquiry();
+    if (control<ListControl>(f, "AnswerList")->rowCount() == 0) {
+        subsystem<PartInquiry>(f).GetInquiry(OneAnswer);
     }
-    f.AnswerList->setSelectedIndex(0);
-    f.Qtytxt->setText(u" 1"_s);
+    control<ListControl>(f, "AnswerList")->setSelectedIndex(0);
+    control<QLineEdit>(f, "Qtytxt")->setText(u" 1"_s);
     f.AddItemToOrder();
 }
 
@@ -66,10 +66,11 @@ int saveLoop(int argc, char** argv, const QString& folder)
     FakeSeams fakes;
     const Seams seams = fakes.seams(folder);
     MainForm form(seams, folder, {});
-    form.MiscTimer->stop();
+    control<QTimer>(form, "MiscTimer")->stop();
     for (int added = 1; added <= 5000; ++added) {
         addCartLine(form);
-        if (form.OrderList->rowCount() != added || !fakes.prompter.boxes.isEmpty())
+        if (control<ListControl>(form, "OrderList")->rowCount() != added
+            || !fakes.prompter.boxes.isEmpty())
             return 2;
         std::printf("%d\n", added);
         std::fflush(stdout);
@@ -91,7 +92,6 @@ private slots:
     void killedWhileSavingCart();
 
 private:
-    QStringList m_saveLoopTemps;
 };
 
 void TestFolderFaults::damagedFile_data()
@@ -143,15 +143,16 @@ void TestFolderFaults::damagedFile()
     elapsed.start();
     fx.prompter.answers << QMessageBox::Yes << QMessageBox::Yes; // keep whatever cart is found
     MainForm& f = fx.start();
-    f.MiscTimer_Timer(); // the settings, the update file, the first-run launcher, the cart
-    f.MiscTimer_Timer();
+    subsystem<Shell>(f)
+        .MiscTimer_Timer(); // the settings, the update file, the first-run launcher, the cart
+    subsystem<Shell>(f).MiscTimer_Timer();
     const QStringList shown = fx.prompter.shown();
 
     // The window still works: an answer can be shown and ordered from.
-    const int cartBefore = f.OrderList->rowCount();
+    const int cartBefore = control<ListControl>(f, "OrderList")->rowCount();
     fx.prompter.clear();
     addCartLine(f);
-    QCOMPARE(f.OrderList->rowCount(), cartBefore + 1);
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), cartBefore + 1);
     QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
 
     // Settings that cannot be read are told to the user, who must fix them. Junk that happens
@@ -162,7 +163,7 @@ void TestFolderFaults::damagedFile()
         || name == u"shortcut.inf"_s; // the first run has no options
     QCOMPARE(shown.contains(SetupMessage), settingsDamaged);
     if (settingsDamaged)
-        QCOMPARE(f.SSTab1->currentIndex(), 2);
+        QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
     // A cart file with a line no order line comes near is not shown as a cart: it is told, and
     // kept beside it as it was.
     if (name == u"MyOrder.dat"_s && kind == u"10 MB line"_s) {
@@ -221,13 +222,13 @@ void TestFolderFaults::unwritableFolder()
 
     fx.prompter.answers << QMessageBox::Yes;
     MainForm& f = fx.start();
-    f.MiscTimer_Timer();
-    QCOMPARE(f.OrderList->rowCount(), 2);
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 2);
     QVERIFY(fx.prompter.shown().filter(SetupMessage).isEmpty());
     fx.prompter.clear();
 
     addCartLine(f);
-    QCOMPARE(f.OrderList->rowCount(), 3);
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 3);
     QCOMPARE(fx.prompter.boxes.size(), 1);
     QVERIFY(fx.prompter.boxes.first().text.contains(u"could not be saved"_s));
     fx.prompter.clear();
@@ -251,22 +252,22 @@ void TestFolderFaults::folderPathInsideAFile()
     const Seams seams = fakes.seams(outer.filePath(u"desktop"_s));
     ScriptedPrompter& prompter = fakes.prompter;
     MainForm f(seams, outer.filePath(u"file/program"_s), {});
-    f.MiscTimer->stop();
+    control<QTimer>(f, "MiscTimer")->stop();
     QVERIFY(!f.startRefused());
-    f.MiscTimer_Timer();
+    subsystem<Shell>(f).MiscTimer_Timer();
     QVERIFY(prompter.shown().contains(SetupMessage));
-    QCOMPARE(f.SSTab1->currentIndex(), 2);
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
     prompter.clear();
 
     addCartLine(f);
-    QCOMPARE(f.OrderList->rowCount(), 1); // the line stays on screen
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 1); // the line stays on screen
     QCOMPARE(prompter.boxes.size(), 1);
     QVERIFY(prompter.boxes.first().text.contains(u"could not be saved"_s));
     prompter.clear();
 
-    f.LoginNameTxt->setText(u"JSMITH"_s);
-    f.AccNumTxt->setText(u"1234"_s);
-    f.txtHostAddress->setText(u"127.0.0.1"_s);
+    control<QLineEdit>(f, "LoginNameTxt")->setText(u"JSMITH"_s);
+    control<QLineEdit>(f, "AccNumTxt")->setText(u"1234"_s);
+    control<QLineEdit>(f, "txtHostAddress")->setText(u"127.0.0.1"_s);
     f.SaveLoginInfoCmd_Click();
     const QString said = prompter.shown().join(u'\n');
     QVERIFY2(said.contains(u"Login.Inf"_s) && said.contains(u"Options.Inf"_s), qPrintable(said));

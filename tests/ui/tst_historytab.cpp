@@ -66,7 +66,7 @@ private:
         return found;
     }
     ListControl* list(const QString& name) const { return control<ListControl>(name); }
-    // Reads the settings of the test server, as the first tick does.
+    // Writes and reads the settings of the test server.
     void connectTo(const LoopbackServer& server);
     // Inquires the part, orders 2 of it and sends the order with the PO number; true when the
     // order message reached the server.
@@ -107,8 +107,7 @@ void TestHistoryTab::cleanup()
 
 void TestHistoryTab::connectTo(const LoopbackServer& server)
 {
-    m_fx->writeSettings(server.basePort());
-    m_form->MiscTimer_Timer();
+    m_fx->pointAt(server.basePort());
     m_fx->prompter.clear();
 }
 

@@ -2,6 +2,7 @@
 // and the selection of a row.
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
@@ -72,8 +73,8 @@ void TestInquiry::init()
     m_fx = std::make_unique<FormFixture>();
     m_form = &m_fx->start();
     m_fx->prompter.clear();
-    m_form->AccNumTxt->setText(u"1234 "_s);
-    m_form->LoginNameTxt->setText(u" JSMITH"_s);
+    control<QLineEdit>(*m_form, "AccNumTxt")->setText(u"1234 "_s);
+    control<QLineEdit>(*m_form, "LoginNameTxt")->setText(u" JSMITH"_s);
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
 }
@@ -87,8 +88,7 @@ void TestInquiry::cleanup()
 void TestInquiry::pointAt(const LoopbackServer& server)
 {
     QVERIFY(server.isListening());
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
+    m_fx->pointAt(server.basePort());
 }
 
 void TestInquiry::requestOnTheWire_data()
@@ -122,26 +122,25 @@ void TestInquiry::requestOnTheWire()
     QFETCH(QString, message);
     LoopbackServer server;
     pointAt(server);
-    m_form->AskString = u"untouched"_s;
 
-    m_form->Parttxt->setFocus();
-    QTRY_VERIFY(m_form->Parttxt->hasFocus());
-    QTest::keyClicks(m_form->Parttxt, typed);
+    control<QLineEdit>(*m_form, "Parttxt")->setFocus();
+    QTRY_VERIFY(control<QLineEdit>(*m_form, "Parttxt")->hasFocus());
+    QTest::keyClicks(control<QLineEdit>(*m_form, "Parttxt"), typed);
     if (byClick)
-        QTest::mouseClick(m_form->InquiryCmd, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(*m_form, "InquiryCmd"), Qt::LeftButton);
     else
-        QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+        QTest::keyClick(control<QLineEdit>(*m_form, "Parttxt"), Qt::Key_Return);
 
     if (request.isEmpty()) {
-        QCOMPARE(m_form->AskString, u"untouched"_s);
         QVERIFY(server.connections == 0);
-        QVERIFY(m_form->Parttxt->hasFocus());
-        QVERIFY(!m_form->InquiryCmd->isEnabled()); // until the next timer tick
+        QVERIFY(control<QLineEdit>(*m_form, "Parttxt")->hasFocus());
+        QVERIFY(
+            !control<QPushButton>(*m_form, "InquiryCmd")->isEnabled()); // until the next timer tick
     } else {
         QTRY_COMPARE(server.requests.size(), 1);
         QCOMPARE(server.requests.first().bytes, request);
     }
-    QCOMPARE(m_form->MessageLbl->text(), message);
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), message);
     QCOMPARE(m_fx->prompter.shown(), QStringList());
 }
 
@@ -149,22 +148,21 @@ void TestInquiry::hiddenKeywordSendsNothing()
 {
     LoopbackServer server;
     pointAt(server);
-    m_form->AnswerList->addRow(u"earlier row"_s);
-    m_form->MessageLbl->setText(u"before"_s);
-    QTest::keyClicks(m_form->Parttxt, u"  RevealSettings "_s);
-    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
-    QCOMPARE(m_form->Parttxt->text(), QString());
-    QVERIFY(!m_form->Label5->isHidden());
-    QCOMPARE(m_form->MessageLbl->text(), u"before"_s);
-    QCOMPARE(m_form->AnswerList->rowCount(), 1);
-    QVERIFY(m_form->AskString.isEmpty());
+    control<ListControl>(*m_form, "AnswerList")->addRow(u"earlier row"_s);
+    control<QLabel>(*m_form, "MessageLbl")->setText(u"before"_s);
+    QTest::keyClicks(control<QLineEdit>(*m_form, "Parttxt"), u"  RevealSettings "_s);
+    QTest::keyClick(control<QLineEdit>(*m_form, "Parttxt"), Qt::Key_Return);
+    QCOMPARE(control<QLineEdit>(*m_form, "Parttxt")->text(), QString());
+    QVERIFY(!control<QLabel>(*m_form, "Label5")->isHidden());
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), u"before"_s);
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 1);
     QVERIFY(server.connections == 0);
 }
 
 void TestInquiry::enterInEmptyFieldIsNotConsumed()
 {
     QVERIFY(!m_form->Parttxt_KeyPress(Qt::Key_Return));
-    m_form->Parttxt->setText(u"X"_s);
+    control<QLineEdit>(*m_form, "Parttxt")->setText(u"X"_s);
     QVERIFY(!m_form->Parttxt_KeyPress(Qt::Key_A));
 }
 
@@ -175,21 +173,22 @@ void TestInquiry::roundTripShowsTheAnswer()
         return request == "<I>,1234,JSMITH,PH3600" ? FourRecords.toLatin1() : QByteArray();
     };
     pointAt(server);
-    m_form->Parttxt->setFocus();
-    QTest::keyClicks(m_form->Parttxt, u"PH3600"_s);
-    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+    control<QLineEdit>(*m_form, "Parttxt")->setFocus();
+    QTest::keyClicks(control<QLineEdit>(*m_form, "Parttxt"), u"PH3600"_s);
+    QTest::keyClick(control<QLineEdit>(*m_form, "Parttxt"), Qt::Key_Return);
 
-    QTRY_COMPARE(m_form->AnswerList->rowCount(), 5);
-    QCOMPARE(m_form->AnswerList->rows(), FourRows);
+    QTRY_COMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 5);
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rows(), FourRows);
     const QList<QColor> colours{QColor(0, 0, 128), QColor(192, 0, 0), QColor(0, 64, 64),
                                 QColor(0, 0, 0), QColor(0, 0, 128)};
     for (int i = 0; i < 5; ++i)
-        QCOMPARE(m_form->AnswerList->rowColour(i), colours.at(i));
-    QCOMPARE(m_form->AnswerList->selectedIndex(), 0);
-    QVERIFY(m_form->AnswerList->hasFocus());
-    QCOMPARE(m_form->OrderPNumLbl->text(), u"XYZ PF1234"_s); // selecting row 0 raises the click
-    QCOMPARE(m_form->MessageLbl->text(), QString());
-    QVERIFY(m_form->InquiryCmd->isEnabled());
+        QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowColour(i), colours.at(i));
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->selectedIndex(), 0);
+    QVERIFY(control<ListControl>(*m_form, "AnswerList")->hasFocus());
+    QCOMPARE(control<QLabel>(*m_form, "OrderPNumLbl")->text(),
+             u"XYZ PF1234"_s); // selecting row 0 raises the click
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), QString());
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
     QCOMPARE(m_fx->prompter.shown(), QStringList());
 }
 
@@ -237,42 +236,43 @@ void TestInquiry::dispatch()
     QFETCH(QStringList, boxes);
     QFETCH(QString, message);
     QFETCH(bool, newVersion);
-    m_form->AnswerString = reply;
-    m_form->InquiryCmd->setEnabled(false);
-    m_form->GetInquiry();
-    QCOMPARE(m_form->AnswerList->rows(), rows);
+    control<QPushButton>(*m_form, "InquiryCmd")->setEnabled(false);
+    subsystem<PartInquiry>(*m_form).GetInquiry(reply);
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rows(), rows);
     QCOMPARE(m_fx->prompter.shown(), boxes);
     for (const ShownBox& box : std::as_const(m_fx->prompter.boxes)) {
         QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(box.title, u"Vornik"_s);
     }
-    QCOMPARE(m_form->MessageLbl->text(), message);
-    QCOMPARE(m_form->NewVersionFlag, newVersion);
-    QCOMPARE(m_form->NewVerLbl->text(), newVersion ? u"NEW UPDATE AVAILABLE!"_s : QString());
-    QCOMPARE(m_form->AnswerList->selectedIndex(), rows.isEmpty() || !message.isEmpty() ? -1 : 0);
-    QVERIFY(m_form->InquiryCmd->isEnabled());
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), message);
+    QCOMPARE(subsystem<Shell>(*m_form).newVersionFlag(), newVersion);
+    QCOMPARE(control<QLabel>(*m_form, "NewVerLbl")->text(),
+             newVersion ? u"NEW UPDATE AVAILABLE!"_s : QString());
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->selectedIndex(),
+             rows.isEmpty() || !message.isEmpty() ? -1 : 0);
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
 }
 
 void TestInquiry::everyReplyResetsTheOrderPanel()
 {
-    m_form->Qtytxt->setText(u"5"_s);
-    m_form->OrderPNumLbl->setText(u"XYZ PF1"_s);
-    m_form->AnswerString = u"<V>"_s;
-    m_form->GetInquiry();
-    QCOMPARE(m_form->Qtytxt->text(), u" 1"_s);
-    QCOMPARE(m_form->OrderPNumLbl->text(), QString());
-    m_form->MessageLbl->ensurePolished();
-    QCOMPARE(m_form->MessageLbl->palette().color(QPalette::WindowText), QColor(0, 255, 0));
-    QCOMPARE(m_form->MessageLbl->text(), u"Getting Results ..."_s);
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(u"5"_s);
+    control<QLabel>(*m_form, "OrderPNumLbl")->setText(u"XYZ PF1"_s);
+    subsystem<PartInquiry>(*m_form).GetInquiry(u"<V>"_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), u" 1"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderPNumLbl")->text(), QString());
+    control<QLabel>(*m_form, "MessageLbl")->ensurePolished();
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->palette().color(QPalette::WindowText),
+             QColor(0, 255, 0));
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), u"Getting Results ..."_s);
 }
 
 void TestInquiry::traceModeShowsEachFailedStep()
 {
-    m_form->TraceMode = true;
+    m_fx->form.reset();
+    m_form = &m_fx->start(u"T"_s); // the trace switch
     // Five fields: 5, 8, 9, 10 and 11 are missing. Then an empty record repeats the row, its
     // nine missing fields failing too, after a tag step that fails at the stage left behind.
-    m_form->AnswerString = u"<P>,XYZ,PF1,OIL,4<"_s;
-    m_form->GetInquiry();
+    subsystem<PartInquiry>(*m_form).GetInquiry(u"<P>,XYZ,PF1,OIL,4<"_s);
     QStringList expected(5, u"* Err - GetInquiry: Display Data"_s);
     expected << u"* Err - GetInquiry: Format Pricing"_s;
     expected << QStringList(9, u"* Err - GetInquiry: Display Data"_s);
@@ -283,11 +283,10 @@ void TestInquiry::traceModeShowsEachFailedStep()
     }
     const QString row =
         u"*      XYZ PF1          OIL                    .00     .00              4"_s;
-    QCOMPARE(m_form->AnswerList->rows(), (QStringList{row, row}));
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rows(), (QStringList{row, row}));
 
     m_fx->prompter.clear();
-    m_form->AnswerString = u"<E>"_s;
-    m_form->GetInquiry();
+    subsystem<PartInquiry>(*m_form).GetInquiry(u"<E>"_s);
     QCOMPARE(m_fx->prompter.shown(), (QStringList{u"* Err - GetInquiry: Initial"_s, QString()}));
 }
 
@@ -306,11 +305,10 @@ void TestInquiry::versionRecord()
 {
     QFETCH(QString, version);
     QFETCH(bool, newer);
-    QCOMPARE(m_form->VersionText, u"23.07.13"_s);
-    m_form->AnswerString = u"<NS>,A,B,C,1,1,,,1,0,0<V>,"_s + version;
-    m_form->GetInquiry();
-    QCOMPARE(m_form->NewVersionFlag, newer);
-    QCOMPARE(m_form->NewVerLbl->text(), newer ? u"NEW UPDATE AVAILABLE!"_s : QString());
+    subsystem<PartInquiry>(*m_form).GetInquiry(u"<NS>,A,B,C,1,1,,,1,0,0<V>,"_s + version);
+    QCOMPARE(subsystem<Shell>(*m_form).newVersionFlag(), newer);
+    QCOMPARE(control<QLabel>(*m_form, "NewVerLbl")->text(),
+             newer ? u"NEW UPDATE AVAILABLE!"_s : QString());
 }
 
 void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
@@ -326,30 +324,30 @@ void TestInquiry::replyArrivingDuringAnotherIsHandledAfterIt()
     // resets the quantity and then processes events, which runs this wait for the piece.
     bool waited = false;
     QString answerDuringWait;
-    m_form->Qtytxt->setText(u"5"_s);
-    connect(m_form->Qtytxt, &QLineEdit::textChanged, this, [&] {
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(u"5"_s);
+    connect(control<QLineEdit>(*m_form, "Qtytxt"), &QLineEdit::textChanged, this, [&] {
         if (waited || server.requests.isEmpty())
             return; // not yet the reply handler
         waited = true;
         QTimer::singleShot(0, this, [&] {
-            QTRY_VERIFY(m_form->findChild<QTcpSocket*>(u"Winsock"_s)->bytesAvailable() > 0);
-            answerDuringWait = m_form->AnswerString;
+            QTRY_VERIFY(control<QTcpSocket>(*m_form, "Winsock")->bytesAvailable() > 0);
+            answerDuringWait = subsystem<ServerLink>(*m_form).reply();
         });
     });
 
-    QTest::keyClicks(m_form->Parttxt, u"PF1"_s);
-    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
-    QTRY_VERIFY(m_form->AnswerList->rowCount() > 0);
+    QTest::keyClicks(control<QLineEdit>(*m_form, "Parttxt"), u"PF1"_s);
+    QTest::keyClick(control<QLineEdit>(*m_form, "Parttxt"), Qt::Key_Return);
+    QTRY_VERIFY(control<ListControl>(*m_form, "AnswerList")->rowCount() > 0);
     QVERIFY(waited);
     // The text being handled does not change under the handler, and it is handled whole.
     QCOMPARE(answerDuringWait, QString::fromLatin1(first));
-    QCOMPARE(m_form->AnswerList->rowText(0),
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowText(0),
              u"*      XYZ PF1          FIRST                 1.00    1.00              1"_s);
 
     // The socket does not signal bytes that arrive while its own arrival signal is being
     // handled; the arrival handler takes them once the first reply is done, as the next reply.
-    QTRY_COMPARE_WITH_TIMEOUT(m_form->AnswerList->rowCount(), 2, 1000);
-    QCOMPARE(m_form->AnswerList->rowText(1),
+    QTRY_COMPARE_WITH_TIMEOUT(control<ListControl>(*m_form, "AnswerList")->rowCount(), 2, 1000);
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowText(1),
              u"*      XYZ PF2          SECOND                2.00    2.00              2"_s);
 }
 
@@ -393,7 +391,7 @@ void TestInquiry::replyInPiecesEndsAsWhole()
     auto* answers = m_form->findChild<ListControl*>(u"AnswerList"_s);
     auto* status = m_form->findChild<QLabel*>(u"MessageLbl"_s);
     auto* notice = m_form->findChild<QLabel*>(u"NewVerLbl"_s);
-    auto* link = m_form->findChild<ServerLink*>();
+    auto* link = &subsystem<ServerLink>(*m_form);
     QList<QColor> colours; // of the reply sent whole
     // Cut 0 sends the reply whole; every other cut sends it in two pieces, cut there.
     for (int cut = 0; cut < reply.size(); ++cut) {
@@ -440,12 +438,11 @@ void TestInquiry::selection()
 {
     QFETCH(QString, row);
     QFETCH(QString, caption);
-    m_form->AnswerList->addRow(u"*      OTH FIRST"_s);
-    m_form->AnswerList->addRow(row);
-    m_form->OrderPNumLbl->setText(u"before"_s);
-    m_form->AnswerList->setSelectedIndex(1);
-    m_form->AnswerList_Click();
-    QCOMPARE(m_form->OrderPNumLbl->text(), caption);
+    control<ListControl>(*m_form, "AnswerList")->addRow(u"*      OTH FIRST"_s);
+    control<ListControl>(*m_form, "AnswerList")->addRow(row);
+    control<QLabel>(*m_form, "OrderPNumLbl")->setText(u"before"_s);
+    control<ListControl>(*m_form, "AnswerList")->setSelectedIndex(1); // a click selects the row
+    QCOMPARE(control<QLabel>(*m_form, "OrderPNumLbl")->text(), caption);
 }
 
 QTEST_MAIN(TestInquiry)

@@ -4,6 +4,7 @@
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
@@ -122,32 +123,32 @@ void TestOrdering::cleanup()
 
 void TestOrdering::showAnswer(const QStringList& rows, int selected)
 {
-    m_form->AnswerList->clear();
+    control<ListControl>(*m_form, "AnswerList")->clear();
     for (const QString& row : rows)
-        m_form->AnswerList->addRow(row);
+        control<ListControl>(*m_form, "AnswerList")->addRow(row);
     m_form->SlideAnswerList(true);
-    m_form->AnswerList->setSelectedIndex(selected);
+    control<ListControl>(*m_form, "AnswerList")->setSelectedIndex(selected);
 }
 
 void TestOrdering::order(const QString& quantity, int selected)
 {
-    if (m_form->AnswerList->rowCount() == 0)
-        m_form->AnswerList->addRow(FilterRow);
-    if (twips::left(m_form->AnswerList) <= 0)
+    if (control<ListControl>(*m_form, "AnswerList")->rowCount() == 0)
+        control<ListControl>(*m_form, "AnswerList")->addRow(FilterRow);
+    if (twips::left(control<ListControl>(*m_form, "AnswerList")) <= 0)
         m_form->SlideAnswerList(true);
-    m_form->AnswerList->setSelectedIndex(selected);
-    m_form->Qtytxt->setText(quantity);
-    QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
+    control<ListControl>(*m_form, "AnswerList")->setSelectedIndex(selected);
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(quantity);
+    QTest::mouseClick(control<QPushButton>(*m_form, "OrderCmd"), Qt::LeftButton);
 }
 
 void TestOrdering::startPositions()
 {
-    QCOMPARE(twips::left(m_form->AnswerList), -14000);
-    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
-    QVERIFY(!m_form->ItemOrderFrame->isEnabled());
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u" 0.00"_s);
-    QCOMPARE(m_form->Qtytxt->text(), u" 1"_s);
+    QCOMPARE(twips::left(control<ListControl>(*m_form, "AnswerList")), -14000);
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
+    QVERIFY(!control<QGroupBox>(*m_form, "ItemOrderFrame")->isEnabled());
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 0"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u" 0.00"_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), u" 1"_s);
 }
 
 void TestOrdering::slides_data()
@@ -186,7 +187,7 @@ void TestOrdering::slides()
     QFETCH(int, pauses);
     for (const QString& step : steps) {
         m_fx->clock.pauses.clear();
-        m_form->Parttxt->setText(u"PH3600"_s);
+        control<QLineEdit>(*m_form, "Parttxt")->setText(u"PH3600"_s);
         if (step == u"list+"_s)
             m_form->SlideAnswerList(true);
         else if (step == u"list-"_s)
@@ -196,16 +197,16 @@ void TestOrdering::slides()
         else if (step == u"frame-"_s)
             m_form->SlideOrderFrame(false);
         else
-            QTest::mouseClick(m_form->ViewOrderCmd, Qt::LeftButton);
+            QTest::mouseClick(control<QPushButton>(*m_form, "ViewOrderCmd"), Qt::LeftButton);
     }
-    QCOMPARE(twips::left(m_form->AnswerList), listLeft);
-    QCOMPARE(twips::top(m_form->OrderFrame), frameTop);
-    QCOMPARE(twips::top(m_form->AnswerList), 3000);
-    QCOMPARE(m_form->ItemOrderFrame->isEnabled(), itemOrderEnabled);
+    QCOMPARE(twips::left(control<ListControl>(*m_form, "AnswerList")), listLeft);
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), frameTop);
+    QCOMPARE(twips::top(control<ListControl>(*m_form, "AnswerList")), 3000);
+    QCOMPARE(control<QGroupBox>(*m_form, "ItemOrderFrame")->isEnabled(), itemOrderEnabled);
     QCOMPARE(m_fx->clock.pauses, QList<int>(pauses, 10));
     // Bringing the order frame up always empties the part number.
     if (steps.last() == u"frame+"_s || steps.last() == u"view"_s)
-        QCOMPARE(m_form->Parttxt->text(), QString());
+        QCOMPARE(control<QLineEdit>(*m_form, "Parttxt")->text(), QString());
 }
 
 void TestOrdering::quantityFocus_data()
@@ -227,22 +228,29 @@ void TestOrdering::quantityFocus()
     QFETCH(QString, typed);
     QFETCH(QString, afterFocusIn);
     QFETCH(QString, afterFocusOut);
-    m_form->Qtytxt->setText(typed);
-    m_form->Qtytxt_GotFocus();
-    QCOMPARE(m_form->Qtytxt->text(), afterFocusIn);
-    m_form->Qtytxt_LostFocus();
-    QCOMPARE(m_form->Qtytxt->text(), afterFocusOut);
+    control<QGroupBox>(*m_form, "ItemOrderFrame")->setEnabled(true); // as when an answer shows
+    auto* quantity = control<QLineEdit>(*m_form, "Qtytxt");
+    auto* elsewhere = control<QLineEdit>(*m_form, "Parttxt");
+    moveFocus(elsewhere);
+    quantity->setText(typed);
+    moveFocus(quantity);
+    QCOMPARE(quantity->text(), afterFocusIn);
+    moveFocus(elsewhere);
+    QCOMPARE(quantity->text(), afterFocusOut);
 }
 
 void TestOrdering::orderFieldsCleanedOnFocusLoss()
 {
-    m_form->OrderInfoTxt[0]->setText(u"JOE, \"BIG\""_s);
-    m_form->OrderInfoTxt[1]->setText(u" PO,77 "_s);
-    m_form->OrderInfoTxt[2]->setText(QString());
-    m_form->OrderInfoTxt_LostFocus(2); // whichever field lost the focus, all three are cleaned
-    QCOMPARE(m_form->OrderInfoTxt[0]->text(), u"JOE   BIG "_s);
-    QCOMPARE(m_form->OrderInfoTxt[1]->text(), u" PO 77 "_s); // blanks are not trimmed here
-    QCOMPARE(m_form->OrderInfoTxt[2]->text(), QString());
+    moveFocus(control<QLineEdit>(*m_form, "OrderInfoTxt", 2));
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u"JOE, \"BIG\""_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u" PO,77 "_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->setText(QString());
+    // Whichever field lost the focus, all three are cleaned.
+    moveFocus(control<QLineEdit>(*m_form, "Parttxt"));
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->text(), u"JOE   BIG "_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(),
+             u" PO 77 "_s); // blanks are not trimmed here
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->text(), QString());
 }
 
 void TestOrdering::standingPoCopiedByOrder_data()
@@ -265,13 +273,13 @@ void TestOrdering::standingPoCopiedByOrder()
     QFETCH(int, selected);
     QFETCH(QString, poAfter);
     QFETCH(int, lines);
-    m_form->PoOptionCheck[1]->setChecked(standing);
-    m_form->StandingPOtxt->setText(u"SPO-9"_s);
-    m_form->OrderInfoTxt[1]->setText(u"OTHER"_s);
+    control<QCheckBox>(*m_form, "PoOptionCheck", 1)->setChecked(standing);
+    control<QLineEdit>(*m_form, "StandingPOtxt")->setText(u"SPO-9"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u"OTHER"_s);
     showAnswer(answerRows ? QStringList{FilterRow} : QStringList(), selected);
     m_form->OrderCmd_Click();
-    QCOMPARE(m_form->OrderInfoTxt[1]->text(), poAfter);
-    QCOMPARE(m_form->OrderList->rowCount(), lines);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(), poAfter);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), lines);
 }
 
 void TestOrdering::addLine_data()
@@ -309,22 +317,23 @@ void TestOrdering::addLine()
     QFETCH(QString, quantity);
     QFETCH(QString, line);
     QFETCH(QString, subTotal);
-    m_form->OrderPNumLbl->setText(u"XYZ ABC123"_s);
+    control<QLabel>(*m_form, "OrderPNumLbl")->setText(u"XYZ ABC123"_s);
     showAnswer({u"  heading-like row"_s, row}, 1);
     m_fx->clock.pauses.clear();
     order(quantity, 1);
-    QCOMPARE(m_form->OrderList->rows(), QStringList{line});
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), subTotal);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), QStringList{line});
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 1"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), subTotal);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({line}));
-    QCOMPARE(m_fx->sounds.played, QStringList{m_form->MyPath + u"additem.wav"_s});
+    QCOMPARE(m_fx->sounds.played,
+             QStringList{subsystem<Shell>(*m_form).folder() + u"additem.wav"_s});
     // The order view: the answer list out, the frame up, the entry panel reset and disabled.
-    QCOMPARE(twips::left(m_form->AnswerList), -14000);
-    QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+    QCOMPARE(twips::left(control<ListControl>(*m_form, "AnswerList")), -14000);
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 2900);
     QCOMPARE(m_fx->clock.pauses.size(), 19);
-    QVERIFY(!m_form->ItemOrderFrame->isEnabled());
-    QCOMPARE(m_form->Qtytxt->text(), u" 1"_s);
-    QCOMPARE(m_form->OrderPNumLbl->text(), QString());
+    QVERIFY(!control<QGroupBox>(*m_form, "ItemOrderFrame")->isEnabled());
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), u" 1"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderPNumLbl")->text(), QString());
     QVERIFY(m_fx->prompter.boxes.isEmpty());
 }
 
@@ -350,24 +359,26 @@ void TestOrdering::quantityTooWideIsRefused()
                          + u" does not fit an order line (at most 4 characters, such as 9999 or "
                            "2.5). Please enter a smaller quantity."_s});
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
-    QCOMPARE(m_form->OrderList->rowCount(), 1);
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u"25.00"_s);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 1);
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 1"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u"25.00"_s);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
     QVERIFY(m_fx->sounds.played.isEmpty());
-    QCOMPARE(m_form->Qtytxt->text(), quantity); // left for the customer to correct
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(),
+             quantity); // left for the customer to correct
 }
 
 void TestOrdering::unorderableRowAddsNothing()
 {
     showAnswer({u"       SHIPS FROM MAIN DC"_s}, 0);
-    m_form->Qtytxt->setText(u"0"_s);
-    QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
-    QCOMPARE(m_form->OrderList->rowCount(), 0);
-    QCOMPARE(m_form->Qtytxt->text(), u"0"_s);        // not even the quantity is touched
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s); // recomputed
-    QCOMPARE(m_form->OrderTotalLbl->text(), u".00"_s);
-    QCOMPARE(twips::left(m_form->AnswerList), 290);
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(u"0"_s);
+    QTest::mouseClick(control<QPushButton>(*m_form, "OrderCmd"), Qt::LeftButton);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(),
+             u"0"_s); // not even the quantity is touched
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 0"_s); // recomputed
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u".00"_s);
+    QCOMPARE(twips::left(control<ListControl>(*m_form, "AnswerList")), 290);
     QVERIFY(m_fx->sounds.played.isEmpty());
 }
 
@@ -375,9 +386,10 @@ void TestOrdering::samePartTwice()
 {
     order(u"2"_s);
     order(u"2"_s);
-    QCOMPARE(m_form->OrderList->rows(), (QStringList{FilterLine, FilterLine}));
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u"50.00"_s);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(),
+             (QStringList{FilterLine, FilterLine}));
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 2"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u"50.00"_s);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({FilterLine, FilterLine}));
 }
 
@@ -386,32 +398,35 @@ void TestOrdering::fileFollowsEveryChange()
     showAnswer({FilterRow, PumpRow, NotStockedRow});
     for (int i = 0; i < 3; ++i) {
         order(QString::number(i + 1), i);
-        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(m_form->OrderList->rows()));
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s),
+                 fileOf(control<ListControl>(*m_form, "OrderList")->rows()));
     }
-    const QStringList three = m_form->OrderList->rows();
-    QCOMPARE(m_form->OrderTotalLbl->text(), u"42.50"_s); // 12.50 + 30.00 + .00
+    const QStringList three = control<ListControl>(*m_form, "OrderList")->rows();
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u"42.50"_s); // 12.50 + 30.00 + .00
     m_fx->sounds.played.clear();
 
     m_form->RemoveItemCmd_Click(); // nothing selected: nothing happens
-    QCOMPARE(m_form->OrderList->rowCount(), 3);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 3);
 
-    m_form->OrderList->setSelectedIndex(1);
-    QTest::mouseClick(m_form->RemoveItemCmd, Qt::LeftButton);
-    QCOMPARE(m_form->OrderList->rows(), (QStringList{three[0], three[2]}));
+    control<ListControl>(*m_form, "OrderList")->setSelectedIndex(1);
+    QTest::mouseClick(control<QPushButton>(*m_form, "RemoveItemCmd"), Qt::LeftButton);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), (QStringList{three[0], three[2]}));
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({three[0], three[2]}));
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u"12.50"_s);
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 2"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u"12.50"_s);
 
     for (int left = 1; left >= 0; --left) {
-        m_form->OrderList->setSelectedIndex(0);
+        control<ListControl>(*m_form, "OrderList")->setSelectedIndex(0);
         m_form->RemoveItemCmd_Click();
-        QCOMPARE(m_form->OrderList->rowCount(), left);
-        QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(m_form->OrderList->rows()));
+        QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), left);
+        QCOMPARE(m_fx->read(u"MyOrder.dat"_s),
+                 fileOf(control<ListControl>(*m_form, "OrderList")->rows()));
     }
     QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u".00"_s);
-    QCOMPARE(m_fx->sounds.played, QStringList(3, m_form->MyPath + u"removeitem.wav"_s));
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 0"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u".00"_s);
+    QCOMPARE(m_fx->sounds.played,
+             QStringList(3, subsystem<Shell>(*m_form).folder() + u"removeitem.wav"_s));
     QVERIFY(m_fx->prompter.boxes.isEmpty());
 }
 
@@ -430,15 +445,15 @@ void TestOrdering::removeAll()
     QFETCH(bool, yes);
     for (int i = 0; i < lines; ++i)
         order(u"2"_s);
-    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
-    const QStringList before = m_form->OrderList->rows();
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u"PO77"_s);
+    const QStringList before = control<ListControl>(*m_form, "OrderList")->rows();
     const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
-    const int frameTop = twips::top(m_form->OrderFrame);
+    const int frameTop = twips::top(control<QGroupBox>(*m_form, "OrderFrame"));
     m_fx->sounds.played.clear();
     m_fx->clock.pauses.clear();
     if (lines > 0)
         m_fx->prompter.answers << (yes ? QMessageBox::Yes : QMessageBox::No);
-    QTest::mouseClick(m_form->RemoveAllCmd, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*m_form, "RemoveAllCmd"), Qt::LeftButton);
 
     if (lines == 0) {
         QVERIFY(m_fx->prompter.boxes.isEmpty());
@@ -449,21 +464,23 @@ void TestOrdering::removeAll()
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::NoIcon);
     QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
     if (!yes) {
-        QCOMPARE(m_form->OrderList->rows(), before);
+        QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), before);
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
-        QCOMPARE(twips::top(m_form->OrderFrame), frameTop);
+        QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), frameTop);
         QVERIFY(m_fx->sounds.played.isEmpty());
         return;
     }
-    QCOMPARE(m_form->OrderList->rowCount(), 0);
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u" 0.00"_s);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 0"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u" 0.00"_s);
     QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
-    QCOMPARE(m_fx->sounds.played, QStringList{m_form->MyPath + u"removeitem.wav"_s});
+    QCOMPARE(m_fx->sounds.played,
+             QStringList{subsystem<Shell>(*m_form).folder() + u"removeitem.wav"_s});
     QCOMPARE(m_fx->clock.pauses, QList<int>{1000});
-    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
-    QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s); // the order fields stay
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(),
+             u"PO77"_s); // the order fields stay
 }
 
 void TestOrdering::savedOrderAtStart_data()
@@ -492,22 +509,22 @@ void TestOrdering::savedOrderAtStart()
     const QStringList lines{FilterLine, pump(u"3"_s, u"45.00"_s), pump(u"1.5"_s, u"22.50"_s)};
     m_fx->write(u"MyOrder.dat"_s, fileOf(lines));
     m_fx->prompter.answers.append(answers);
-    m_form->Parttxt->setText(u"PH3600"_s);
+    control<QLineEdit>(*m_form, "Parttxt")->setText(u"PH3600"_s);
     m_form->CheckSavedOrder();
     QCOMPARE(m_fx->prompter.shown(), questions);
     QCOMPARE(m_fx->prompter.boxes.first().title, u"Items Found In Cart!"_s);
     QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
-    QCOMPARE(m_form->Parttxt->text(), QString());
+    QCOMPARE(control<QLineEdit>(*m_form, "Parttxt")->text(), QString());
     if (kept) {
-        QCOMPARE(m_form->OrderList->rows(), lines);
-        QCOMPARE(m_form->ItemCountLbl->text(), u" 3"_s);
-        QCOMPARE(m_form->OrderTotalLbl->text(), u"92.50"_s);
+        QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), lines);
+        QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 3"_s);
+        QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u"92.50"_s);
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
-        QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+        QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 2900);
     } else {
-        QCOMPARE(m_form->OrderList->rowCount(), 0);
+        QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
-        QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+        QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
     }
 }
 
@@ -530,8 +547,8 @@ void TestOrdering::tooShortSavedFileIgnored()
     QVERIFY(m_fx->prompter.boxes.isEmpty());
     QVERIFY(m_fx->exists(u"MyOrder.dat"_s));
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), bytes);
-    QCOMPARE(m_form->OrderList->rowCount(), 0);
-    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
 }
 
 void TestOrdering::overlongSavedLineKeepsTheGoodOnes()
@@ -571,10 +588,11 @@ void TestOrdering::failedSaveIsTold()
     QCOMPARE(m_fx->prompter.boxes.size(), 1);
     QVERIFY(m_fx->prompter.boxes.first().text.contains(u"MyOrder.dat"_s));
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
-    QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine}); // the cart stays on screen
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 1"_s);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(),
+             QStringList{FilterLine}); // the cart stays on screen
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 1"_s);
 
-    m_form->OrderList->setSelectedIndex(0);
+    control<ListControl>(*m_form, "OrderList")->setSelectedIndex(0);
     m_form->RemoveItemCmd_Click(); // the emptying fails the same way and is told too
     QCOMPARE(m_fx->prompter.boxes.size(), 2);
     QVERIFY(m_fx->prompter.boxes.last().text.contains(u"MyOrder.dat"_s));
@@ -593,7 +611,7 @@ void TestOrdering::failedSaveKeepsOldFile()
     QVERIFY(folder.setPermissions(permissions));
     QCOMPARE(m_fx->prompter.boxes.size(), 1);
     QVERIFY(m_fx->prompter.boxes.first().text.contains(u"MyOrder.dat"_s));
-    QCOMPARE(m_form->OrderList->rowCount(), 2);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 2);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved); // whole, not truncated
 }
 
@@ -630,41 +648,36 @@ void TestOrdering::mandatoryFields()
     m_form->SendOrderCmd_Click(); // empty cart: nothing at all
     QVERIFY(m_fx->prompter.boxes.isEmpty());
     order(u"2"_s);
-    m_form->RepNameOptCheck->setChecked(repRequired);
-    m_form->PoOptionCheck[0]->setChecked(poRequired);
-    m_form->OrderInfoTxt[0]->setText(orderedBy);
-    m_form->OrderInfoTxt[1]->setText(purchaseOrder);
-    m_form->AskString = u"untouched"_s;
+    control<QCheckBox>(*m_form, "RepNameOptCheck")->setChecked(repRequired);
+    control<QCheckBox>(*m_form, "PoOptionCheck", 0)->setChecked(poRequired);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(orderedBy);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(purchaseOrder);
     if (focusField < 0)
         m_fx->prompter.answers << QMessageBox::No;
     m_form->activateWindow();
-    QTest::mouseClick(m_form->SendOrderCmd, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*m_form, "SendOrderCmd"), Qt::LeftButton);
     QCOMPARE(m_fx->prompter.shown(), QStringList{shown});
     const ShownBox& box = m_fx->prompter.boxes.first();
     if (focusField >= 0) {
         QCOMPARE(box.icon, QMessageBox::Warning);
         QCOMPARE(box.title, u"Vornik"_s);
-        QTRY_VERIFY(m_form->OrderInfoTxt[size_t(focusField)]->hasFocus());
+        QTRY_VERIFY(control<QLineEdit>(*m_form, "OrderInfoTxt", focusField)->hasFocus());
     } else {
         QCOMPARE(box.icon, QMessageBox::NoIcon);
         QCOMPARE(box.title, u"Order Submit"_s);
         QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
     }
-    QCOMPARE(m_form->AskString, u"untouched"_s); // nothing sent
 }
 
 void TestOrdering::orderMessageArrivesOnPortThree()
 {
     LoopbackServer server;
     QVERIFY(server.isListening());
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(QString::number(server.basePort()));
-    m_form->AccNum = u"1234"_s;
-    m_form->LoginName = u"SMITHCO"_s;
+    m_fx->pointAt(server.basePort(), "SMITHCO");
     order(u"2"_s);
-    m_form->OrderInfoTxt[0]->setText(u" JOE "_s);
-    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
-    m_form->OrderInfoTxt[2]->setText(u"RUSH"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u" JOE "_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u"PO77"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->setText(u"RUSH"_s);
     const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
     m_fx->prompter.answers << QMessageBox::Yes;
     m_form->SendOrderCmd_Click();
@@ -674,22 +687,23 @@ void TestOrdering::orderMessageArrivesOnPortThree()
              QByteArray("<O>,1234,SMITHCO,JOE,PO77,RUSH,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
                         "<X>  End of Order"));
     // Sending changes nothing until the confirmation arrives.
-    QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), QStringList{FilterLine});
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
-    QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(), u"PO77"_s);
 
     // SEND ORDER again while the order waits for its confirmation sends nothing.
     m_form->SendOrderCmd_Click();
-    QCOMPARE(m_form->MessageLbl->text(), u"Please wait: the order sent is not yet confirmed."_s);
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(),
+             u"Please wait: the order sent is not yet confirmed."_s);
     QTest::qWait(50);
     QCOMPARE(server.requests.size(), 1);
     server.clients().first()->disconnectFromHost(); // closed without a confirmation
-    auto* link = m_form->findChild<ServerLink*>();
+    auto* link = &subsystem<ServerLink>(*m_form);
     QTRY_VERIFY(!link->isBusy(ServerLink::Kind::Order));
 
     // Blank-only fields go as empty fields.
-    m_form->OrderInfoTxt[0]->setText(u"   "_s);
-    m_form->OrderInfoTxt[2]->setText(u" "_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u"   "_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->setText(u" "_s);
     m_fx->prompter.answers << QMessageBox::Yes;
     m_form->SendOrderCmd_Click();
     QTRY_COMPARE(server.requests.size(), 2);
@@ -700,15 +714,14 @@ void TestOrdering::orderMessageArrivesOnPortThree()
 
 void TestOrdering::badPortIsTold()
 {
-    m_form->HostIP = u"127.0.0.1"_s;
-    m_form->ServerSocketTxt->setText(u"70000"_s);
+    control<QLineEdit>(*m_form, "ServerSocketTxt")->setText(u"70000"_s);
     order(u"2"_s);
     m_fx->prompter.answers << QMessageBox::Yes;
     m_form->SendOrderCmd_Click();
     QCOMPARE(m_fx->prompter.boxes.size(), 2);
     QVERIFY(m_fx->prompter.boxes.last().text.contains(u"Connection Socket#"_s));
     QCOMPARE(m_fx->prompter.boxes.last().icon, QMessageBox::Warning);
-    QCOMPARE(m_form->OrderList->rowCount(), 1);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 1);
 }
 
 void TestOrdering::confirmation_data()
@@ -723,14 +736,14 @@ void TestOrdering::confirmation_data()
     QTest::newRow("empty field 1") << u"<O>,"_s << unknown << 0;
     QTest::newRow("not numeric") << u"<O>,ABC"_s << unknown << 0;
     QTest::newRow("negative") << u"<O>,-3"_s << unknown << -3;
-    QTest::newRow("no field 1: nothing") << u"<O>"_s << QString() << 99;
+    QTest::newRow("no field 1: nothing") << u"<O>"_s << QString() << 0;
     QTest::newRow("blank before the number")
         << u"<O>, 4711"_s << u"Order Sent. Note your Order Number > 4711 <"_s << 4711;
     QTest::newRow("fraction rounded")
         << u"<O>,4711.6"_s << u"Order Sent. Note your Order Number > 4712 <"_s << 4712;
     QTest::newRow("above 16 bits")
         << u"<O>,40000"_s << u"Order Sent. Note your Order Number > 40000 <"_s << 40000;
-    QTest::newRow("outside 32 bits: nothing") << u"<O>,9999999999"_s << QString() << 99;
+    QTest::newRow("outside 32 bits: nothing") << u"<O>,9999999999"_s << QString() << 0;
 }
 
 void TestOrdering::confirmation()
@@ -739,49 +752,49 @@ void TestOrdering::confirmation()
     QFETCH(QString, shown);
     QFETCH(int, number);
     order(u"2"_s);
-    m_form->OrderInfoTxt[0]->setText(u"JOE"_s);
-    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
-    m_form->OrderInfoTxt[2]->setText(u"RUSH"_s);
-    m_form->Qtytxt->setText(u"5"_s);
-    m_form->OrderNumber = 99;
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u"JOE"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u"PO77"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->setText(u"RUSH"_s);
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(u"5"_s);
     const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
     m_fx->sounds.played.clear();
-    m_form->AnswerString = reply;
-    m_form->OrderReply();
-    QCOMPARE(m_form->OrderNumber, number);
+    subsystem<PartInquiry>(*m_form).GetInquiry(reply);
+    QCOMPARE(subsystem<Cart>(*m_form).orderNumber(), number);
     if (shown.isEmpty()) {
         QVERIFY(m_fx->prompter.boxes.isEmpty());
         QVERIFY(m_fx->sounds.played.isEmpty());
-        QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
+        QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), QStringList{FilterLine});
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), saved);
-        QCOMPARE(m_form->OrderInfoTxt[1]->text(), u"PO77"_s);
-        QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+        QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(), u"PO77"_s);
+        QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 2900);
         return;
     }
     QCOMPARE(m_fx->prompter.shown(), QStringList{shown});
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Information);
     QCOMPARE(m_fx->prompter.boxes.first().title, u"Vornik"_s);
-    QCOMPARE(m_fx->sounds.played, QStringList{m_form->MyPath + u"ordersent.wav"_s});
-    QCOMPARE(m_form->OrderList->rowCount(), 0);
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 0"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u" 0.00"_s);
+    QCOMPARE(m_fx->sounds.played,
+             QStringList{subsystem<Shell>(*m_form).folder() + u"ordersent.wav"_s});
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 0"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u" 0.00"_s);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
-    QCOMPARE(m_form->OrderInfoTxt[0]->text(), u"JOE"_s);
-    QCOMPARE(m_form->OrderInfoTxt[1]->text(), QString());
-    QCOMPARE(m_form->OrderInfoTxt[2]->text(), QString());
-    QCOMPARE(m_form->Qtytxt->text(), QString());
-    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->text(), u"JOE"_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(), QString());
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 2)->text(), QString());
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), QString());
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
 }
 
 void TestOrdering::confirmationWithoutNumberInTraceMode()
 {
-    m_form->TraceMode = true;
+    m_fx->form.reset();
+    m_form = &m_fx->start(u"T"_s); // the trace switch
+    m_fx->prompter.clear();
     order(u"2"_s);
-    m_form->AnswerString = u"<O>"_s;
-    m_form->OrderReply();
+    subsystem<PartInquiry>(*m_form).GetInquiry(u"<O>"_s);
     QCOMPARE(m_fx->prompter.shown(), QStringList{u"* Err - GetInquiry: Initial"_s});
     QCOMPARE(m_fx->prompter.boxes.first().title, QString());
-    QCOMPARE(m_form->OrderList->rowCount(), 1);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 1);
 }
 
 void TestOrdering::wholeRoadOfOneOrder()
@@ -796,31 +809,32 @@ void TestOrdering::wholeRoadOfOneOrder()
         return {};
     };
     m_fx->writeSettings(server.basePort());
-    m_form->MiscTimer_Timer(); // the first tick reads the settings; no saved order
+    subsystem<Shell>(*m_form)
+        .MiscTimer_Timer(); // the first tick reads the settings; no saved order
     m_fx->prompter.clear();
 
     // 1. A part number and Enter send the inquiry.
-    QTest::keyClicks(m_form->Parttxt, u"abc123"_s);
-    QTest::keyClick(m_form->Parttxt, Qt::Key_Return);
+    QTest::keyClicks(control<QLineEdit>(*m_form, "Parttxt"), u"abc123"_s);
+    QTest::keyClick(control<QLineEdit>(*m_form, "Parttxt"), Qt::Key_Return);
     QTRY_COMPARE(server.requests.size(), 1);
     QCOMPARE(server.requests.first().portOffset, 0);
     QCOMPARE(server.requests.first().bytes, QByteArray("<I>,1234,JSMITH,ABC123"));
     // 2. The answer row slides into view, selected.
-    QTRY_COMPARE(m_form->AnswerList->rowCount(), 1);
-    QCOMPARE(twips::left(m_form->AnswerList), 290);
-    QCOMPARE(m_form->AnswerList->selectedIndex(), 0);
-    QVERIFY(m_form->ItemOrderFrame->isEnabled());
+    QTRY_COMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 1);
+    QCOMPARE(twips::left(control<ListControl>(*m_form, "AnswerList")), 290);
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->selectedIndex(), 0);
+    QVERIFY(control<QGroupBox>(*m_form, "ItemOrderFrame")->isEnabled());
     // 3. A quantity and ORDER make the order line; the order frame slides up.
-    m_form->Qtytxt->setText(u"2"_s);
-    QTest::mouseClick(m_form->OrderCmd, Qt::LeftButton);
-    QCOMPARE(m_form->OrderList->rows(), QStringList{FilterLine});
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(u"2"_s);
+    QTest::mouseClick(control<QPushButton>(*m_form, "OrderCmd"), Qt::LeftButton);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), QStringList{FilterLine});
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({FilterLine}));
-    QCOMPARE(twips::top(m_form->OrderFrame), 2900);
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 2900);
     // 4. SEND ORDER, confirmed, sends the order on base+3.
-    m_form->OrderInfoTxt[0]->setText(u"JOE"_s);
-    m_form->OrderInfoTxt[1]->setText(u"PO77"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->setText(u"JOE"_s);
+    control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u"PO77"_s);
     m_fx->prompter.answers << QMessageBox::Yes;
-    QTest::mouseClick(m_form->SendOrderCmd, Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(*m_form, "SendOrderCmd"), Qt::LeftButton);
     QTRY_COMPARE(server.requests.size(), 2);
     QCOMPARE(server.requests.last().portOffset, 3);
     QCOMPARE(server.requests.last().bytes,
@@ -830,14 +844,15 @@ void TestOrdering::wholeRoadOfOneOrder()
     const QString confirmed = u"Order Sent. Note your Order Number > 4711 <"_s;
     QTRY_VERIFY(m_fx->prompter.shown().contains(confirmed));
     QCOMPARE(m_fx->prompter.shown(), (QStringList{u"Send This Order Now ?"_s, confirmed}));
-    QCOMPARE(m_form->OrderNumber, 4711);
-    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(subsystem<Cart>(*m_form).orderNumber(), 4711);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
-    QCOMPARE(m_form->OrderInfoTxt[0]->text(), u"JOE"_s);
-    QCOMPARE(m_form->OrderInfoTxt[1]->text(), QString());
-    QCOMPARE(twips::top(m_form->OrderFrame), 8500);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 0)->text(), u"JOE"_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->text(), QString());
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 8500);
     QCOMPARE(m_fx->sounds.played,
-             (QStringList{m_form->MyPath + u"additem.wav"_s, m_form->MyPath + u"ordersent.wav"_s}));
+             (QStringList{subsystem<Shell>(*m_form).folder() + u"additem.wav"_s,
+                          subsystem<Shell>(*m_form).folder() + u"ordersent.wav"_s}));
 }
 
 void TestOrdering::inquiryWaitsForTheConfirmation()
@@ -854,7 +869,7 @@ void TestOrdering::inquiryWaitsForTheConfirmation()
     fx.write(u"MyOrder.dat"_s, fileOf({FilterLine}));
     MainForm& form = fx.start();
     fx.prompter.answers << QMessageBox::Yes; // keep the saved cart
-    form.MiscTimer_Timer();
+    subsystem<Shell>(form).MiscTimer_Timer();
     fx.prompter.clear();
     auto* cart = form.findChild<ListControl*>(u"OrderList"_s);
     auto* part = form.findChild<QLineEdit*>(u"Parttxt"_s);
@@ -877,22 +892,22 @@ void TestOrdering::cartSurvivesRestart()
     m_fx->writeSettings(3300);
     order(u"2"_s);
     order(u"1.5"_s);
-    const QStringList lines = m_form->OrderList->rows();
+    const QStringList lines = control<ListControl>(*m_form, "OrderList")->rows();
     QCOMPARE(lines.size(), 2);
 
     m_fx->form.reset(); // the program ends with the order unsent
     m_form = &m_fx->start();
     m_fx->prompter.clear();
-    QCOMPARE(m_form->OrderList->rowCount(), 0);
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
     m_fx->prompter.answers << QMessageBox::Yes;
-    m_form->MiscTimer_Timer(); // the first tick offers the saved order back
+    subsystem<Shell>(*m_form).MiscTimer_Timer(); // the first tick offers the saved order back
     QVERIFY(m_fx->prompter.shown().contains(u"Do you want to KEEP these items?"_s));
-    QCOMPARE(m_form->OrderList->rows(), lines);
-    QCOMPARE(m_form->ItemCountLbl->text(), u" 2"_s);
-    QCOMPARE(m_form->OrderTotalLbl->text(), u"43.75"_s); // 25.00 + 18.75
-    QCOMPARE(twips::top(m_form->OrderFrame), 2900);
-    QVERIFY(!m_form->CheckForExistingOrder);
-    m_form->MiscTimer_Timer(); // offered once only
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), lines);
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 2"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderTotalLbl")->text(), u"43.75"_s); // 25.00 + 18.75
+    QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), 2900);
+    QVERIFY(!subsystem<Cart>(*m_form).savedOrderCheckDue());
+    subsystem<Shell>(*m_form).MiscTimer_Timer(); // offered once only
     QCOMPARE(m_fx->prompter.shown().count(u"Do you want to KEEP these items?"_s), 1);
 }
 
@@ -904,7 +919,7 @@ void TestOrdering::sentOrderLeftInTheFileIsTold()
     m_fx->writeSettings(server.basePort());
     m_fx->write(u"MyOrder.dat"_s, fileOf({FilterLine}));
     m_fx->prompter.answers << QMessageBox::Yes; // keep the saved cart
-    m_form->MiscTimer_Timer();
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
     m_fx->prompter.clear();
     // A folder in the file's place: MyOrder.dat can no longer be emptied.
     QVERIFY(QFile::remove(m_fx->folder.filePath(u"MyOrder.dat"_s)));

@@ -3,6 +3,7 @@
 // stream of random replies. Every case must end without a crash, tell the user what to do where
 // something is needed of them, and leave the cart and the settings files as they were.
 #include "link/serverlink.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 
 #include "shell/listcontrol.h"
@@ -13,6 +14,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -111,9 +113,9 @@ void TestServerFaults::init()
     m_fx->write(u"MyOrder.dat"_s, CartLine1 + "\r\n" + CartLine2 + "\r\n");
     m_form = &m_fx->start();
     m_fx->prompter.answers.enqueue(QMessageBox::Yes); // keep the saved cart
-    m_form->MiscTimer_Timer();                        // loads the settings and the cart
-    QCOMPARE(m_form->OrderList->rowCount(), 2);
-    QCOMPARE(m_form->HostIP, u"127.0.0.1"_s);
+    subsystem<Shell>(*m_form).MiscTimer_Timer();      // loads the settings and the cart
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 2);
+    QCOMPARE(subsystem<Settings>(*m_form).hostIP(), u"127.0.0.1"_s);
     m_fx->prompter.clear();
     m_login = m_fx->read(u"Login.Inf"_s);
     m_options = m_fx->read(u"Options.Inf"_s);
@@ -129,7 +131,7 @@ void TestServerFaults::cleanup()
     QCOMPARE(m_fx->read(u"Options.Inf"_s), m_options);
     if (!m_cartMayEmpty) {
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), m_cart);
-        QCOMPARE(m_form->OrderList->rowCount(), 2);
+        QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 2);
     }
     m_fx.reset();
     m_server.reset();
@@ -137,10 +139,11 @@ void TestServerFaults::cleanup()
 
 void TestServerFaults::ask(const QString& part)
 {
-    m_form->Parttxt->setText(part);
+    control<QLineEdit>(*m_form, "Parttxt")->setText(part);
     m_form->InquiryCmd_Click();
     QTRY_VERIFY(m_server->hasRequest());
-    QVERIFY(!m_form->InquiryCmd->isEnabled()); // waits for a reply or the next tick
+    QVERIFY(!control<QPushButton>(*m_form, "InquiryCmd")
+                 ->isEnabled()); // waits for a reply or the next tick
 }
 
 void TestServerFaults::closeWithoutReply()
@@ -148,10 +151,11 @@ void TestServerFaults::closeWithoutReply()
     ask();
     m_server->client->disconnectFromHost();
     QTRY_COMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(m_form->AnswerList->rowCount(), 0); // nothing shown as an answer
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(),
+             0); // nothing shown as an answer
     QVERIFY(m_fx->prompter.boxes.isEmpty());
-    m_form->MiscTimer_Timer();
-    QVERIFY(m_form->InquiryCmd->isEnabled()); // the user can ask again
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled()); // the user can ask again
 }
 
 void TestServerFaults::resetMidReply()
@@ -159,17 +163,17 @@ void TestServerFaults::resetMidReply()
     ask();
     // The first record whole, the second cut off in the middle of its fields.
     m_server->send(OneAnswer.left(OneAnswer.indexOf("<S>") + 20));
-    QTRY_VERIFY(m_form->AnswerList->rowCount() > 0);
+    QTRY_VERIFY(control<ListControl>(*m_form, "AnswerList")->rowCount() > 0);
     m_server->reset();
     QTRY_COMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
-    QVERIFY(m_form->AnswerList->rowText(0).contains(u"PF1234"_s));
-    QVERIFY(m_form->InquiryCmd->isEnabled());
+    QVERIFY(control<ListControl>(*m_form, "AnswerList")->rowText(0).contains(u"PF1234"_s));
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
     QVERIFY(m_fx->prompter.boxes.isEmpty());
     // A new inquiry after the reset works as usual.
     m_server->client = nullptr;
     ask(u"PF1234A"_s);
     m_server->send(OneAnswer);
-    QTRY_COMPARE(m_form->AnswerList->rowCount(), 2);
+    QTRY_COMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 2);
 }
 
 void TestServerFaults::replyOneByteAtATime()
@@ -179,19 +183,20 @@ void TestServerFaults::replyOneByteAtATime()
     for (qsizetype i = 0; i < reply.size(); ++i) {
         m_server->send(reply.mid(i, 1));
         // Each byte is an arrival of its own; the reply is taken in as it grows.
-        QTRY_COMPARE(m_form->AnswerString, QString::fromLatin1(reply.left(i + 1)));
+        QTRY_COMPARE(subsystem<ServerLink>(*m_form).reply(),
+                     QString::fromLatin1(reply.left(i + 1)));
     }
     m_fx->clock.advance(ServerLink::QuietSeconds);
     // The same as the reply sent whole: both rows, and the newer version noted.
-    QCOMPARE(m_form->AnswerList->rowCount(), 2);
-    QVERIFY(m_form->AnswerList->rowText(1).contains(u"PF1234A"_s));
-    QCOMPARE(m_form->NewVerLbl->text(), u"NEW UPDATE AVAILABLE!"_s);
+    QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 2);
+    QVERIFY(control<ListControl>(*m_form, "AnswerList")->rowText(1).contains(u"PF1234A"_s));
+    QCOMPARE(control<QLabel>(*m_form, "NewVerLbl")->text(), u"NEW UPDATE AVAILABLE!"_s);
     QVERIFY(m_fx->prompter.boxes.isEmpty());
-    QVERIFY(m_form->InquiryCmd->isEnabled());
-    auto* link = m_form->findChild<ServerLink*>();
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
+    auto* link = &subsystem<ServerLink>(*m_form);
     QVERIFY(link->SocketTimer() > 0);
     m_fx->clock.now = link->SocketTimer() + 0.5;
-    m_form->MiscTimer_Timer();
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
     QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
 }
 
@@ -203,19 +208,19 @@ void TestServerFaults::loginTestWithoutReplyFailsAtDeadline()
     m_login = m_fx->read(u"Login.Inf"_s);
     m_options = m_fx->read(u"Options.Inf"_s);
     QVERIFY(m_login.contains("JSMITH"));
-    QVERIFY(m_form->LoginTestTimer > 0);
-    QVERIFY(m_form->ErrorPic->isHidden());
+    QVERIFY(subsystem<Settings>(*m_form).loginTestTimer() > 0);
+    QVERIFY(control<QFrame>(*m_form, "ErrorPic")->isHidden());
 
-    m_fx->clock.now = m_form->LoginTestTimer; // not yet past the deadline
-    m_form->MiscTimer_Timer();
-    QVERIFY(m_form->ErrorPic->isHidden());
+    m_fx->clock.now = subsystem<Settings>(*m_form).loginTestTimer(); // not yet past the deadline
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    QVERIFY(control<QFrame>(*m_form, "ErrorPic")->isHidden());
     QCOMPARE(socket()->state(), QAbstractSocket::ConnectedState);
 
-    m_fx->clock.now = m_form->LoginTestTimer + 0.5;
-    m_form->MiscTimer_Timer();
-    QVERIFY(!m_form->ErrorPic->isHidden());
-    QVERIFY(m_form->PassedPic->isHidden());
-    QCOMPARE(m_form->LoginTestTimer, 0);
+    m_fx->clock.now = subsystem<Settings>(*m_form).loginTestTimer() + 0.5;
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    QVERIFY(!control<QFrame>(*m_form, "ErrorPic")->isHidden());
+    QVERIFY(control<QFrame>(*m_form, "PassedPic")->isHidden());
+    QCOMPARE(subsystem<Settings>(*m_form).loginTestTimer(), 0);
     QCOMPARE(socket()->state(), QAbstractSocket::UnconnectedState);
 }
 
@@ -234,18 +239,24 @@ void TestServerFaults::tenMegabytesOfGarbage()
     m_server->client->disconnectFromHost(); // after the last byte has gone out
     QTRY_VERIFY_WITH_TIMEOUT(socket()->state() == QAbstractSocket::UnconnectedState, 60000);
     qInfo("10 MB of garbage handled in %lld ms", elapsed.elapsed());
-    QVERIFY(m_form->InquiryCmd->isEnabled());
+    QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
     // Whatever the garbage said, the window still answers the next inquiry.
     m_server->client = nullptr;
     ask(u"PF1234A"_s);
     m_server->send(OneAnswer);
-    QTRY_COMPARE(m_form->AnswerList->rowCount(), 2);
+    QTRY_COMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 2);
     m_fx->prompter.clear(); // boxes for "<E>" or "NF>" that the garbage happened to hold
 }
 
 void TestServerFaults::longStreamOfRandomReplies()
 {
     m_cartMayEmpty = true;
+    // In trace mode the failed steps also show their boxes.
+    m_fx->form.reset();
+    m_form = &m_fx->start(u"T"_s);
+    m_fx->prompter.answers.enqueue(QMessageBox::Yes); // keep the saved cart
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    m_fx->prompter.clear();
     QRandomGenerator random(8);
     const auto pick = [&random](const QStringList& choices) {
         return choices.at(qsizetype(random.bounded(quint32(choices.size()))));
@@ -294,18 +305,16 @@ void TestServerFaults::longStreamOfRandomReplies()
             break;
         }
         }
-        m_form->TraceMode = n % 2 == 1; // the failed steps also show their boxes
-        m_form->AnswerString = reply;
-        m_form->GetInquiry();
-        QVERIFY(m_form->InquiryCmd->isEnabled());
-        if (m_form->AnswerList->rowCount() > 500)
-            m_form->AnswerList->clear(); // as the next inquiry would
+        subsystem<PartInquiry>(*m_form).GetInquiry(reply);
+        QVERIFY(control<QPushButton>(*m_form, "InquiryCmd")->isEnabled());
+        if (control<ListControl>(*m_form, "AnswerList")->rowCount() > 500)
+            control<ListControl>(*m_form, "AnswerList")->clear(); // as the next inquiry would
     }
     QVERIFY(m_fx->prompter.boxes.size() > 100);
     for (const ShownBox& box : std::as_const(m_fx->prompter.boxes))
         QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     // An emptied cart after a confirmation is the whole cart: its file is empty too.
-    if (m_form->OrderList->rowCount() == 0)
+    if (control<ListControl>(*m_form, "OrderList")->rowCount() == 0)
         QVERIFY(m_fx->read(u"MyOrder.dat"_s).isEmpty());
 }
 

@@ -1,6 +1,7 @@
 // The OPTIONS tab: SAVE writes Login.Inf and Options.Inf byte for byte, CheckSetup reads both
 // forms back, first starts, refused login fields, unwritable files and the login test.
 #include "link/serverlink.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
@@ -165,43 +166,43 @@ void TestSettings::saveWritesBothFiles()
     QFETCH(QString, businessBox);
 
     MainForm& f = m_fx->start();
-    f.SSTab1->setCurrentIndex(2);
-    type(f.txtHostAddress, host);
-    type(f.LoginNameTxt, login);
-    type(f.AccNumTxt, account);
-    type(f.ServerSocketTxt, port);
-    type(f.AccNameTxt, business);
-    f.PoOptionCheck[0]->setChecked(poRequired);
-    f.PoOptionCheck[1]->setChecked(standingTicked);
-    type(f.StandingPOtxt, standing);
-    f.RepNameOptCheck->setChecked(repRequired);
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    type(control<QLineEdit>(f, "txtHostAddress"), host);
+    type(control<QLineEdit>(f, "LoginNameTxt"), login);
+    type(control<QLineEdit>(f, "AccNumTxt"), account);
+    type(control<QLineEdit>(f, "ServerSocketTxt"), port);
+    type(control<QLineEdit>(f, "AccNameTxt"), business);
+    control<QCheckBox>(f, "PoOptionCheck", 0)->setChecked(poRequired);
+    control<QCheckBox>(f, "PoOptionCheck", 1)->setChecked(standingTicked);
+    type(control<QLineEdit>(f, "StandingPOtxt"), standing);
+    control<QCheckBox>(f, "RepNameOptCheck")->setChecked(repRequired);
     m_fx->clock.pauses.clear();
 
-    QTest::mouseClick(f.SaveLoginInfoCmd[0], Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
 
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QCOMPARE(m_fx->read(u"Login.Inf"_s), loginFile);
     QCOMPARE(m_fx->read(u"Options.Inf"_s), optionsFile);
     // The flash after writing Login.Inf and the one closing the SAVE.
     QCOMPARE(m_fx->clock.pauses, (QList<int>{400, 400}));
-    QVERIFY(!f.SavedPic->isVisible());
+    QVERIFY(!control<QFrame>(f, "SavedPic")->isVisible());
 
     // Read back: the shared variables and the boxes.
     const QList<QByteArray> fields = loginFile.split('"');
-    QCOMPARE(f.HostIP, QString::fromLatin1(fields[1]));
-    QCOMPARE(f.LoginName, QString::fromLatin1(fields[3]));
-    QCOMPARE(f.AccNum, QString::fromLatin1(fields[5]));
-    QCOMPARE(f.LoginNameTxt->text(), f.LoginName);
-    QCOMPARE(f.AccNumTxt->text(), f.AccNum);
-    QCOMPARE(f.txtHostAddress->text(), f.HostIP);
-    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), socketBase);
-    QCOMPARE(f.ServerSocketTxt->text(), QString::number(socketBase));
-    QCOMPARE(f.AccNameTxt->text(), businessBox);
-    QCOMPARE(f.PoOptionCheck[0]->isChecked(), poRequired);
-    QCOMPARE(f.PoOptionCheck[1]->isChecked(), optionsFile.contains(",1,\""));
-    QCOMPARE(f.RepNameOptCheck->isChecked(), repRequired);
-    QVERIFY(f.Testcmd->isEnabled());
-    QVERIFY(f.SetupChecked);
+    QCOMPARE(subsystem<Settings>(f).hostIP(), QString::fromLatin1(fields[1]));
+    QCOMPARE(subsystem<Settings>(f).loginName(), QString::fromLatin1(fields[3]));
+    QCOMPARE(subsystem<Settings>(f).accNum(), QString::fromLatin1(fields[5]));
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), subsystem<Settings>(f).loginName());
+    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), subsystem<Settings>(f).accNum());
+    QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), subsystem<Settings>(f).hostIP());
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
+    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
+    QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), businessBox);
+    QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 0)->isChecked(), poRequired);
+    QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 1)->isChecked(), optionsFile.contains(",1,\""));
+    QCOMPARE(control<QCheckBox>(f, "RepNameOptCheck")->isChecked(), repRequired);
+    QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
+    QVERIFY(subsystem<Settings>(f).setupChecked());
 }
 
 void TestSettings::checkSetupReadsLogin_data()
@@ -251,9 +252,9 @@ void TestSettings::checkSetupReadsLogin()
     if (!loads) {
         QCOMPARE(m_fx->prompter.shown(), QStringList{SetupFailure});
         QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
-        QCOMPARE(f.SSTab1->currentIndex(), 2);
-        QVERIFY(!f.Testcmd->isEnabled());
-        QCOMPARE(f.focusWidget(), f.LoginNameTxt);
+        QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
+        QVERIFY(!control<QPushButton>(f, "Testcmd")->isEnabled());
+        QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "LoginNameTxt"));
         if (!host.isEmpty()) {
             QCOMPARE(f.findChild<QLineEdit*>(u"txtHostAddress"_s)->text(), host);
             QCOMPARE(f.findChild<QLineEdit*>(u"LoginNameTxt"_s)->text(), name);
@@ -262,16 +263,16 @@ void TestSettings::checkSetupReadsLogin()
         return;
     }
     QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QCOMPARE(f.HostIP, host);
-    QCOMPARE(f.txtHostAddress->text(), host);
-    QCOMPARE(f.LoginName, name);
-    QCOMPARE(f.LoginNameTxt->text(), name);
-    QCOMPARE(f.AccNum, account);
-    QCOMPARE(f.AccNumTxt->text(), account);
-    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), socketBase);
-    QCOMPARE(f.ServerSocketTxt->text(), QString::number(socketBase));
-    QCOMPARE(f.AccNameTxt->text(), u"ACME"_s);
-    QVERIFY(!f.ShortcutPending);
+    QCOMPARE(subsystem<Settings>(f).hostIP(), host);
+    QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), host);
+    QCOMPARE(subsystem<Settings>(f).loginName(), name);
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), name);
+    QCOMPARE(subsystem<Settings>(f).accNum(), account);
+    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), account);
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
+    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
+    QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), u"ACME"_s);
+    QVERIFY(!subsystem<Settings>(f).shortcutPending());
 }
 
 void TestSettings::checkSetupReadsOptions_data()
@@ -311,31 +312,31 @@ void TestSettings::checkSetupReadsOptions()
     QFETCH(bool, rep);
     m_fx->writeSettings(3300, options);
     MainForm& f = m_fx->start();
-    f.AccNameTxt->setText(u"design"_s);
+    control<QLineEdit>(f, "AccNameTxt")->setText(u"design"_s);
     f.CheckSetup();
     QCOMPARE(m_fx->prompter.shown(), loads ? QStringList() : QStringList{SetupFailure});
-    QCOMPARE(f.AccNameTxt->text(), business);
-    QCOMPARE(f.PoOptionCheck[0]->isChecked(), po);
-    QCOMPARE(f.PoOptionCheck[1]->isChecked(), standingTicked);
-    QCOMPARE(f.StandingPOtxt->text(), standing);
-    QCOMPARE(f.RepNameOptCheck->isChecked(), rep);
-    QVERIFY(!f.ShortcutPending); // nine bytes are no first run
-    QCOMPARE(f.findChild<ServerLink*>()->SocketBase(), qint16(3300));
+    QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), business);
+    QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 0)->isChecked(), po);
+    QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 1)->isChecked(), standingTicked);
+    QCOMPARE(control<QLineEdit>(f, "StandingPOtxt")->text(), standing);
+    QCOMPARE(control<QCheckBox>(f, "RepNameOptCheck")->isChecked(), rep);
+    QVERIFY(!subsystem<Settings>(f).shortcutPending()); // nine bytes are no first run
+    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), qint16(3300));
 }
 
 void TestSettings::firstStartWithoutFiles()
 {
     MainForm& f = m_fx->start();
     f.CheckSetup();
-    QVERIFY(f.SetupChecked);
+    QVERIFY(subsystem<Settings>(f).setupChecked());
     QVERIFY(m_fx->exists(u"Login.Inf"_s));
     QCOMPARE(m_fx->read(u"Login.Inf"_s), QByteArray());
     QVERIFY(!m_fx->exists(u"Options.Inf"_s));
-    QVERIFY(!f.ShortcutPending);
+    QVERIFY(!subsystem<Settings>(f).shortcutPending());
     QCOMPARE(m_fx->prompter.shown(), QStringList{SetupFailure});
-    QCOMPARE(f.SSTab1->currentIndex(), 2);
-    QVERIFY(!f.Testcmd->isEnabled());
-    QCOMPARE(f.focusWidget(), f.LoginNameTxt);
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
+    QVERIFY(!control<QPushButton>(f, "Testcmd")->isEnabled());
+    QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "LoginNameTxt"));
 }
 
 void TestSettings::firstStartWithoutOptions()
@@ -343,12 +344,13 @@ void TestSettings::firstStartWithoutOptions()
     m_fx->write(u"Login.Inf"_s, loginBytes("127.0.0.1", "JSMITH", "1234", "3300"));
     MainForm& f = m_fx->start();
     f.CheckSetup();
-    QVERIFY(f.ShortcutPending);
+    QVERIFY(subsystem<Settings>(f).shortcutPending());
     QVERIFY(m_fx->exists(u"Options.Inf"_s));
     QCOMPARE(m_fx->read(u"Options.Inf"_s), QByteArray());
     QCOMPARE(m_fx->prompter.shown(), QStringList{SetupFailure});
-    QCOMPARE(f.LoginName, u"JSMITH"_s); // Login.Inf was read before the failure
-    QCOMPARE(f.SSTab1->currentIndex(), 2);
+    QCOMPARE(subsystem<Settings>(f).loginName(),
+             u"JSMITH"_s); // Login.Inf was read before the failure
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
 }
 
 void TestSettings::refusedLoginFields_data()
@@ -373,9 +375,9 @@ void TestSettings::refusedLoginFields()
     const QByteArray old = loginBytes("127.0.0.1", "JSMITH", "1234", "3300");
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
-    type(f.LoginNameTxt, login);
-    type(f.AccNumTxt, account);
-    type(f.AccNameTxt, u"New Name"_s);
+    type(control<QLineEdit>(f, "LoginNameTxt"), login);
+    type(control<QLineEdit>(f, "AccNumTxt"), account);
+    type(control<QLineEdit>(f, "AccNameTxt"), u"New Name"_s);
     m_fx->clock.pauses.clear();
     f.SaveLoginInfoCmd_Click(0);
     QCOMPARE(m_fx->prompter.shown(), QStringList{message});
@@ -383,23 +385,23 @@ void TestSettings::refusedLoginFields()
     QCOMPARE(m_fx->read(u"Login.Inf"_s), old);
     // Options.Inf is saved all the same, and the reload brings back the stored login.
     QVERIFY(m_fx->read(u"Options.Inf"_s).startsWith("\"New Name\","));
-    QCOMPARE(f.LoginNameTxt->text(), u"JSMITH"_s);
-    QCOMPARE(f.AccNumTxt->text(), u"1234"_s);
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"JSMITH"_s);
+    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), u"1234"_s);
     QCOMPARE(m_fx->clock.pauses, QList<int>{400}); // only the closing flash
 }
 
 void TestSettings::refusedNameStaysInBox()
 {
     MainForm& f = m_fx->start();
-    type(f.LoginNameTxt, u" abc "_s);
+    type(control<QLineEdit>(f, "LoginNameTxt"), u" abc "_s);
     f.SaveLoginSettings();
-    QCOMPARE(f.LoginNameTxt->text(), u"ABC"_s);
-    QCOMPARE(f.focusWidget(), f.LoginNameTxt);
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"ABC"_s);
+    QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "LoginNameTxt"));
     QVERIFY(!m_fx->exists(u"Login.Inf"_s));
-    type(f.LoginNameTxt, u"abcd"_s);
-    type(f.AccNumTxt, u"10000"_s);
+    type(control<QLineEdit>(f, "LoginNameTxt"), u"abcd"_s);
+    type(control<QLineEdit>(f, "AccNumTxt"), u"10000"_s);
     f.SaveLoginSettings();
-    QCOMPARE(f.focusWidget(), f.AccNumTxt);
+    QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "AccNumTxt"));
     QCOMPARE(m_fx->prompter.shown(),
              (QStringList{u"Invalid Reference Name!"_s, u"Invalid Account Number!"_s}));
     QVERIFY(!m_fx->exists(u"Login.Inf"_s));
@@ -410,20 +412,20 @@ void TestSettings::saveResetsTheTab()
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
     f.CheckSetup();
-    f.Testcmd->hide();
-    f.Testcmd->setEnabled(false);
-    f.PassedPic->show();
-    f.ErrorPic->show();
-    f.OptionsHelpInfo->setPlainText(u"help"_s);
-    f.LoginHelpInfo->setPlainText(u"help"_s);
+    control<QPushButton>(f, "Testcmd")->hide();
+    control<QPushButton>(f, "Testcmd")->setEnabled(false);
+    control<QFrame>(f, "PassedPic")->show();
+    control<QFrame>(f, "ErrorPic")->show();
+    control<QTextEdit>(f, "OptionsHelpInfo")->setPlainText(u"help"_s);
+    control<QTextEdit>(f, "LoginHelpInfo")->setPlainText(u"help"_s);
     f.SaveLoginInfoCmd_Click(0);
     QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QVERIFY(!f.Testcmd->isHidden());
-    QVERIFY(f.Testcmd->isEnabled());
-    QVERIFY(f.PassedPic->isHidden());
-    QVERIFY(f.ErrorPic->isHidden());
-    QVERIFY(f.OptionsHelpInfo->toPlainText().isEmpty());
-    QVERIFY(f.LoginHelpInfo->toPlainText().isEmpty());
+    QVERIFY(!control<QPushButton>(f, "Testcmd")->isHidden());
+    QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
+    QVERIFY(control<QFrame>(f, "PassedPic")->isHidden());
+    QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
+    QVERIFY(control<QTextEdit>(f, "OptionsHelpInfo")->toPlainText().isEmpty());
+    QVERIFY(control<QTextEdit>(f, "LoginHelpInfo")->toPlainText().isEmpty());
 }
 
 void TestSettings::unwritableFile_data()
@@ -440,9 +442,9 @@ void TestSettings::unwritableFile()
     QFETCH(QList<int>, pauses);
     QVERIFY(QDir(m_fx->folder.path()).mkdir(blocked));
     MainForm& f = m_fx->start();
-    type(f.txtHostAddress, u"127.0.0.1"_s);
-    type(f.LoginNameTxt, u"jsmith"_s);
-    type(f.AccNumTxt, u"1234"_s);
+    type(control<QLineEdit>(f, "txtHostAddress"), u"127.0.0.1"_s);
+    type(control<QLineEdit>(f, "LoginNameTxt"), u"jsmith"_s);
+    type(control<QLineEdit>(f, "AccNumTxt"), u"1234"_s);
     m_fx->clock.pauses.clear();
     f.SaveLoginInfoCmd_Click(0);
     const QStringList shown = m_fx->prompter.shown();
@@ -453,7 +455,7 @@ void TestSettings::unwritableFile()
     QCOMPARE(shown[1], SetupFailure); // the folder cannot be read back either
     QVERIFY(QFileInfo(m_fx->folder.filePath(blocked)).isDir());
     QCOMPARE(m_fx->clock.pauses, pauses); // no flash claims the failed save
-    QVERIFY(f.Testcmd->isEnabled());
+    QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
 }
 
 void TestSettings::readOnlyFolderKeepsOldFiles()
@@ -465,8 +467,8 @@ void TestSettings::readOnlyFolderKeepsOldFiles()
     f.CheckSetup();
     if (!makeReadOnly(m_fx->folder.path()))
         QSKIP("a read-only folder does not stop this user from writing");
-    type(f.LoginNameTxt, u"newname"_s);
-    type(f.AccNameTxt, u"Other"_s);
+    type(control<QLineEdit>(f, "LoginNameTxt"), u"newname"_s);
+    type(control<QLineEdit>(f, "AccNameTxt"), u"Other"_s);
     m_fx->clock.pauses.clear();
     f.SaveLoginInfoCmd_Click(0);
     const QStringList shown = m_fx->prompter.shown();
@@ -476,8 +478,9 @@ void TestSettings::readOnlyFolderKeepsOldFiles()
     makeWritable(m_fx->folder.path());
     QCOMPARE(m_fx->read(u"Login.Inf"_s), oldLogin);
     QCOMPARE(m_fx->read(u"Options.Inf"_s), oldOptions);
-    QCOMPARE(f.LoginNameTxt->text(), u"JSMITH"_s); // reloaded from the old file
-    QCOMPARE(f.AccNameTxt->text(), u"ACME"_s);
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(),
+             u"JSMITH"_s); // reloaded from the old file
+    QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), u"ACME"_s);
     QVERIFY(m_fx->clock.pauses.isEmpty());
 }
 
@@ -490,23 +493,23 @@ void TestSettings::loginTestSendsRequestAndPasses()
     MainForm& f = m_fx->start();
     f.CheckSetup();
     QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QVERIFY(f.Testcmd->isEnabled());
+    QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
     m_fx->clock.now = 36000.0;
-    f.ErrorPic->show();
-    f.SSTab1->setCurrentIndex(2);
-    QTest::mouseClick(f.Testcmd, Qt::LeftButton);
-    QCOMPARE(f.AskString, u"<V>,1234,JSMITH,"_s);
-    QCOMPARE(f.LoginTestTimer, 36006); // two 0.4 s flashes, then five seconds
+    control<QFrame>(f, "ErrorPic")->show();
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    QTest::mouseClick(control<QPushButton>(f, "Testcmd"), Qt::LeftButton);
+    QCOMPARE(subsystem<Settings>(f).loginTestTimer(),
+             36006); // two 0.4 s flashes, then five seconds
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,")); // on the base port, +0
     QCOMPARE(m_fx->prompter.shown(), QStringList());
 
     // The dispatcher passes a "<V>" reply on; call the pass directly should it not yet do so.
-    QTRY_VERIFY(f.AnswerString.startsWith(u"<V>"_s));
-    if (f.PassedPic->isHidden())
+    QTRY_VERIFY(subsystem<ServerLink>(f).reply().startsWith(u"<V>"_s));
+    if (control<QFrame>(f, "PassedPic")->isHidden())
         f.ShowLoginStatus(true);
-    QVERIFY(!f.PassedPic->isHidden());
-    QVERIFY(f.ErrorPic->isHidden());
-    QCOMPARE(f.LoginTestTimer, 0);
+    QVERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
+    QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
+    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
 }
 
 void TestSettings::loginTestFailsAtDeadline()
@@ -516,23 +519,23 @@ void TestSettings::loginTestFailsAtDeadline()
     m_fx->writeSettings(server.basePort());
     MainForm& f = m_fx->start();
     f.CheckSetup();
-    f.PassedPic->show();
+    control<QFrame>(f, "PassedPic")->show();
     f.Testcmd_Click();
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
     QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::ConnectedState);
-    QVERIFY(f.LoginTestTimer > 0);
-    m_fx->clock.now = f.LoginTestTimer + 0.5; // what the timer finds on its next tick
-    QVERIFY(f.Timer() > f.LoginTestTimer);
+    QVERIFY(subsystem<Settings>(f).loginTestTimer() > 0);
+    m_fx->clock.now =
+        subsystem<Settings>(f).loginTestTimer() + 0.5; // what the timer finds on its next tick
     f.ShowLoginStatus(false);
-    QCOMPARE(f.LoginTestTimer, 0);
-    QVERIFY(!f.ErrorPic->isHidden());
-    QVERIFY(f.PassedPic->isHidden());
+    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
+    QVERIFY(!control<QFrame>(f, "ErrorPic")->isHidden());
+    QVERIFY(control<QFrame>(f, "PassedPic")->isHidden());
     QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
     // A late "<V>" still switches the display to passed.
     f.ShowLoginStatus(true);
-    QVERIFY(!f.PassedPic->isHidden());
-    QVERIFY(f.ErrorPic->isHidden());
+    QVERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
+    QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
 }
 
 void TestSettings::loginTestDeadlineDoesNotWrap()
@@ -544,7 +547,7 @@ void TestSettings::loginTestDeadlineDoesNotWrap()
     f.CheckSetup();
     m_fx->clock.now = 86397.2; // the SAVE's two flashes bring it to 86398
     f.Testcmd_Click();
-    QCOMPARE(f.LoginTestTimer, 86403);
+    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 86403);
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
 }
 
@@ -553,7 +556,7 @@ void TestSettings::loginTestWithBadPort()
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
     f.CheckSetup();
-    type(f.ServerSocketTxt, u"40000"_s);
+    type(control<QLineEdit>(f, "ServerSocketTxt"), u"40000"_s);
     f.Testcmd_Click();
     // The reload cannot take port 40000, so the box keeps it and the send refuses it.
     const QStringList shown = m_fx->prompter.shown();
@@ -562,8 +565,7 @@ void TestSettings::loginTestWithBadPort()
     QVERIFY2(shown[1].startsWith(u"The Connection Socket# \"40000\" is not a valid port number."_s),
              qPrintable(shown[1]));
     QCOMPARE(m_fx->prompter.boxes[1].icon, QMessageBox::Warning);
-    QCOMPARE(f.LoginTestTimer, 0);
-    QCOMPARE(f.AskString, u"<V>,1234,JSMITH,"_s);
+    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
     QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
 }
 

@@ -4,6 +4,7 @@
 #include "core/shellrules.h"
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
@@ -54,16 +55,12 @@ MainForm& startWith(FormFixture& fx, Prompter& prompter)
     seams.sounds = &fx.sounds;
     seams.desktopFolder = fx.desktop.path();
     fx.form = std::make_unique<MainForm>(seams, fx.folder.path(), QString());
-    fx.form->MiscTimer->stop();
+    control<QTimer>(*fx.form, "MiscTimer")->stop();
     return *fx.form;
 }
 
-// Points the window at the listener.
-void aimAt(MainForm& f, const LoopbackServer& server)
-{
-    f.HostIP = u"127.0.0.1"_s;
-    f.ServerSocketTxt->setText(QString::number(server.basePort()));
-}
+// A connection update waiting at start-up: its notice is shown by the first tick.
+const QByteArray LoginUpdate = "\"10.0.0.9\",\"3400\"\r\n";
 
 const QString Question = u"Do you want to KEEP these items?"_s;
 const QByteArray SavedLine =
@@ -144,27 +141,28 @@ void TestShell::firstTickMovesToNineSeconds()
     QFETCH(bool, setupReadBefore);
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
-    QCOMPARE(f.MiscTimer->interval(), 1000);
-    QVERIFY(!f.SetupChecked);
-    f.SetupChecked = setupReadBefore;
-    f.MiscTimer_Timer();
-    QVERIFY(f.SetupChecked);
-    QCOMPARE(f.MiscTimer->interval(), 9000);
-    f.MiscTimer_Timer();
-    QCOMPARE(f.MiscTimer->interval(), 9000);
+    QCOMPARE(control<QTimer>(f, "MiscTimer")->interval(), 1000);
+    QVERIFY(!subsystem<Settings>(f).setupChecked());
+    if (setupReadBefore)
+        f.CheckSetup();
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QVERIFY(subsystem<Settings>(f).setupChecked());
+    QCOMPARE(control<QTimer>(f, "MiscTimer")->interval(), 9000);
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QCOMPARE(control<QTimer>(f, "MiscTimer")->interval(), 9000);
 }
 
 void TestShell::tickClearsStatusAndEnablesInquiry()
 {
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
-    f.MiscTimer_Timer();
+    subsystem<Shell>(f).MiscTimer_Timer();
     for (int tick = 0; tick < 2; ++tick) {
-        f.MessageLbl->setText(u"Invalid Part Number"_s);
-        f.InquiryCmd->setEnabled(false);
-        f.MiscTimer_Timer();
-        QCOMPARE(f.MessageLbl->text(), QString());
-        QVERIFY(f.InquiryCmd->isEnabled());
+        control<QLabel>(f, "MessageLbl")->setText(u"Invalid Part Number"_s);
+        control<QPushButton>(f, "InquiryCmd")->setEnabled(false);
+        subsystem<Shell>(f).MiscTimer_Timer();
+        QCOMPARE(control<QLabel>(f, "MessageLbl")->text(), QString());
+        QVERIFY(control<QPushButton>(f, "InquiryCmd")->isEnabled());
     }
 }
 
@@ -193,10 +191,10 @@ void TestShell::idleConnectionClosedAfterDeadline()
     if (deadline > 0)
         server.reply = [](const QByteArray&) { return QByteArray("<X>,A"); };
     MainForm& f = m_fx->start();
-    f.SetupChecked = true;
-    f.CheckForExistingOrder = false;
+    m_fx->pointAt(server.basePort());
+    subsystem<Cart>(f).savedOrderChecked();
     m_fx->clock.now = start;
-    auto* link = f.findChild<ServerLink*>();
+    auto* link = &subsystem<ServerLink>(f);
     auto* socket = f.findChild<QTcpSocket*>(u"Winsock"_s);
     auto* lamp = f.findChild<QLabel*>(u"LedLight(0)"_s);
     link->setServer(u"127.0.0.1"_s, qint16(server.basePort()));
@@ -209,7 +207,7 @@ void TestShell::idleConnectionClosedAfterDeadline()
     QCOMPARE(link->SocketTimer(), deadline);
 
     m_fx->clock.now = tickAt;
-    f.MiscTimer_Timer();
+    subsystem<Shell>(f).MiscTimer_Timer();
     QCOMPARE(socket->state() == QAbstractSocket::UnconnectedState, closed);
     QCOMPARE(lamp->isVisibleTo(&f), !closed);
     QCOMPARE(link->SocketTimer(), closed ? 0 : deadline);
@@ -233,34 +231,38 @@ void TestShell::loginTestFailsAfterDeadline()
     QFETCH(bool, failed);
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
-    f.MiscTimer_Timer();
-    f.LoginTestTimer = deadline;
+    subsystem<Shell>(f).MiscTimer_Timer();
+    if (deadline > 0)
+        subsystem<Settings>(f).startLoginTest(deadline - 5);
     m_fx->clock.now = tickAt;
-    f.MiscTimer_Timer();
-    QCOMPARE(!f.ErrorPic->isHidden(), failed);
-    QCOMPARE(f.LoginTestTimer, failed ? 0 : deadline);
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QCOMPARE(!control<QFrame>(f, "ErrorPic")->isHidden(), failed);
+    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), failed ? 0 : deadline);
 }
 
 void TestShell::noticeOnFirstTickOnlyAfterTheOtherSteps()
 {
     m_fx->writeSettings(3300);
     m_fx->write(u"MyOrder.dat"_s, SavedLine);
+    m_fx->write(u"LOGIN_UPDATE.INF"_s, LoginUpdate);
     CallbackPrompter prompter;
     MainForm& f = startWith(*m_fx, prompter);
-    f.UpdateNoticePending = true;
-    f.UpdateNotice = u"NOTE: Connection information has been updated!"_s;
-    f.MessageLbl->setText(u"Checking ..."_s);
+    const QString notice = subsystem<Settings>(f).updateNotice();
+    QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
+    control<QLabel>(f, "MessageLbl")->setText(u"Checking ..."_s);
     bool stepsDoneBeforeNotice = false;
     prompter.whileOpen = [&](const QString& text) {
-        if (text == f.UpdateNotice)
-            stepsDoneBeforeNotice = f.SetupChecked && !f.CheckForExistingOrder
-                && f.MessageLbl->text().isEmpty() && f.InquiryCmd->isEnabled();
+        if (text == notice)
+            stepsDoneBeforeNotice = subsystem<Settings>(f).setupChecked()
+                && !subsystem<Cart>(f).savedOrderCheckDue()
+                && control<QLabel>(f, "MessageLbl")->text().isEmpty()
+                && control<QPushButton>(f, "InquiryCmd")->isEnabled();
     };
-    f.MiscTimer_Timer();
-    QCOMPARE(prompter.shown, (QStringList{Question, f.UpdateNotice}));
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QCOMPARE(prompter.shown, (QStringList{Question, notice}));
     QVERIFY(stepsDoneBeforeNotice);
-    QVERIFY(!f.UpdateNoticePending);
-    f.MiscTimer_Timer();
+    QVERIFY(!subsystem<Settings>(f).hasUpdateNotice());
+    subsystem<Shell>(f).MiscTimer_Timer();
     QCOMPARE(prompter.shown.size(), 2);
 }
 
@@ -268,10 +270,10 @@ void TestShell::nestedTickRepeatsNoQuestionNorNotice()
 {
     m_fx->writeSettings(3300);
     m_fx->write(u"MyOrder.dat"_s, SavedLine);
+    m_fx->write(u"LOGIN_UPDATE.INF"_s, LoginUpdate);
     CallbackPrompter prompter;
     MainForm& f = startWith(*m_fx, prompter);
-    f.UpdateNoticePending = true;
-    f.UpdateNotice = u"NOTE: Connection information has been updated!"_s;
+    const QString notice = subsystem<Settings>(f).updateNotice();
     int nested = 0;
     bool housekeepingDone = true;
     bool inside = false;
@@ -281,25 +283,27 @@ void TestShell::nestedTickRepeatsNoQuestionNorNotice()
             return;
         inside = true;
         ++nested;
-        f.MessageLbl->setText(u"Sending ..."_s);
-        f.InquiryCmd->setEnabled(false);
-        f.MiscTimer_Timer();
-        housekeepingDone =
-            housekeepingDone && f.MessageLbl->text().isEmpty() && f.InquiryCmd->isEnabled();
+        control<QLabel>(f, "MessageLbl")->setText(u"Sending ..."_s);
+        control<QPushButton>(f, "InquiryCmd")->setEnabled(false);
+        subsystem<Shell>(f).MiscTimer_Timer();
+        housekeepingDone = housekeepingDone && control<QLabel>(f, "MessageLbl")->text().isEmpty()
+            && control<QPushButton>(f, "InquiryCmd")->isEnabled();
         inside = false;
     };
-    f.MiscTimer_Timer();
-    QCOMPARE(prompter.shown, (QStringList{Question, f.UpdateNotice}));
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QCOMPARE(prompter.shown, (QStringList{Question, notice}));
     QCOMPARE(nested, 2);
     QVERIFY(housekeepingDone);
-    QVERIFY(!f.CheckForExistingOrder);
-    QVERIFY(!f.UpdateNoticePending);
-    QCOMPARE(f.OrderList->rowCount(), 1); // the kept line was not loaded twice
+    QVERIFY(!subsystem<Cart>(f).savedOrderCheckDue());
+    QVERIFY(!subsystem<Settings>(f).hasUpdateNotice());
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(),
+             1); // the kept line was not loaded twice
 
     // Once the outer tick has ended, the next one is a normal tick again.
     prompter.whileOpen = nullptr;
-    f.UpdateNoticePending = true;
-    f.MiscTimer_Timer();
+    m_fx->write(u"LOGIN_UPDATE.INF"_s, LoginUpdate); // a second update while running
+    subsystem<Settings>(f).ApplyLoginUpdate();
+    subsystem<Shell>(f).MiscTimer_Timer();
     QCOMPARE(prompter.shown.size(), 3);
 }
 
@@ -320,7 +324,7 @@ void TestShell::traceSwitch()
 {
     QFETCH(QString, commandLine);
     QFETCH(bool, trace);
-    QCOMPARE(m_fx->start(commandLine).TraceMode, trace);
+    QCOMPARE(subsystem<Shell>(m_fx->start(commandLine)).traceMode(), trace);
 }
 
 void TestShell::traceModeWritesRecords()
@@ -328,8 +332,8 @@ void TestShell::traceModeWritesRecords()
     LoopbackServer server;
     QVERIFY(server.isListening());
     MainForm& f = m_fx->start(u"T"_s);
-    QVERIFY(f.TraceMode);
-    aimAt(f, server);
+    QVERIFY(subsystem<Shell>(f).traceMode());
+    m_fx->pointAt(server.basePort());
 
     const QStringList requests{u"<I>,1234,JSMITH,PH3600"_s, u"<O>,1234,\"A\"\r\n<P> 2"_s};
     QStringList stamps; // every date/time text the records may carry
@@ -340,7 +344,7 @@ void TestShell::traceModeWritesRecords()
                     QTime::currentTime(),
                     shellrules::traceTimeFormat(locale.timeFormat(QLocale::LongFormat)));
     };
-    auto* link = f.findChild<ServerLink*>();
+    auto* link = &subsystem<ServerLink>(f);
     link->setServer(u"127.0.0.1"_s, qint16(server.basePort()));
     for (const QString& request : requests) {
         stamp();
@@ -376,8 +380,8 @@ void TestShell::withoutTraceNoLog()
     LoopbackServer server;
     QVERIFY(server.isListening());
     MainForm& f = m_fx->start();
-    QVERIFY(!f.TraceMode);
-    auto* link = f.findChild<ServerLink*>();
+    QVERIFY(!subsystem<Shell>(f).traceMode());
+    auto* link = &subsystem<ServerLink>(f);
     link->setServer(u"127.0.0.1"_s, qint16(server.basePort()));
     QVERIFY(link->SendSockData(ServerLink::Kind::Inquiry, u"<I>,1234,JSMITH,PH3600"_s));
     QTRY_COMPARE(server.received(), QByteArray("<I>,1234,JSMITH,PH3600"));
@@ -386,12 +390,11 @@ void TestShell::withoutTraceNoLog()
 
 void TestShell::traceFailureReported()
 {
-    MainForm& f = m_fx->start(u"T"_s);
-    f.LogFile = m_fx->folder.filePath(u"no such folder/DataSend.log"_s);
-    QVERIFY(!f.TraceRequest(u"<I>,1,X,Y"_s));
-    f.LogFile = m_fx->folder.filePath(u"DataSend.log"_s);
-    QVERIFY(f.TraceRequest(u"<I>,1,X,Y"_s));
-    QVERIFY(f.TraceRequest(u"<I>,1,X,Z"_s));
+    Shell lost(m_fx->folder.filePath(u"no such folder/"_s), u"T"_s, QString());
+    QVERIFY(!lost.TraceRequest(u"<I>,1,X,Y"_s));
+    Shell shell(m_fx->folder.path() + u'/', u"T"_s, QString());
+    QVERIFY(shell.TraceRequest(u"<I>,1,X,Y"_s));
+    QVERIFY(shell.TraceRequest(u"<I>,1,X,Z"_s));
     QCOMPARE(logLines(m_fx->read(u"DataSend.log"_s)).size(), 7); // appended, never truncated
 }
 
@@ -409,7 +412,8 @@ void TestShell::shutDownNotice()
     QFETCH(bool, newVersion);
     MainForm& f = m_fx->start();
     m_fx->prompter.clear();
-    f.NewVersionFlag = newVersion;
+    if (newVersion)
+        subsystem<Shell>(f).setNewVersionFlag();
     QVERIFY(f.close());
     QVERIFY(!f.isVisible());
     f.close(); // a second close does not repeat the notice
@@ -428,10 +432,10 @@ void TestShell::forceUpdateAlwaysNotifiesAndCloses()
 {
     MainForm& f = m_fx->start();
     m_fx->prompter.clear();
-    f.SSTab1->setCurrentIndex(1);
-    QTest::mouseClick(f.ForceUpdateCmd, Qt::LeftButton);
-    QVERIFY(f.NewVersionFlag);
-    QCOMPARE(f.SSTab1->currentIndex(), 0);
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(1);
+    QTest::mouseClick(control<QPushButton>(f, "ForceUpdateCmd"), Qt::LeftButton);
+    QVERIFY(subsystem<Shell>(f).newVersionFlag());
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 0);
     QVERIFY(!f.isVisible());
     QCOMPARE(m_fx->prompter.boxes.size(), 1);
     QVERIFY(m_fx->prompter.boxes.first().text.startsWith(u"A new update version"_s));
@@ -474,43 +478,44 @@ void TestShell::focusShowsHelp()
     QFETCH(QString, optionsHelp);
     QFETCH(bool, resultHidden);
     MainForm& f = m_fx->start();
-    f.SSTab1->setCurrentIndex(2);
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    f.Testcmd->setFocus();
-    f.LoginHelpInfo->setPlainText(u"earlier login help"_s);
-    f.OptionsHelpInfo->setPlainText(u"earlier options help"_s);
-    f.PassedPic->show();
+    control<QPushButton>(f, "Testcmd")->setFocus();
+    control<QTextEdit>(f, "LoginHelpInfo")->setPlainText(u"earlier login help"_s);
+    control<QTextEdit>(f, "OptionsHelpInfo")->setPlainText(u"earlier options help"_s);
+    control<QFrame>(f, "PassedPic")->show();
 
     auto* widget = f.findChild<QWidget*>(field);
     QVERIFY(widget);
     widget->setFocus();
     QTRY_VERIFY(widget->hasFocus());
-    QCOMPARE(f.LoginHelpInfo->toPlainText(),
+    QCOMPARE(control<QTextEdit>(f, "LoginHelpInfo")->toPlainText(),
              loginHelp == u"-"_s ? u"earlier login help"_s : loginHelp);
-    QCOMPARE(f.OptionsHelpInfo->toPlainText(),
+    QCOMPARE(control<QTextEdit>(f, "OptionsHelpInfo")->toPlainText(),
              optionsHelp == u"-"_s ? u"earlier options help"_s : optionsHelp);
-    QCOMPARE(!f.PassedPic->isHidden(), !resultHidden);
-    QVERIFY(!!f.ErrorPic->isHidden());
+    QCOMPARE(!control<QFrame>(f, "PassedPic")->isHidden(), !resultHidden);
+    QVERIFY(!!control<QFrame>(f, "ErrorPic")->isHidden());
 }
 
 void TestShell::tabFromLoginNameCleansAndShowsAccountHelp()
 {
     MainForm& f = m_fx->start();
-    f.SSTab1->setCurrentIndex(2);
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    f.LoginNameTxt->setFocus();
-    QTRY_VERIFY(f.LoginNameTxt->hasFocus());
-    f.LoginNameTxt->setText(u" abc1 "_s);
-    f.ErrorPic->show();
-    f.OptionsHelpInfo->setPlainText(u"earlier options help"_s);
-    QTest::keyClick(f.LoginNameTxt, Qt::Key_Tab);
-    QTRY_VERIFY(f.AccNumTxt->hasFocus());
-    QCOMPARE(f.LoginNameTxt->text(), u"ABC1"_s);
-    QCOMPARE(f.OptionsHelpInfo->toPlainText(), QString());
-    QCOMPARE(f.LoginHelpInfo->toPlainText(), shellrules::helpText(shellrules::Help::AccountNumber));
-    QVERIFY(!!f.ErrorPic->isHidden());
+    control<QLineEdit>(f, "LoginNameTxt")->setFocus();
+    QTRY_VERIFY(control<QLineEdit>(f, "LoginNameTxt")->hasFocus());
+    control<QLineEdit>(f, "LoginNameTxt")->setText(u" abc1 "_s);
+    control<QFrame>(f, "ErrorPic")->show();
+    control<QTextEdit>(f, "OptionsHelpInfo")->setPlainText(u"earlier options help"_s);
+    QTest::keyClick(control<QLineEdit>(f, "LoginNameTxt"), Qt::Key_Tab);
+    QTRY_VERIFY(control<QLineEdit>(f, "AccNumTxt")->hasFocus());
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"ABC1"_s);
+    QCOMPARE(control<QTextEdit>(f, "OptionsHelpInfo")->toPlainText(), QString());
+    QCOMPARE(control<QTextEdit>(f, "LoginHelpInfo")->toPlainText(),
+             shellrules::helpText(shellrules::Help::AccountNumber));
+    QVERIFY(!!control<QFrame>(f, "ErrorPic")->isHidden());
 }
 
 void TestShell::lostFocusCleaning_data()
@@ -534,7 +539,7 @@ void TestShell::lostFocusCleaning()
     QFETCH(QString, typed);
     QFETCH(QString, after);
     MainForm& f = m_fx->start();
-    f.SSTab1->setCurrentIndex(2);
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     auto* box = f.findChild<QLineEdit*>(field);
@@ -542,8 +547,8 @@ void TestShell::lostFocusCleaning()
     box->setFocus();
     QTRY_VERIFY(box->hasFocus());
     box->setText(typed);
-    f.Testcmd->setFocus();
-    QTRY_VERIFY(f.Testcmd->hasFocus());
+    control<QPushButton>(f, "Testcmd")->setFocus();
+    QTRY_VERIFY(control<QPushButton>(f, "Testcmd")->hasFocus());
     QCOMPARE(box->text(), after);
 }
 

@@ -17,6 +17,12 @@ QStringList desktopFiles(const FormFixture& fx)
     return QDir(fx.desktop.path()).entryList(QDir::Files | QDir::Hidden);
 }
 
+// The fixture's program folder, as the window hands it to its subsystems.
+QString programFolder(const FormFixture& fx)
+{
+    return fx.folder.path() + u'/';
+}
+
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
@@ -90,14 +96,12 @@ void TestShortcut::shortcutInf()
     QFETCH(QString, target);
     if (present)
         m_fx->write(u"shortcut.inf"_s, content);
-    MainForm& f = m_fx->start();
-    f.CreateDesktopShortcut();
+    Shell shell(programFolder(*m_fx), QString(), m_fx->desktop.path());
+    shell.CreateDesktopShortcut();
 
-    QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
     QVERIFY(m_fx->exists(u"shortcut.inf"_s));
     QCOMPARE(m_fx->read(u"shortcut.inf"_s), content); // read, never changed
     QVERIFY(!m_fx->exists(u"COPYICON.BAT"_s));
-    QVERIFY(m_fx->prompter.boxes.isEmpty()); // every failure is silent
     if (launcher.isEmpty()) {
         QVERIFY(desktopFiles(*m_fx).isEmpty());
         return;
@@ -105,7 +109,9 @@ void TestShortcut::shortcutInf()
     QCOMPARE(desktopFiles(*m_fx), QStringList{launcher});
     const QString path = QDir(m_fx->desktop.path()).filePath(launcher);
     QCOMPARE(readFile(path),
-             shellrules::launcherText(name, f.MyPath + target, f.MyPath, QString()).toUtf8());
+             shellrules::launcherText(name, programFolder(*m_fx) + target, programFolder(*m_fx),
+                                      QString())
+                 .toUtf8());
     const QFile::Permissions permissions = QFileInfo(path).permissions();
     QVERIFY(permissions.testFlag(QFile::ExeUser));
     QVERIFY(permissions.testFlag(QFile::ExeOther));
@@ -114,15 +120,14 @@ void TestShortcut::shortcutInf()
 
 void TestShortcut::execQuotesAFolderWithABlank()
 {
-    MainForm& f = m_fx->start();
     const QString folder = m_fx->folder.filePath(u"my parts"_s);
     QVERIFY(QDir().mkpath(folder));
-    f.MyPath = folder + u'/';
-    QFile inf(f.MyPath + u"shortcut.inf"_s);
+    QFile inf(folder + u"/shortcut.inf"_s);
     QVERIFY(inf.open(QIODevice::WriteOnly));
     inf.write("ShortcutTarget=vornik\r\nWorkDir=\r\nShortcutName=Parts Desk\r\n");
     inf.close();
-    f.CreateDesktopShortcut();
+    Shell shell(folder + u'/', QString(), m_fx->desktop.path());
+    shell.CreateDesktopShortcut();
     const QStringList lines =
         QString::fromUtf8(readFile(QDir(m_fx->desktop.path()).filePath(u"Parts Desk.desktop"_s)))
             .split(u'\n');
@@ -141,31 +146,31 @@ void TestShortcut::iconAndOlderLauncherReplaced()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("[Desktop Entry]\nExec=/old/place/vornik --with-a-much-longer-command-line\n");
     old.close();
-    MainForm& f = m_fx->start();
-    f.CreateDesktopShortcut();
-    QCOMPARE(readFile(old.fileName()),
-             shellrules::launcherText(u"Vornik", f.MyPath + u"vornik"_s, f.MyPath,
-                                      f.MyPath + u"vornik.png"_s)
-                 .toUtf8());
+    const QString folder = programFolder(*m_fx);
+    Shell shell(folder, QString(), m_fx->desktop.path());
+    shell.CreateDesktopShortcut();
+    QCOMPARE(
+        readFile(old.fileName()),
+        shellrules::launcherText(u"Vornik", folder + u"vornik"_s, folder, folder + u"vornik.png"_s)
+            .toUtf8());
 }
 
 void TestShortcut::missingDesktopFolderIsMade()
 {
     m_fx->write(u"shortcut.inf"_s, "T=vornik\r\nx\r\nN=Desk\r\n");
     QVERIFY(QDir(m_fx->desktop.path()).removeRecursively());
-    MainForm& f = m_fx->start();
-    f.CreateDesktopShortcut();
+    Shell shell(programFolder(*m_fx), QString(), m_fx->desktop.path());
+    shell.CreateDesktopShortcut();
     QVERIFY(QFileInfo(QDir(m_fx->desktop.path()).filePath(u"Desk.desktop"_s)).isFile());
 }
 
 void TestShortcut::unwritableOptionsStopsEverything()
 {
-    m_fx->write(u"shortcut.inf"_s, "T=vornik\r\nx\r\nN=Desk\r\n");
-    MainForm& f = m_fx->start();
-    f.OptionsFile = m_fx->folder.filePath(u"no such folder/Options.Inf"_s);
-    f.CreateDesktopShortcut();
-    QVERIFY(desktopFiles(*m_fx).isEmpty());
-    QVERIFY(m_fx->prompter.boxes.isEmpty());
+    // The first run is marked before the launcher is made; a mark that cannot be written stops
+    // the window from making it.
+    Settings settings(m_fx->folder.filePath(u"no such folder/"_s));
+    QVERIFY(!settings.markFirstRun());
+    QVERIFY(!QFile::exists(settings.optionsFile()));
 }
 
 void TestShortcut::firstTickMakesItOnceAndNotAgainAfterRestart()
@@ -175,17 +180,16 @@ void TestShortcut::firstTickMakesItOnceAndNotAgainAfterRestart()
     m_fx->writeSettings(3300, QByteArray());
     m_fx->write(u"shortcut.inf"_s, "T=vornik\r\nx\r\nN=Desk\r\n");
     MainForm& f = m_fx->start();
-    f.ShortcutPending = true;
-    f.MiscTimer_Timer();
-    QVERIFY(!f.ShortcutPending);
+    subsystem<Shell>(f).MiscTimer_Timer();
+    QVERIFY(!subsystem<Settings>(f).takeShortcutPending());
     QCOMPARE(desktopFiles(*m_fx), QStringList{u"Desk.desktop"_s});
     QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
 
     QVERIFY(QFile::remove(QDir(m_fx->desktop.path()).filePath(u"Desk.desktop"_s)));
     m_fx->form.reset();
     MainForm& again = m_fx->start();
-    again.MiscTimer_Timer();
-    QVERIFY(!again.ShortcutPending);
+    subsystem<Shell>(again).MiscTimer_Timer();
+    QVERIFY(!subsystem<Settings>(again).takeShortcutPending());
     QVERIFY(desktopFiles(*m_fx).isEmpty());
     QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
 }

@@ -2,6 +2,7 @@
 // the logo and the single-instance lock.
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
+#include "support/controls.h"
 #include "support/formfixture.h"
 
 #include <QAbstractButton>
@@ -48,23 +49,22 @@ void TestStartup::captions()
     FormFixture fx;
     MainForm& f = fx.start();
     QCOMPARE(f.windowTitle(), u"Vornik         Quillane          Ver:23.07.13"_s);
-    QCOMPARE(f.VersionLbl->text(), u"Version : 23.07.13"_s);
-    QCOMPARE(f.VersionText, u"23.07.13"_s);
-    QVERIFY(!f.NewVersionFlag);
-    QCOMPARE(f.findChild<ServerLink*>()->MaxSocketOffset(), qint16(3));
-    QVERIFY(f.CheckForExistingOrder);
-    QCOMPARE(f.SSTab1->currentIndex(), 0);
-    QCOMPARE(f.MiscTimer->interval(), 1000);
+    QCOMPARE(control<QLabel>(f, "VersionLbl")->text(), u"Version : 23.07.13"_s);
+    QVERIFY(!subsystem<Shell>(f).newVersionFlag());
+    QCOMPARE(subsystem<ServerLink>(f).MaxSocketOffset(), qint16(3));
+    QVERIFY(subsystem<Cart>(f).savedOrderCheckDue());
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 0);
+    QCOMPARE(control<QTimer>(f, "MiscTimer")->interval(), 1000);
 }
 
 void TestStartup::tabCaptions()
 {
     FormFixture fx;
     MainForm& f = fx.start();
-    QCOMPARE(f.SSTab1->count(), 3);
-    QCOMPARE(f.SSTab1->tabText(0), u"INQUIRY / ORDERING"_s);
-    QCOMPARE(f.SSTab1->tabText(1), u"INFORMATION / ORDER  HISTORY"_s);
-    QCOMPARE(f.SSTab1->tabText(2), u"OPTIONS"_s);
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->count(), 3);
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->tabText(0), u"INQUIRY / ORDERING"_s);
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->tabText(1), u"INFORMATION / ORDER  HISTORY"_s);
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->tabText(2), u"OPTIONS"_s);
 }
 
 void TestStartup::controlTexts_data()
@@ -232,11 +232,11 @@ void TestStartup::everyNamedControlIsFindable()
         QCOMPARE(widget->accessibleDescription(), name);
     }
     for (int i = 0; i < 4; ++i)
-        QVERIFY(!f.LedLight[size_t(i)]->isVisibleTo(&f));
-    QVERIFY(!f.PassedPic->isVisibleTo(&f));
-    QVERIFY(!f.ErrorPic->isVisibleTo(&f));
-    QVERIFY(!f.SavedPic->isVisibleTo(&f));
-    QVERIFY(!f.Label5->isVisibleTo(&f));
+        QVERIFY(!control<QLabel>(f, "LedLight", i)->isVisibleTo(&f));
+    QVERIFY(!control<QFrame>(f, "PassedPic")->isVisibleTo(&f));
+    QVERIFY(!control<QFrame>(f, "ErrorPic")->isVisibleTo(&f));
+    QVERIFY(!control<QFrame>(f, "SavedPic")->isVisibleTo(&f));
+    QVERIFY(!control<QLabel>(f, "Label5")->isVisibleTo(&f));
 }
 
 void TestStartup::inputsAndListsHaveSpokenNames()
@@ -311,11 +311,11 @@ void TestStartup::filePathsInProgramFolder()
     Seams seams{&clock, &prompter, nullptr, {}};
     const QString given = folder.path() + (trailingSeparator ? u"/"_s : QString());
     MainForm f(seams, given, {});
-    QCOMPARE(f.MyPath, folder.path() + u'/');
-    QCOMPARE(f.LoginFile, folder.path() + u"/Login.Inf"_s);
-    QCOMPARE(f.OptionsFile, folder.path() + u"/Options.Inf"_s);
-    QCOMPARE(f.OrderFile, folder.path() + u"/MyOrder.dat"_s);
-    QCOMPARE(f.LogFile, folder.path() + u"/DataSend.log"_s);
+    QCOMPARE(subsystem<Shell>(f).folder(), folder.path() + u'/');
+    QCOMPARE(subsystem<Settings>(f).loginFile(), folder.path() + u"/Login.Inf"_s);
+    QCOMPARE(subsystem<Settings>(f).optionsFile(), folder.path() + u"/Options.Inf"_s);
+    QCOMPARE(subsystem<Cart>(f).orderFile(), folder.path() + u"/MyOrder.dat"_s);
+    QCOMPARE(subsystem<Shell>(f).logFile(), folder.path() + u"/DataSend.log"_s);
 }
 
 void TestStartup::logoLoadedWhenPresent()
@@ -325,7 +325,7 @@ void TestStartup::logoLoadedWhenPresent()
     logo.fill(Qt::darkBlue);
     QVERIFY(logo.save(fx.folder.filePath(u"mylogo.jpg"_s), "JPG"));
     MainForm& f = fx.start();
-    QVERIFY(!f.MyLogoPic->pixmap().isNull());
+    QVERIFY(!control<QLabel>(f, "MyLogoPic")->pixmap().isNull());
 }
 
 void TestStartup::brokenLogoIgnored()
@@ -333,7 +333,7 @@ void TestStartup::brokenLogoIgnored()
     FormFixture fx;
     fx.write(u"mylogo.jpg"_s, "not a picture");
     MainForm& f = fx.start();
-    QVERIFY(f.MyLogoPic->pixmap().isNull());
+    QVERIFY(control<QLabel>(f, "MyLogoPic")->pixmap().isNull());
     QVERIFY(fx.prompter.boxes.isEmpty());
 }
 

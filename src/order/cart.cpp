@@ -1,0 +1,158 @@
+// The cart and MyOrder.dat.
+#include "order/cart.h"
+
+#include "core/files.h"
+#include "core/numbers.h"
+#include "core/order.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// No order line comes near this length, even with an over-long quantity or total. A longer line
+// means MyOrder.dat holds something else; shown as a row it would stall the window for minutes.
+constexpr qsizetype LongestSavedLine = 256;
+
+} // namespace
+
+Cart::Cart(const QString& folder, QObject* parent)
+    : QObject(parent)
+    , m_orderFile(folder + u"MyOrder.dat"_s)
+{
+    setObjectName(u"Cart"_s);
+}
+
+Cart::Line Cart::orderLine(const QString& answerRow, double quantity)
+{
+    const auto value = static_cast<float>(quantity);
+    if (!cart::quantityFits(value)) {
+        // The order message reads the quantity back from the 4 quantity columns, so a wider
+        // text would be sent as another quantity.
+        return {std::nullopt,
+                u"The quantity "_s + cart::quantityText(value)
+                    + u" does not fit an order line (at most 4 characters, such as 9999 or "
+                      "2.5). Please enter a smaller quantity."_s};
+    }
+    return {cart::orderLine(answerRow, value), QString()};
+}
+
+void Cart::AddItemToOrder(const QString& line)
+{
+    m_lines << line;
+}
+
+void Cart::removeLine(qsizetype index)
+{
+    if (index >= 0 && index < m_lines.size())
+        m_lines.removeAt(index);
+}
+
+void Cart::removeAll()
+{
+    m_lines.clear();
+    truncateOrderFile();
+}
+
+bool Cart::ClearOrder()
+{
+    m_lines.clear();
+    return files::saveWhole(m_orderFile, QByteArray()).isEmpty();
+}
+
+QString Cart::itemCountText() const
+{
+    return numbers::numberText(static_cast<double>(m_lines.size()));
+}
+
+QString Cart::subTotalText() const
+{
+    return numbers::pricePattern(cart::subTotal(m_lines));
+}
+
+bool Cart::writeOrderFile(const QByteArray& bytes)
+{
+    // Replaced whole and atomically: a failed or interrupted save leaves the old file.
+    if (files::saveWhole(m_orderFile, bytes).isEmpty())
+        return true;
+    emit saveFailed();
+    return false;
+}
+
+void Cart::SaveOrderFile()
+{
+    if (m_lines.isEmpty())
+        return;
+    QByteArray bytes;
+    for (const QString& line : std::as_const(m_lines))
+        bytes += files::toAnsi(line) + files::crlf;
+    writeOrderFile(bytes);
+}
+
+void Cart::truncateOrderFile()
+{
+    writeOrderFile(QByteArray());
+}
+
+// Keeps a copy of MyOrder.dat as it was beside it, under the first free name of
+// MyOrder.dat.damaged, MyOrder.dat.damaged-2, ... The copy's name, or nothing when it could not
+// be written.
+std::optional<QString> Cart::keepDamagedOrderFile(const QByteArray& bytes) const
+{
+    for (int n = 1; n < 1000; ++n) {
+        const QString path =
+            m_orderFile + u".damaged"_s + (n == 1 ? QString() : u'-' + QString::number(n));
+        if (QFileInfo::exists(path))
+            continue;
+        if (!files::saveWhole(path, bytes).isEmpty())
+            return std::nullopt;
+        return QFileInfo(path).fileName();
+    }
+    return std::nullopt;
+}
+
+Cart::SavedOrder Cart::CheckSavedOrder()
+{
+    SavedOrder saved;
+    files::createIfMissing(m_orderFile);
+    const auto bytes = files::readAll(m_orderFile);
+    if (!bytes || bytes->size() < 5)
+        return saved; // no order saved
+    QStringList lines = files::splitLines(files::fromAnsi(*bytes));
+    const auto tooLong = [](const QString& line) { return line.size() > LongestSavedLine; };
+    saved.damaged = std::count_if(lines.begin(), lines.end(), tooLong);
+    if (saved.damaged > 0) {
+        // The file as it was is kept beside it before anything rewrites it, and MyOrder.dat
+        // then holds the good lines only, so this is found once.
+        saved.keptAs = keepDamagedOrderFile(*bytes);
+        if (!saved.keptAs)
+            return saved;
+        lines.removeIf(tooLong);
+        QByteArray good;
+        for (const QString& line : std::as_const(lines))
+            good += files::toAnsi(line) + files::crlf;
+        writeOrderFile(good);
+        if (lines.isEmpty())
+            return saved;
+    }
+    m_lines = lines;
+    saved.loaded = true;
+    return saved;
+}
+
+QString Cart::orderMessage(const QString& account, const QString& login, const QString& orderedBy,
+                           const QString& poNumber, const QString& notes) const
+{
+    return cart::orderMessage(account, login, orderedBy, poNumber, notes, m_lines);
+}
+
+std::optional<qint32> Cart::OrderReply(const QString& reply)
+{
+    const auto number = cart::confirmationNumber(reply);
+    if (number)
+        m_orderNumber = *number;
+    return number;
+}
