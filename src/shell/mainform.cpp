@@ -377,10 +377,9 @@ void MainForm::buildInformationTab()
     caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 150,
             5800, 260);
     auto* findLabel = caption(tab, u"&Find Order#, PO# or Part#:"_s, 6100, 500, 2900, 260);
-    m_ui.HistoryFilterTxt = textBox(tab, u"HistoryFilterTxt"_s,
-                                    u"Find order number, PO number or "
-                                    "part number"_s,
-                                    QString(), 9050, 440, 2850);
+    const QString findSpoken = u"Find order number, PO number or part number"_s;
+    m_ui.HistoryFilterTxt =
+        textBox(tab, u"HistoryFilterTxt"_s, findSpoken, QString(), 9050, 440, 2850);
     findLabel->setBuddy(m_ui.HistoryFilterTxt);
     m_ui.OrderHistoryList = named(new ListControl(u"  Date    Order#    Status  "_s, tab),
                                   u"OrderHistoryList"_s, u"Order history"_s);

@@ -210,6 +210,7 @@ private:
     void ClearOrder();
     void SendOrder();
     void OrderReply(const QString& reply);
+    void stepPause();
 
     // ---- order history (history/) -------------------------------------------------------------
     void NoteOrderBeingSent(); // the cart and fields the order message was just built from
@@ -220,7 +221,6 @@ private:
     bool ConfirmResend();
     void OrderAgain(const history::Order& order);
     void PrintOrder(const history::Order& order);
-    void stepPause();
 
     // ---- helpers every subsystem uses ---------------------------------------------------------
     // The clock of every wait and deadline: seconds since midnight, never wrapping.
