@@ -48,6 +48,7 @@ private slots:
     void init();
     void cleanup();
     void sentOrderIsListedAndSurvivesARestart();
+    void orderThatNeverReachedTheServerIsNotListed();
     void filterNarrowsAsTheUserTypes_data();
     void filterNarrowsAsTheUserTypes();
     void orderAgainAddsTheSameLines();
@@ -68,8 +69,10 @@ private:
     ListControl* list(const QString& name) const { return control<ListControl>(name); }
     // Writes and reads the settings of the test server.
     void connectTo(const LoopbackServer& server);
-    // Inquires the part, orders 2 of it and sends the order with the PO number; true when the
-    // order message reached the server.
+    // Inquires the part and orders 2 of it; true when the line is in the cart.
+    bool addToCart(const QString& part);
+    // That, then sends the order with the PO number; true when the order message reached the
+    // server (and, when the server confirms, the confirmation emptied the cart).
     bool sendOrder(const QString& part, const QString& po);
     void showHistory();
 
@@ -111,18 +114,26 @@ void TestHistoryTab::connectTo(const LoopbackServer& server)
     m_fx->prompter.clear();
 }
 
-bool TestHistoryTab::sendOrder(const QString& part, const QString& po)
+bool TestHistoryTab::addToCart(const QString& part)
 {
     control<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(0);
-    const qsizetype before = m_server->requests.size();
     auto* partBox = control<QLineEdit>(u"Parttxt"_s);
     partBox->setFocus();
+    partBox->clear();
     QTest::keyClicks(partBox, part);
     QTest::keyClick(partBox, Qt::Key_Return);
     if (!QTest::qWaitFor([&] { return list(u"AnswerList"_s)->rowCount() == 1; }))
         return false;
     control<QLineEdit>(u"Qtytxt"_s)->setText(u"2"_s);
     QTest::mouseClick(control<QPushButton>(u"OrderCmd"_s), Qt::LeftButton);
+    return true;
+}
+
+bool TestHistoryTab::sendOrder(const QString& part, const QString& po)
+{
+    const qsizetype before = m_server->requests.size();
+    if (!addToCart(part))
+        return false;
     control<QLineEdit>(u"OrderInfoTxt(0)"_s)->setText(u"JOE"_s);
     control<QLineEdit>(u"OrderInfoTxt(1)"_s)->setText(po);
     m_fx->prompter.answers << QMessageBox::Yes;
@@ -167,6 +178,21 @@ void TestHistoryTab::sentOrderIsListedAndSurvivesARestart()
     }
 }
 
+void TestHistoryTab::orderThatNeverReachedTheServerIsNotListed()
+{
+    QVERIFY(addToCart(u"ABC123"_s));
+    LoopbackServer refusing(QList<int>{}); // every port refuses
+    QVERIFY(refusing.isListening());
+    m_fx->pointAt(refusing.basePort());
+    m_fx->prompter.clear();
+    m_fx->prompter.answers << QMessageBox::Yes;
+    QTest::mouseClick(control<QPushButton>(u"SendOrderCmd"_s), Qt::LeftButton);
+    QVERIFY(subsystem<ServerLink>(*m_form).cancel()); // Esc while it is still trying
+    showHistory();
+    QCOMPARE(list(u"OrderHistoryList"_s)->rowCount(), 0);
+    QCOMPARE(list(u"OrderList"_s)->rowCount(), 1);
+}
+
 void TestHistoryTab::filterNarrowsAsTheUserTypes_data()
 {
     QTest::addColumn<QString>("typed");
@@ -200,12 +226,7 @@ void TestHistoryTab::orderAgainAddsTheSameLines()
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
     QTRY_COMPARE(list(u"OrderList"_s)->rowCount(), 0);
     // A line already in the cart stays in front of the placed ones.
-    control<QLineEdit>(u"Parttxt"_s)->setFocus();
-    QTest::keyClicks(control<QLineEdit>(u"Parttxt"_s), u"P9"_s);
-    QTest::keyClick(control<QLineEdit>(u"Parttxt"_s), Qt::Key_Return);
-    QTRY_COMPARE(list(u"AnswerList"_s)->rowCount(), 1);
-    control<QLineEdit>(u"Qtytxt"_s)->setText(u"2"_s);
-    QTest::mouseClick(control<QPushButton>(u"OrderCmd"_s), Qt::LeftButton);
+    QVERIFY(addToCart(u"P9"_s));
 
     showHistory();
     auto* again = control<QPushButton>(u"ReorderCmd"_s);
