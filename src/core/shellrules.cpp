@@ -3,6 +3,10 @@
 #include "core/files.h"
 #include "core/text.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -11,24 +15,19 @@ namespace {
 // written as escapes so the value stays on its one line.
 QString stringValue(QStringView value)
 {
+    // Each character that needs it, and the letter written after the backslash.
+    static constexpr std::array<std::pair<char16_t, char16_t>, 4> Escapes{
+        {{u'\\', u'\\'}, {u'\n', u'n'}, {u'\t', u't'}, {u'\r', u'r'}}};
     QString out;
     out.reserve(value.size());
     for (const QChar c : value) {
-        switch (c.unicode()) {
-        case u'\\':
-            out += u"\\\\"_s;
-            break;
-        case u'\n':
-            out += u"\\n"_s;
-            break;
-        case u'\t':
-            out += u"\\t"_s;
-            break;
-        case u'\r':
-            out += u"\\r"_s;
-            break;
-        default:
+        const auto escape = std::find_if(Escapes.begin(), Escapes.end(),
+                                         [c](const auto& e) { return e.first == c.unicode(); });
+        if (escape == Escapes.end()) {
             out += c;
+        } else {
+            out += u'\\';
+            out += QChar(escape->second);
         }
     }
     return out;
