@@ -84,21 +84,18 @@ Settings::Loaded Settings::CheckSetup()
     read.businessName = optionFields.next();
     if (!read.businessName)
         return loaded;
-    const auto poRequired = numberField(optionFields.next());
-    if (!poRequired)
+    // A yes/no option is stored as a number, 1 for yes; false when the field does not read.
+    const auto readFlag = [&optionFields](std::optional<bool>& flag) {
+        const auto number = numberField(optionFields.next());
+        if (number)
+            flag = *number == 1;
+        return number.has_value();
+    };
+    if (!readFlag(read.poRequired) || !readFlag(read.standingPo))
         return loaded;
-    read.poRequired = *poRequired == 1;
-    const auto standing = numberField(optionFields.next());
-    if (!standing)
-        return loaded;
-    read.standingPo = *standing == 1;
     read.standingNumber = optionFields.next();
-    if (!read.standingNumber)
+    if (!read.standingNumber || !readFlag(read.repRequired))
         return loaded;
-    const auto repRequired = numberField(optionFields.next());
-    if (!repRequired)
-        return loaded;
-    read.repRequired = *repRequired == 1;
     loaded.ok = true;
     return loaded;
 }
