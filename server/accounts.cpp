@@ -6,9 +6,7 @@ using namespace Qt::StringLiterals;
 
 QStringList demo::Accounts::load(const QString& path)
 {
-    QStringList problems;
-    const auto text = readCsvFile(path, problems);
-    return text ? parse(*text) : problems;
+    return loadCsvTable(*this, path);
 }
 
 QStringList demo::Accounts::parse(QStringView csv)

@@ -59,9 +59,7 @@ QString demo::formatCharge(qint64 cents)
 
 QStringList demo::Catalog::load(const QString& path)
 {
-    QStringList problems;
-    const auto text = readCsvFile(path, problems);
-    return text ? parse(*text) : problems;
+    return loadCsvTable(*this, path);
 }
 
 QStringList demo::Catalog::parse(QStringView csv)

@@ -20,4 +20,12 @@ namespace demo {
 bool forEachCsvRow(QStringView csv, QStringView heading, QStringList& problems,
                    const std::function<void(qsizetype lineNumber, QStringView line)>& row);
 
+// Reads the file at path into table (table.parse(text)); the problems found, or the file's.
+template <typename Table> QStringList loadCsvTable(Table& table, const QString& path)
+{
+    QStringList problems;
+    const auto text = readCsvFile(path, problems);
+    return text ? table.parse(*text) : problems;
+}
+
 } // namespace demo
