@@ -49,10 +49,7 @@ int main(int argc, char** argv)
     FakeSeams fakes;
     const Seams seams = fakes.seams(desktop.path());
     MainForm form(seams, folder.path(), QString());
-    control<QTimer>(form, "MiscTimer")->stop();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
-        std::fprintf(stderr, "window not exposed\n");
+    showStill(form);
 
     const QString reply = longAnswer();
     QList<double> windowMs;

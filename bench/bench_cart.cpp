@@ -1,5 +1,6 @@
 // The cart under load: 500 order lines added one by one through AddItemToOrder, each add
 // recomputing the totals and replacing MyOrder.dat whole. Prints the total and per-line time.
+#include "benchsupport.h"
 #include "order/cart.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
@@ -29,10 +30,7 @@ int main(int argc, char** argv)
     FakeSeams fakes;
     const Seams seams = fakes.seams(folder.path());
     MainForm form(seams, folder.path(), QString());
-    control<QTimer>(form, "MiscTimer")->stop();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
-        std::fprintf(stderr, "window not exposed\n");
+    showStill(form);
 
     constexpr int Lines = 500;
     for (int i = 0; i < 5; ++i)

@@ -121,9 +121,7 @@ int main(int argc, char* argv[])
     login.write("\"127.0.0.1\",\"JSMITH\",\"1234\",\"\",\"" + QByteArray::number(port) + "\",\r\n");
     login.close();
     MainForm form(seams, folder.path(), QString());
-    control<QTimer>(form, "MiscTimer")->stop();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
+    if (!showStill(form))
         return 1;
     form.CheckSetup(); // reads the server's address and port
 
@@ -141,6 +139,16 @@ int main(int argc, char* argv[])
 
     const int rounds = 200;
 
+    // The bare exchange of the references: asks on socket and reads until the whole answer is in.
+    const auto askBare = [port](QTcpSocket& socket) {
+        socket.connectToHost(QHostAddress::LocalHost, port);
+        socket.waitForConnected(2000);
+        socket.write("<I>,1234,JSMITH,PF1234");
+        socket.flush();
+        QByteArray reply;
+        while (reply.size() < Answer.size() && socket.waitForReadyRead(2000))
+            reply += socket.readAll();
+    };
     QList<double> window, bare, sent, shownBare;
     for (int i = 0; i < rounds + 10; ++i) {
         // The window: Enter in the part field to the rows shown.
@@ -157,13 +165,7 @@ int main(int argc, char* argv[])
         // The reference: a bare socket asks and reads the same answer.
         timer.restart();
         QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, port);
-        socket.waitForConnected(2000);
-        socket.write("<I>,1234,JSMITH,PF1234");
-        socket.flush();
-        QByteArray reply;
-        while (reply.size() < Answer.size() && socket.waitForReadyRead(2000))
-            reply += socket.readAll();
+        askBare(socket);
         const double bareMs = double(timer.nsecsElapsed()) / 1e6;
         socket.close();
 
@@ -171,13 +173,7 @@ int main(int argc, char* argv[])
         // list of the same size and font and painted, as the window must show them.
         timer.restart();
         QTcpSocket shown;
-        shown.connectToHost(QHostAddress::LocalHost, port);
-        shown.waitForConnected(2000);
-        shown.write("<I>,1234,JSMITH,PF1234");
-        shown.flush();
-        QByteArray text;
-        while (text.size() < Answer.size() && shown.waitForReadyRead(2000))
-            text += shown.readAll();
+        askBare(shown);
         plain.clear();
         for (const QString& row : rows)
             plain.addItem(row);

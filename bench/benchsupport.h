@@ -1,16 +1,32 @@
 #pragma once
-// Shared pieces of the benchmarks: the tests' seams that cost nothing (fakes.h), a median and the
-// printed row.
+// Shared pieces of the benchmarks: the tests' seams that cost nothing (fakes.h), the window shown
+// still, a median and the printed row.
 
+#include "shell/mainform.h"
 #include "support/controls.h"
 #include "support/fakes.h"
 
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QTest>
 #include <QTextStream>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
+
+// Shows the window with its timer stopped, so that only the measured work runs in it. False when
+// the window was not exposed (said on stderr).
+inline bool showStill(MainForm& form)
+{
+    control<QTimer>(form, "MiscTimer")->stop();
+    form.show();
+    if (QTest::qWaitForWindowExposed(&form))
+        return true;
+    std::fprintf(stderr, "window not exposed\n");
+    return false;
+}
 
 inline double median(QList<double> values)
 {
