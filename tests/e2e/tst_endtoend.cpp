@@ -4,6 +4,7 @@
 #include "shell/listcontrol.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
+#include "support/sqlrows.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -12,9 +13,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTabWidget>
 
 using namespace Qt::StringLiterals;
@@ -84,23 +82,7 @@ void TestEndToEnd::orderFirstRow(MainForm& f, const QString& quantity)
 
 QStringList TestEndToEnd::rows(const QString& sql)
 {
-    QStringList result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
-        db.setDatabaseName(m_serverFolder.filePath(u"orders.sqlite"_s));
-        if (db.open()) {
-            QSqlQuery query(db);
-            query.exec(sql);
-            while (query.next()) {
-                QStringList fields;
-                for (int i = 0; i < query.record().count(); ++i)
-                    fields << query.value(i).toString();
-                result << fields.join(u'|');
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(u"check"_s);
-    return result;
+    return sqlRows(m_serverFolder.filePath(u"orders.sqlite"_s), sql);
 }
 
 void TestEndToEnd::wholeOrderReachesTheServerDatabase()

@@ -5,13 +5,11 @@
 #include "demoserver.h"
 #include "orderstore.h"
 #include "requesthandler.h"
+#include "support/sqlrows.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -137,24 +135,7 @@ QByteArray TestDemoServer::exchange(const QByteArray& request, int offset, bool 
 
 QStringList TestDemoServer::rows(const QString& sql) const
 {
-    QStringList result;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
-        db.setDatabaseName(m_dbPath);
-        if (db.open()) {
-            QSqlQuery query(db);
-            if (!query.exec(sql))
-                result << u"(query failed)"_s;
-            while (query.next()) {
-                QStringList fields;
-                for (int i = 0; i < query.record().count(); ++i)
-                    fields << query.value(i).toString();
-                result << fields.join(u'|');
-            }
-        }
-    }
-    QSqlDatabase::removeDatabase(u"check"_s);
-    return result;
+    return sqlRows(m_dbPath, sql);
 }
 
 void TestDemoServer::shippedDataLoadsCleanly()
