@@ -66,6 +66,30 @@ const QString Question = u"Do you want to KEEP these items?"_s;
 const QByteArray SavedLine =
     "   2 ACM PH3600       OIL FILTER            4.95      0.00      9.90\r\n";
 
+// The window over valid settings, a saved order and a connection update, its boxes going to
+// prompter: the first tick asks about the order, then shows the update's notice.
+MainForm& startWithOrderAndUpdate(FormFixture& fx, Prompter& prompter)
+{
+    fx.writeSettings(3300);
+    fx.write(u"MyOrder.dat"_s, SavedLine);
+    fx.write(u"LOGIN_UPDATE.INF"_s, LoginUpdate);
+    return startWith(fx, prompter);
+}
+
+// Activates the window and puts the focus into the text box named name; nullptr when the window
+// does not become active, there is no such box or it does not take the focus.
+QLineEdit* focusBox(MainForm& f, const QString& name)
+{
+    f.activateWindow();
+    if (!QTest::qWaitForWindowActive(&f))
+        return nullptr;
+    auto* box = f.findChild<QLineEdit*>(name);
+    if (!box)
+        return nullptr;
+    box->setFocus();
+    return QTest::qWaitFor([box] { return box->hasFocus(); }) ? box : nullptr;
+}
+
 QStringList logLines(const QByteArray& bytes)
 {
     return QString::fromLatin1(bytes).split(u"\r\n"_s);
@@ -242,11 +266,8 @@ void TestShell::loginTestFailsAfterDeadline()
 
 void TestShell::noticeOnFirstTickOnlyAfterTheOtherSteps()
 {
-    m_fx->writeSettings(3300);
-    m_fx->write(u"MyOrder.dat"_s, SavedLine);
-    m_fx->write(u"LOGIN_UPDATE.INF"_s, LoginUpdate);
     CallbackPrompter prompter;
-    MainForm& f = startWith(*m_fx, prompter);
+    MainForm& f = startWithOrderAndUpdate(*m_fx, prompter);
     const QString notice = subsystem<Settings>(f).updateNotice();
     QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
     control<QLabel>(f, "MessageLbl")->setText(u"Checking ..."_s);
@@ -268,11 +289,8 @@ void TestShell::noticeOnFirstTickOnlyAfterTheOtherSteps()
 
 void TestShell::nestedTickRepeatsNoQuestionNorNotice()
 {
-    m_fx->writeSettings(3300);
-    m_fx->write(u"MyOrder.dat"_s, SavedLine);
-    m_fx->write(u"LOGIN_UPDATE.INF"_s, LoginUpdate);
     CallbackPrompter prompter;
-    MainForm& f = startWith(*m_fx, prompter);
+    MainForm& f = startWithOrderAndUpdate(*m_fx, prompter);
     const QString notice = subsystem<Settings>(f).updateNotice();
     int nested = 0;
     bool housekeepingDone = true;
@@ -540,12 +558,8 @@ void TestShell::lostFocusCleaning()
     QFETCH(QString, after);
     MainForm& f = m_fx->start();
     control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
-    f.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f));
-    auto* box = f.findChild<QLineEdit*>(field);
+    auto* box = focusBox(f, field);
     QVERIFY(box);
-    box->setFocus();
-    QTRY_VERIFY(box->hasFocus());
     box->setText(typed);
     control<QPushButton>(f, "Testcmd")->setFocus();
     QTRY_VERIFY(control<QPushButton>(f, "Testcmd")->hasFocus());
@@ -592,12 +606,8 @@ void TestShell::focusHandlersIgnoreInterruptions()
     QFETCH(QString, interruption);
     MainForm& f = m_fx->start();
     f.findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(tab);
-    f.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&f));
-    auto* box = f.findChild<QLineEdit*>(field);
+    auto* box = focusBox(f, field);
     QVERIFY(box);
-    box->setFocus();
-    QTRY_VERIFY(box->hasFocus());
     // Texts every lost-focus cleaning would change, and state every got-focus handler resets.
     const QString typed = u" ab,c\" "_s;
     box->setText(typed);
