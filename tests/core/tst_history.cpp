@@ -1,4 +1,5 @@
 #include "core/history.h"
+#include "support/orderlines.h"
 
 #include "core/text.h"
 
@@ -10,17 +11,6 @@ namespace {
 
 const QString HistoryHeading = u"  Date    Order#    Status  "_s;
 const QString DetailsHeading = u" QTY  Part Number  Description        LIST      Cost"_s;
-
-// An order line from its columns: quantity 1-4, LIN 6-9, part 10-22, description 23-39, net
-// 40-47, core 48-55, total 56-66.
-QString lineOf(const QString& quantity, const QString& lin, const QString& part,
-               const QString& description, const QString& net, const QString& core,
-               const QString& total)
-{
-    return text::padLeft(quantity, 4) + u' ' + text::padRight(lin, 4) + text::padRight(part, 13)
-        + text::padRight(description, 17) + text::padLeft(net, 8) + text::padLeft(core, 8)
-        + text::padLeft(total, 11);
-}
 
 // The 1-based column where a heading word ends.
 qsizetype endOf(const QString& heading, const QString& word)

@@ -1,4 +1,5 @@
 #include "core/order.h"
+#include "support/orderlines.h"
 
 #include "core/text.h"
 
@@ -17,17 +18,6 @@ QString answerRow(const QString& lin, const QString& part, const QString& descri
     return u"*      "_s + text::padRight(lin, 4) + text::padRight(part, 13)
         + text::padRight(description, 17) + text::padLeft(list, 9) + text::padLeft(net, 8)
         + text::padLeft(charge, 8) + (environmental ? u"e "_s : u"  "_s) + u"   12"_s;
-}
-
-// An order line from its columns: quantity 1-4, LIN 6-9, part 10-22, description 23-39, net
-// 40-47, core 48-55, total 56-66.
-QString lineOf(const QString& quantity, const QString& lin, const QString& part,
-               const QString& description, const QString& net, const QString& core,
-               const QString& total)
-{
-    return text::padLeft(quantity, 4) + u' ' + text::padRight(lin, 4) + text::padRight(part, 13)
-        + text::padRight(description, 17) + text::padLeft(net, 8) + text::padLeft(core, 8)
-        + text::padLeft(total, 11);
 }
 
 } // namespace

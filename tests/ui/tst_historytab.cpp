@@ -8,6 +8,7 @@
 #include "shell/twips.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
+#include "support/orderlines.h"
 
 #include <QFileDialog>
 #include <QGroupBox>
@@ -28,14 +29,6 @@ QString lineFor(const QString& part)
 {
     return u"   2 XYZ "_s + text::padRight(part, 13) + text::padRight(u"FILTER"_s, 17)
         + u"   12.50"_s + QString(8, u' ') + text::padLeft(u"25.00"_s, 11);
-}
-
-QByteArray fileOf(const QStringList& lines)
-{
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    return bytes;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
+#include "support/orderlines.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -41,14 +42,6 @@ const QString NotStockedRow = u"*      "_s + text::padRight(u"XYZ"_s, 4)
 const QString FilterLine = u"   2"_s + u" "_s + u"XYZ "_s + u"ABC123"_s + QString(7, u' ')
     + u"FILTER"_s + QString(11, u' ') + u"   12.50"_s + QString(8, u' ') + QString(6, u' ')
     + u"25.00"_s;
-
-QByteArray fileOf(const QStringList& lines)
-{
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    return bytes;
-}
 
 } // namespace
 
