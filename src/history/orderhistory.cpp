@@ -32,6 +32,13 @@ QString notNull(const QString& value)
     return value.isNull() ? u""_s : value;
 }
 
+// Binds the values to the prepared statement's placeholders, in order.
+void bindAll(QSqlQuery& query, std::initializer_list<QVariant> values)
+{
+    for (const QVariant& value : values)
+        query.addBindValue(value);
+}
+
 using history::sentAtText;
 using history::sentAtValue;
 
@@ -234,15 +241,10 @@ std::optional<QSqlError> OrderHistory::insert(const history::Order& order, qint6
     };
     query.prepare(u"INSERT INTO orders(sent_at, account, login, ordered_by, purchase_order, "
                   "notes, status, number, search) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
-    query.addBindValue(sentAtText(order.sentAt));
-    query.addBindValue(notNull(order.account));
-    query.addBindValue(notNull(order.login));
-    query.addBindValue(notNull(order.orderedBy));
-    query.addBindValue(notNull(order.purchaseOrder));
-    query.addBindValue(notNull(order.notes));
-    query.addBindValue(notNull(order.status));
-    query.addBindValue(order.number);
-    query.addBindValue(history::searchText(order));
+    bindAll(query,
+            {sentAtText(order.sentAt), notNull(order.account), notNull(order.login),
+             notNull(order.orderedBy), notNull(order.purchaseOrder), notNull(order.notes),
+             notNull(order.status), order.number, history::searchText(order)});
     if (!query.exec())
         return failed(query.lastError());
     const qint64 newId = query.lastInsertId().toLongLong();
@@ -252,17 +254,11 @@ std::optional<QSqlError> OrderHistory::insert(const history::Order& order, qint6
         return failed(query.lastError());
     int position = 0;
     for (const history::Line& line : order.lines) {
-        query.addBindValue(newId);
-        query.addBindValue(position++);
-        query.addBindValue(notNull(line.quantity));
-        query.addBindValue(notNull(line.lineCode));
-        query.addBindValue(notNull(line.partNumber));
-        query.addBindValue(notNull(line.description));
-        query.addBindValue(notNull(line.net));
-        query.addBindValue(notNull(line.core));
-        query.addBindValue(notNull(line.total));
-        query.addBindValue(notNull(line.list));
-        query.addBindValue(notNull(line.cartLine));
+        bindAll(query,
+                {newId, position++, notNull(line.quantity), notNull(line.lineCode),
+                 notNull(line.partNumber), notNull(line.description), notNull(line.net),
+                 notNull(line.core), notNull(line.total), notNull(line.list),
+                 notNull(line.cartLine)});
         if (!query.exec())
             return failed(query.lastError());
     }
