@@ -17,6 +17,15 @@ namespace {
 // means MyOrder.dat holds something else; shown as a row it would stall the window for minutes.
 constexpr qsizetype LongestSavedLine = 256;
 
+// MyOrder.dat's bytes for the lines: one byte a character, CR LF after each.
+QByteArray orderFileBytes(const QStringList& lines)
+{
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += files::toAnsi(line) + files::crlf;
+    return bytes;
+}
+
 } // namespace
 
 Cart::Cart(const QString& folder, QObject* parent)
@@ -86,10 +95,7 @@ void Cart::SaveOrderFile()
 {
     if (m_lines.isEmpty())
         return;
-    QByteArray bytes;
-    for (const QString& line : std::as_const(m_lines))
-        bytes += files::toAnsi(line) + files::crlf;
-    writeOrderFile(bytes);
+    writeOrderFile(orderFileBytes(m_lines));
 }
 
 void Cart::truncateOrderFile()
@@ -131,10 +137,7 @@ Cart::SavedOrder Cart::CheckSavedOrder()
         if (!saved.keptAs)
             return saved;
         lines.removeIf(tooLong);
-        QByteArray good;
-        for (const QString& line : std::as_const(lines))
-            good += files::toAnsi(line) + files::crlf;
-        writeOrderFile(good);
+        writeOrderFile(orderFileBytes(lines));
         if (lines.isEmpty())
             return saved;
     }
