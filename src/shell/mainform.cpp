@@ -527,12 +527,10 @@ void MainForm::wireSubsystems()
 
 void MainForm::routeEvents()
 {
+    // Keys and mouse buttons go through eventFilter; focus moves through routeFocusMove.
     for (QObject* watched : std::initializer_list<QObject*>{
-             m_ui.Parttxt, m_ui.Qtytxt, m_ui.AnswerList, m_ui.AccNameTxt, m_ui.AccNumTxt,
-             m_ui.LoginNameTxt, m_ui.txtHostAddress, m_ui.PoOptionCheck[0], m_ui.PoOptionCheck[1],
-             m_ui.RepNameOptCheck, m_ui.StandingPOtxt, m_ui.OrderInfoTxt[0], m_ui.OrderInfoTxt[1],
-             m_ui.OrderInfoTxt[2], m_ui.SocketNumLbl[0], m_ui.SocketNumLbl[1], m_ui.SocketNumLbl[2],
-             m_ui.SocketNumLbl[3]})
+             m_ui.Parttxt, m_ui.AnswerList, m_ui.SocketNumLbl[0], m_ui.SocketNumLbl[1],
+             m_ui.SocketNumLbl[2], m_ui.SocketNumLbl[3]})
         watched->installEventFilter(this);
 
     connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
