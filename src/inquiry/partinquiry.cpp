@@ -94,7 +94,6 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
     }
 
     if (progress.next < 0) {
-        m_records.clear();
         m_stage = u"GetInquiry: Split Data"_s;
         progress.next = reply.indexOf(u'<'); // text before the first record is ignored
         m_stage = u"GetInquiry: Parse Data"_s;
@@ -105,8 +104,6 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
             emit answerRowsTakenBack(m_rowsShown - progress.rowsBefore);
             m_rowsShown = progress.rowsBefore;
         }
-        while (m_records.size() > progress.recordsBefore)
-            m_records.removeLast();
         m_rows = progress.valuesBefore;
         progress.tag = progress.tagBefore;
         progress.stage = progress.stageBefore;
@@ -123,7 +120,6 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
             const QString record = text::trimBlanks(
                 QStringView(reply).mid(progress.next + 1, end - progress.next - 1));
             progress.next = end;
-            m_records << record;
             if (!handleRecord(record)) {
                 progress.finished = true;
                 return;
@@ -138,11 +134,9 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
         if (complete || showAhead) {
             progress.lastShown = true;
             progress.rowsBefore = m_rowsShown;
-            progress.recordsBefore = m_records.size();
             progress.valuesBefore = m_rows;
             progress.tagBefore = progress.tag;
             progress.stageBefore = m_stage;
-            m_records << record;
             m_quiet = !complete;
             const bool goOn = handleRecord(record);
             m_quiet = false;

@@ -64,8 +64,7 @@ private:
     answer::RowWorkingValues m_rows;
     // True while a record is shown ahead of its end: its failed steps are not reported.
     bool m_quiet = false;
-    QStringList m_records; // the records of the reply handled so far, in arrival order
-    int m_rowsShown = 0;   // rows signalled for this reply and not taken back
+    int m_rowsShown = 0; // rows signalled for this reply and not taken back
 
     // How far the reply being taken in has been handled.
     struct Progress
@@ -80,7 +79,6 @@ private:
         // Before the last record was handled, to take it back when it grows.
         bool lastShown = false;
         int rowsBefore = 0;
-        qsizetype recordsBefore = 0;
         answer::RowWorkingValues valuesBefore;
         QString tagBefore;
         QString stageBefore;

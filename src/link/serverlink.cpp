@@ -173,9 +173,7 @@ void ServerLink::connected()
     if (m_told)
         emit progress(u"Connected to %1 port %2, waiting for the answer ..."_s.arg(m_attemptHost)
                           .arg(m_attemptBase + m_offset));
-    m_reply.clear();
-    m_delivered = 0;
-    m_replyStarted = m_replyComplete = m_completeDelivered = false;
+    resetReply();
     const QByteArray bytes = files::toAnsi(m_request);
     if (m_socket->write(bytes) != bytes.size()) {
         stageFailed(u"SendSockData: Send Data"_s);
@@ -314,10 +312,9 @@ void ServerLink::deliver()
         const bool completes = m_replyComplete && !m_completeDelivered;
         if (m_reply.isEmpty() || (!grown && !completes))
             break;
+        const bool first = m_delivered == 0; // nothing of this reply handed on yet
         m_delivered = m_reply.size();
         m_completeDelivered = m_replyComplete;
-        const bool first = !m_replyStarted;
-        m_replyStarted = true;
         emit replyArrived(m_reply, first, m_completeDelivered);
     }
     m_delivering = false;
@@ -354,9 +351,14 @@ void ServerLink::dropConnection()
     m_phase = Phase::Idle;
     ++m_generation;
     m_socket->abort();
+    resetReply();
+}
+
+void ServerLink::resetReply()
+{
     m_reply.clear();
     m_delivered = 0;
-    m_replyStarted = m_replyComplete = m_completeDelivered = false;
+    m_replyComplete = m_completeDelivered = false;
 }
 
 void ServerLink::ClearSocketLights()

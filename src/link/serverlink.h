@@ -91,6 +91,7 @@ private:
     void serverClosed();
     void stageFailed(const QString& stage);
     void dropConnection();
+    void resetReply();
     void takeAvailable();
     void deliver();
     void orderSettled();
@@ -122,7 +123,6 @@ private:
     quint64 m_generation = 0; // moves on with every connection, so stale work is dropped
     QString m_reply;
     qsizetype m_delivered = 0;
-    bool m_replyStarted = false;
     bool m_replyComplete = false;
     bool m_completeDelivered = false;
     bool m_delivering = false;
