@@ -49,6 +49,10 @@ void HistoryTab::fill()
         return;
     }
     const QScopedValueRollback filling(m_filling, true);
+    // After a change the selected order is read again; while only the filter changes, the
+    // details of the order that stays selected are kept as they are.
+    if (m_stale)
+        m_detailsId = -1;
     const qint64 selected = m_ids.value(m_controls.orders->currentRow(), 0);
     const QString filter = m_controls.filter->text();
     const QList<history::Summary> found = m_history.find(filter);
@@ -82,10 +86,14 @@ std::optional<history::Order> HistoryTab::selectedOrder() const
 
 void HistoryTab::showDetails()
 {
-    QListWidget* details = m_controls.details;
-    details->clear();
-    if (const auto order = selectedOrder())
-        details->addItems(history::detailRows(*order));
+    const qint64 id = m_ids.value(m_controls.orders->currentRow(), 0);
+    if (id != m_detailsId) {
+        m_detailsId = id;
+        QListWidget* details = m_controls.details;
+        details->clear();
+        if (const auto order = selectedOrder())
+            details->addItems(history::detailRows(*order));
+    }
     enableButtons();
 }
 
