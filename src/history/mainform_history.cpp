@@ -49,12 +49,17 @@ void MainForm::wireHistory()
     connect(m_historyTab, &HistoryTab::printRequested, this, &MainForm::PrintOrder);
 }
 
+history::Order MainForm::cartAsOrder() const
+{
+    return history::orderFromCart(m_settings->accNum(), m_settings->loginName(),
+                                  m_ui.OrderInfoTxt[0]->text(), m_ui.OrderInfoTxt[1]->text(),
+                                  m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime());
+}
+
 void MainForm::NoteOrderBeingSent()
 {
     // Taken when the message is built: the cart may change before it has been written.
-    m_orderBeingSent = std::make_unique<history::Order>(history::orderFromCart(
-        m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
-        m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime()));
+    m_orderBeingSent = std::make_unique<history::Order>(cartAsOrder());
 }
 
 void MainForm::RecordSentOrder()
@@ -73,10 +78,8 @@ void MainForm::ConfirmSentOrder(qint32 number)
 
 bool MainForm::ConfirmResend()
 {
-    const history::Order cart = history::orderFromCart(
-        m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
-        m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime());
-    const auto sentAt = m_history->unconfirmedDuplicate(cart, QDateTime::currentDateTime());
+    const auto sentAt =
+        m_history->unconfirmedDuplicate(cartAsOrder(), QDateTime::currentDateTime());
     return !sentAt
         || MsgBox(history::resendQuestion(*sentAt), QMessageBox::Question,
                   QMessageBox::Yes | QMessageBox::No)

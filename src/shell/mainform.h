@@ -213,6 +213,8 @@ private:
     void stepPause();
 
     // ---- order history (history/) -------------------------------------------------------------
+    // The cart and the order fields as an order of the history, not yet sent.
+    [[nodiscard]] history::Order cartAsOrder() const;
     void NoteOrderBeingSent(); // the cart and fields the order message was just built from
     void RecordSentOrder();    // the order message has been written to the server
     void ConfirmSentOrder(qint32 number);
