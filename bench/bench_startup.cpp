@@ -14,11 +14,21 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <array>
+
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// Milliseconds since main() began, for the phases of one start-up.
+QElapsedTimer sinceMain;
+
+double phaseMs()
+{
+    return double(sinceMain.nsecsElapsed()) / 1e6;
+}
 
 class FirstPaint : public QObject
 {
@@ -28,7 +38,8 @@ public:
         if (event->type() == QEvent::Paint && !m_done) {
             m_done = true;
             // After this paint has been handled, the window is on screen.
-            QTimer::singleShot(0, [] { QTextStream(stdout) << "painted" << Qt::endl; });
+            QTimer::singleShot(0,
+                               [] { QTextStream(stdout) << "painted " << phaseMs() << Qt::endl; });
         }
         return QObject::eventFilter(watched, event);
     }
@@ -66,6 +77,7 @@ int child(const QString& kind, int idleSeconds)
     char name[] = "bench_startup";
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
+    const double applicationMs = phaseMs();
     FirstPaint watcher;
     QTemporaryDir folder;
     SystemClock clock;
@@ -85,6 +97,7 @@ int child(const QString& kind, int idleSeconds)
         bare->resize(820, 607);
         window.reset(bare);
     }
+    QTextStream(stdout) << "built " << applicationMs << ' ' << phaseMs() << Qt::endl;
     window->installEventFilter(&watcher);
     window->show();
     if (idleSeconds > 0) {
@@ -112,6 +125,9 @@ int child(const QString& kind, int idleSeconds)
 struct Run
 {
     double ms = 0;
+    double applicationMs = 0; // main() to the application object
+    double builtMs = 0;       // main() to the window built
+    double paintedMs = 0;     // main() to the first paint handled
     long peakKb = 0;
     double idleCpu = 0;
     double idleWall = 0;
@@ -141,7 +157,12 @@ Run runChild(const QString& self, const QString& kind, int idleSeconds)
     out += process.readAllStandardOutput();
     for (const QByteArray& line : out.split('\n')) {
         const QList<QByteArray> words = line.split(' ');
-        if (words.value(0) == "idle") {
+        if (words.value(0) == "built") {
+            run.applicationMs = words.value(1).toDouble();
+            run.builtMs = words.value(2).toDouble();
+        } else if (words.value(0) == "painted") {
+            run.paintedMs = words.value(1).toDouble();
+        } else if (words.value(0) == "idle") {
             run.idleCpu = words.value(1).toDouble();
             run.idleWall = words.value(2).toDouble();
             run.peakKb = words.value(4).toLong();
@@ -156,6 +177,7 @@ Run runChild(const QString& self, const QString& kind, int idleSeconds)
 
 int main(int argc, char* argv[])
 {
+    sinceMain.start();
     if (argc >= 4 && QByteArrayView(argv[1]) == "--child")
         return child(QString::fromLocal8Bit(argv[2]), atoi(argv[3]));
 
@@ -164,6 +186,14 @@ int main(int argc, char* argv[])
     const int runs = 9;
     QList<double> vornik, bare;
     QList<double> vornikPeak, barePeak;
+    // Per phase, for vornik and bare: before main() and the application object, building the
+    // window, showing it to its first paint.
+    std::array<QList<double>, 3> vornikPhases, barePhases;
+    const auto addPhases = [](std::array<QList<double>, 3>& phases, const Run& run) {
+        phases[0] << run.ms - run.paintedMs + run.applicationMs;
+        phases[1] << run.builtMs - run.applicationMs;
+        phases[2] << run.paintedMs - run.builtMs;
+    };
     runChild(self, u"vornik"_s, 0); // warm the file cache for both
     runChild(self, u"bare"_s, 0);
     for (int i = 0; i < runs; ++i) {
@@ -173,9 +203,17 @@ int main(int argc, char* argv[])
         bare << b.ms;
         vornikPeak << double(a.peakKb);
         barePeak << double(b.peakKb);
+        addPhases(vornikPhases, a);
+        addPhases(barePhases, b);
     }
     QTextStream(stdout) << "median of " << runs << " fresh processes each" << Qt::endl;
     printRow(u"start-up to first paint"_s, median(vornik), u"ms"_s, median(bare), 1.2);
+    const QStringList phaseNames{u"load and application object"_s, u"window built"_s,
+                                 u"shown to first paint"_s};
+    for (size_t i = 0; i < vornikPhases.size(); ++i)
+        QTextStream(stdout) << "  " << phaseNames.value(qsizetype(i)) << ": "
+                            << QString::number(median(vornikPhases[i]), 'f', 2) << " ms, bare "
+                            << QString::number(median(barePhases[i]), 'f', 2) << " ms" << Qt::endl;
     printRow(u"peak memory after start-up"_s, median(vornikPeak) / 1024.0, u"MiB"_s,
              median(barePeak) / 1024.0, 1.5);
 
