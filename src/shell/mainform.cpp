@@ -5,6 +5,8 @@
 #include "inquiry/partinquiry.h"
 #include "link/settings.h"
 #include "order/cart.h"
+#include "shell/artwork.h"
+#include "shell/instancelock.h"
 #include "shell/listcontrol.h"
 #include "shell/shell.h"
 #include "shell/twips.h"
@@ -21,16 +23,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
-#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
-
-#include <functional>
 
 using namespace Qt::StringLiterals;
 using twips::place;
@@ -77,70 +74,25 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
 }
 
 // A picture button with its caption as a label beside or under it.
-// Runs a step when the widget is first painted, just before it paints. The style's standard
-// icons are looked up in the icon theme and decoded from PNG, a third of what the window's
-// start-up costs beyond a bare window; most of them (the order panel's, the OPTIONS tab's
-// pictures) are not on screen at start, and some are never shown in a run.
-class BeforeFirstPaint : public QObject
-{
-public:
-    BeforeFirstPaint(QWidget* widget, std::function<void()> step)
-        : QObject(widget)
-        , m_step(std::move(step))
-    {
-        widget->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            m_step();
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_step;
-};
-
-QPushButton* pictureButton(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
+QPushButton* pictureButton(QWidget* parent, const QString& name, artwork::Picture icon,
                            const QString& label, int left, int top, int width, int height)
 {
     auto* cmd = named(new QPushButton(parent), name, label.trimmed());
-    new BeforeFirstPaint(cmd, [cmd, icon] { cmd->setIcon(cmd->style()->standardIcon(icon)); });
-    cmd->setIconSize(QSize(twips::px(width) - 10, twips::px(height) - 10));
+    const QSize iconSize(twips::px(width) - 10, twips::px(height) - 10);
+    cmd->setIcon(artwork::picture(icon, qMin(iconSize.width(), iconSize.height()),
+                                  qApp->devicePixelRatio()));
+    cmd->setIconSize(iconSize);
     cmd->setToolTip(label.trimmed());
     place(cmd, left, top, width, height);
     return cmd;
 }
 
-QPixmap lampPixmap(int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient glow(size * 0.4, size * 0.4, size * 0.6);
-    glow.setColorAt(0, QColor(200, 255, 200));
-    glow.setColorAt(1, QColor(0, 160, 0));
-    painter.setBrush(glow);
-    painter.setPen(QColor(0, 90, 0));
-    painter.drawEllipse(1, 1, size - 2, size - 2);
-    return pixmap;
-}
-
-QFrame* picture(QWidget* parent, const QString& name, QStyle::StandardPixmap icon,
-                const QString& text, int left, int top, int width, int height,
-                QLabel** textLabel = nullptr)
+QFrame* picture(QWidget* parent, const QString& name, artwork::Picture icon, const QString& text,
+                int left, int top, int width, int height, QLabel** textLabel = nullptr)
 {
     auto* frame = named(new QFrame(parent), name);
     place(frame, left, top, width, height);
-    auto* image = new QLabel(frame);
-    new BeforeFirstPaint(image, [image, icon, size = twips::px(height) - 6] {
-        image->setPixmap(image->style()->standardIcon(icon).pixmap(size));
-    });
+    auto* image = new PictureBox(icon, frame);
     image->setGeometry(2, 2, twips::px(height) - 4, twips::px(height) - 4);
     auto* label = new QLabel(text, frame);
     label->setTextFormat(Qt::PlainText);
@@ -252,26 +204,31 @@ void MainForm::buildInquiryTab()
     m_ui.VersionLbl->setTextFormat(Qt::PlainText);
     place(m_ui.VersionLbl, 2750, 760, 2600, 250);
     m_ui.NewVerLbl = named(new QLabel(tab), u"NewVerLbl"_s);
-    m_ui.NewVerLbl->setStyleSheet(u"color: rgb(192, 0, 0); font-weight: bold;"_s);
+    QPalette notice = m_ui.NewVerLbl->palette();
+    notice.setColor(QPalette::WindowText, QColor(192, 0, 0));
+    m_ui.NewVerLbl->setPalette(notice);
+    QFont noticeFont = m_ui.NewVerLbl->font();
+    noticeFont.setBold(true);
+    m_ui.NewVerLbl->setFont(noticeFont);
     place(m_ui.NewVerLbl, 2750, 1010, 3400, 250);
 
     m_ui.OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
 
-    m_ui.InquiryFrame = named(new QGroupBox(tab), u"InquiryFrame"_s);
+    m_ui.InquiryFrame = named(new FrameBox(tab), u"InquiryFrame"_s);
     place(m_ui.InquiryFrame, 120, 1280, 5350, 1400);
     auto* partLabel = caption(m_ui.InquiryFrame, u"Part Number Inquiry"_s, 150, 200, 3000, 260);
     m_ui.Parttxt =
         textBox(m_ui.InquiryFrame, u"Parttxt"_s, u"Part number"_s, QString(), 150, 520, 3000, 420);
     partLabel->setBuddy(m_ui.Parttxt);
-    m_ui.InquiryCmd =
-        pictureButton(m_ui.InquiryFrame, u"InquiryCmd"_s, QStyle::SP_FileDialogContentsView,
-                      u"Check Stock"_s, 3300, 420, 700, 620);
+    m_ui.InquiryCmd = pictureButton(m_ui.InquiryFrame, u"InquiryCmd"_s, artwork::Picture::Inquire,
+                                    u"Check Stock"_s, 3300, 420, 700, 620);
     caption(m_ui.InquiryFrame, u"Check Stock"_s, 4060, 600, 1250, 260);
 
     m_ui.LightBox = named(new QFrame(tab), u"LightBox"_s);
     m_ui.LightBox->setFrameShape(QFrame::StyledPanel);
     place(m_ui.LightBox, 5600, 1380, 1900, 900);
-    const QPixmap lamp = lampPixmap(twips::px(300));
+    const QPixmap lamp =
+        artwork::picture(artwork::Picture::Lamp, twips::px(300), qApp->devicePixelRatio());
     for (int i = 0; i < 4; ++i) {
         QLabel*& led = m_ui.LedLight[size_t(i)];
         led = named(new QLabel(m_ui.LightBox), indexed(u"LedLight"_s, i),
@@ -286,11 +243,11 @@ void MainForm::buildInquiryTab()
         place(number, 150 + i * 420, 480, 300, 280);
     }
 
-    m_ui.ViewOrderCmd = pictureButton(tab, u"ViewOrderCmd"_s, QStyle::SP_FileDialogDetailedView,
+    m_ui.ViewOrderCmd = pictureButton(tab, u"ViewOrderCmd"_s, artwork::Picture::ViewOrder,
                                       u"View Order"_s, 7700, 1380, 700, 620);
     caption(tab, u"View Order"_s, 7550, 2030, 1100, 260);
 
-    m_ui.ItemOrderFrame = named(new QGroupBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
+    m_ui.ItemOrderFrame = named(new FrameBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
     place(m_ui.ItemOrderFrame, 8700, 1280, 3300, 1550);
     // Labels whose caption changes carry no accessible name of their own: assistive technology
     // reads the caption itself, and the caption label beside it (its buddy) says what it is.
@@ -305,7 +262,7 @@ void MainForm::buildInquiryTab()
     m_ui.Qtytxt =
         textBox(m_ui.ItemOrderFrame, u"Qtytxt"_s, u"Quantity"_s, u" 1"_s, 600, 930, 800, 400);
     qtyLabel->setBuddy(m_ui.Qtytxt);
-    m_ui.OrderCmd = pictureButton(m_ui.ItemOrderFrame, u"OrderCmd"_s, QStyle::SP_ArrowDown,
+    m_ui.OrderCmd = pictureButton(m_ui.ItemOrderFrame, u"OrderCmd"_s, artwork::Picture::Order,
                                   u"ORDER"_s, 1600, 880, 600, 500);
     caption(m_ui.ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
 
@@ -323,7 +280,7 @@ void MainForm::buildInquiryTab()
     // Laid out where it waits out of view, so that start-up has nothing to slide away.
     place(m_ui.AnswerList, -14000, 3000, 11500, 5400);
 
-    m_ui.OrderFrame = named(new QGroupBox(u"My Order"_s, tab), u"OrderFrame"_s);
+    m_ui.OrderFrame = named(new FrameBox(u"My Order"_s, tab), u"OrderFrame"_s);
     place(m_ui.OrderFrame, 120, 2900, 11850, 5500);
     m_ui.OrderList = named(
         new ListControl(u" QTY LIN PART#        DESCRIPTION           NET    CORE/e    TOTAL"_s,
@@ -354,13 +311,14 @@ void MainForm::buildInquiryTab()
     m_ui.OrderTotalLbl->setFont(boldCourier());
     place(m_ui.OrderTotalLbl, 9200, 3910, 2000, 300);
     m_ui.RemoveItemCmd =
-        pictureButton(m_ui.OrderFrame, u"RemoveItemCmd"_s, QStyle::SP_DialogDiscardButton,
+        pictureButton(m_ui.OrderFrame, u"RemoveItemCmd"_s, artwork::Picture::Remove,
                       u"Remove This Item"_s, 120, 4850, 650, 560);
     caption(m_ui.OrderFrame, u"Remove This Item"_s, 830, 5000, 1900, 260);
-    m_ui.RemoveAllCmd = pictureButton(m_ui.OrderFrame, u"RemoveAllCmd"_s, QStyle::SP_TrashIcon,
-                                      u"Cancel ALL items"_s, 3000, 4850, 650, 560);
+    m_ui.RemoveAllCmd =
+        pictureButton(m_ui.OrderFrame, u"RemoveAllCmd"_s, artwork::Picture::RemoveAll,
+                      u"Cancel ALL items"_s, 3000, 4850, 650, 560);
     caption(m_ui.OrderFrame, u"Cancel ALL items"_s, 3710, 5000, 1900, 260);
-    m_ui.SendOrderCmd = pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, QStyle::SP_ArrowRight,
+    m_ui.SendOrderCmd = pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, artwork::Picture::Send,
                                       u"SEND ORDER"_s, 9100, 4850, 650, 560);
     caption(m_ui.OrderFrame, u"SEND ORDER"_s, 9810, 5000, 1800, 260);
 }
@@ -396,7 +354,7 @@ void MainForm::buildOptionsTab()
 {
     QWidget* tab = m_ui.Picture1;
 
-    auto* login = new QGroupBox(u" Account Login Settings "_s, tab);
+    auto* login = new FrameBox(u" Account Login Settings "_s, tab);
     place(login, 120, 120, 5900, 5500);
     auto* nameLabel = caption(login, u"Login Name (12 max)"_s, 150, 380, 2200, 260);
     m_ui.LoginNameTxt = textBox(login, u"LoginNameTxt"_s, u"Login name"_s, u" "_s, 2450, 320, 3200);
@@ -404,7 +362,7 @@ void MainForm::buildOptionsTab()
     auto* accLabel = caption(login, u"My Account Number"_s, 150, 830, 2200, 260);
     m_ui.AccNumTxt = textBox(login, u"AccNumTxt"_s, u"Account number"_s, u" "_s, 2450, 770, 3200);
     accLabel->setBuddy(m_ui.AccNumTxt);
-    auto* server = new QGroupBox(u"Server Connection "_s, login);
+    auto* server = new FrameBox(u"Server Connection "_s, login);
     place(server, 150, 1250, 5600, 2000);
     auto* hostLabel =
         caption(server, u"Connection IP Address or Dynamic URL"_s, 120, 280, 5300, 260);
@@ -428,7 +386,7 @@ void MainForm::buildOptionsTab()
     m_ui.LoginHelpInfo =
         helpBox(login, u"LoginHelpInfo"_s, u"Login help notes"_s, 150, 4250, 5600, 1150);
 
-    auto* prefs = new QGroupBox(u"Preferences / Options "_s, tab);
+    auto* prefs = new FrameBox(u"Preferences / Options "_s, tab);
     place(prefs, 6150, 120, 5850, 5500);
     auto* businessLabel = caption(prefs, u"My Business Name "_s, 150, 320, 3000, 260);
     m_ui.AccNameTxt =
@@ -452,14 +410,14 @@ void MainForm::buildOptionsTab()
 
     m_ui.SaveLoginInfoCmd[0] =
         button(tab, indexed(u"SaveLoginInfoCmd"_s, 0), u"SAVE"_s, 150, 5850, 1500, 500);
-    m_ui.SavedPic = picture(tab, u"SavedPic"_s, QStyle::SP_DialogSaveButton, u"SAVED !"_s, 1800,
-                            5850, 1900, 500);
+    m_ui.SavedPic =
+        picture(tab, u"SavedPic"_s, artwork::Picture::Saved, u"SAVED !"_s, 1800, 5850, 1900, 500);
     m_ui.Testcmd = button(tab, u"Testcmd"_s, u"Test LOGIN "_s, 4000, 5850, 1800, 500);
-    m_ui.PassedPic = picture(tab, u"PassedPic"_s, QStyle::SP_DialogApplyButton, u"PASSED!"_s, 6000,
+    m_ui.PassedPic = picture(tab, u"PassedPic"_s, artwork::Picture::Passed, u"PASSED!"_s, 6000,
                              5850, 2200, 500, &m_ui.Label5);
     named(m_ui.Label5, u"Label5"_s);
     m_ui.Label5->hide(); // shown only by the hidden keyword
-    m_ui.ErrorPic = picture(tab, u"ErrorPic"_s, QStyle::SP_MessageBoxCritical,
+    m_ui.ErrorPic = picture(tab, u"ErrorPic"_s, artwork::Picture::Error,
                             u"ERROR! Check Login Settings"_s, 6000, 5850, 4500, 500);
 }
 
@@ -643,11 +601,8 @@ void MainForm::Form_Load()
     m_ui.VersionLbl->setText(u"Version : "_s + vornik::VersionText.toString());
     setWindowTitle(windowTitle() + vornik::VersionText.toString());
 
-    // One instance per program folder, since the folder holds the state files. A crashed run
-    // leaves a stale lock (its owner is gone), which is taken over; a live one never is.
-    m_instanceLock = std::make_unique<QLockFile>(m_folder + u"vornik.lock"_s);
-    m_instanceLock->setStaleLockTime(0);
-    if (!m_instanceLock->tryLock(100) && m_instanceLock->error() == QLockFile::LockFailedError) {
+    m_instanceLock = std::make_unique<InstanceLock>(m_folder + u"vornik.lock"_s);
+    if (m_instanceLock->state() == InstanceLock::State::HeldByOther) {
         m_instanceLock.reset();
         m_startRefused = true;
         MsgBox(u"Vornik is already running"_s, QMessageBox::Warning);

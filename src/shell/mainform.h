@@ -24,10 +24,10 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QLockFile;
 class QPushButton;
 class QTabWidget;
 class QTextEdit;
+class InstanceLock;
 class ListControl;
 class Cart;
 class PartInquiry;
@@ -250,7 +250,7 @@ private:
     bool m_startRefused = false;
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE
-    std::unique_ptr<QLockFile> m_instanceLock;
+    std::unique_ptr<InstanceLock> m_instanceLock;
     // Where Qt put the focus after hiding the control that had it (a tab change hides the page);
     // the moves that follow from there in the same event are Qt's, not the user's. Cleared as
     // soon as the event loop runs again.

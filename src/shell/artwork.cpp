@@ -1,0 +1,173 @@
+#include "shell/artwork.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QStyleOptionGroupBox>
+#include <QStylePainter>
+
+namespace artwork {
+namespace {
+
+    QPen outline(const QColor& colour, qreal width = 1.0)
+    {
+        return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    }
+
+    void cross(QPainter& painter, const QColor& colour, qreal from, qreal to, qreal width)
+    {
+        painter.setPen(outline(colour, width));
+        painter.drawLine(QPointF(from, from), QPointF(to, to));
+        painter.drawLine(QPointF(to, from), QPointF(from, to));
+    }
+
+    // An arrow pointing down, on a 16-unit square; the right arrow is the same turned.
+    QPolygonF arrowDown()
+    {
+        return QPolygonF({{6, 2}, {10, 2}, {10, 8}, {13.5, 8}, {8, 14}, {2.5, 8}, {6, 8}});
+    }
+
+    // Draws on a 16 by 16 unit square.
+    void draw(QPainter& painter, Picture which)
+    {
+        switch (which) {
+        case Picture::Inquire:
+            painter.setPen(outline(QColor(60, 60, 60), 2.6));
+            painter.drawLine(QPointF(10, 10), QPointF(14.2, 14.2));
+            painter.setPen(outline(QColor(50, 70, 110), 1.5));
+            painter.setBrush(QColor(205, 228, 255));
+            painter.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
+            break;
+        case Picture::ViewOrder:
+            painter.setPen(outline(QColor(90, 90, 90)));
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(2.5, 1.5, 11, 13));
+            painter.setPen(outline(QColor(70, 110, 180), 1.2));
+            for (const qreal y : {4.5, 7.0, 9.5, 12.0})
+                painter.drawLine(QPointF(4.5, y), QPointF(11.5, y));
+            break;
+        case Picture::Order:
+        case Picture::Send:
+            if (which == Picture::Send) {
+                painter.translate(0, 16);
+                painter.rotate(-90);
+            }
+            painter.setPen(outline(QColor(20, 95, 35)));
+            painter.setBrush(QColor(45, 160, 70));
+            painter.drawPolygon(arrowDown());
+            break;
+        case Picture::Remove:
+            cross(painter, QColor(200, 40, 40), 4, 12, 2.6);
+            break;
+        case Picture::RemoveAll:
+            painter.setPen(outline(QColor(80, 80, 80)));
+            painter.setBrush(QColor(175, 175, 175));
+            painter.drawRect(QRectF(6.5, 1.8, 3, 1.7));
+            painter.drawRect(QRectF(2.8, 3.5, 10.4, 1.8));
+            painter.drawPolygon(QPolygonF({{4, 5.3}, {12, 5.3}, {11, 14.5}, {5, 14.5}}));
+            painter.setPen(outline(QColor(95, 95, 95), 0.8));
+            for (const qreal x : {6.5, 8.0, 9.5})
+                painter.drawLine(QPointF(x, 7.5), QPointF(x, 12.5));
+            break;
+        case Picture::Saved:
+            painter.setPen(outline(QColor(30, 50, 100)));
+            painter.setBrush(QColor(60, 95, 165));
+            painter.drawRoundedRect(QRectF(2, 2, 12, 12), 1, 1);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(QColor(225, 225, 225));
+            painter.drawRect(QRectF(4.5, 2.5, 7, 4));
+            painter.setBrush(Qt::white);
+            painter.drawRect(QRectF(4, 9, 8, 5));
+            break;
+        case Picture::Passed: {
+            QPainterPath tick;
+            tick.moveTo(3, 8.5);
+            tick.lineTo(6.5, 12);
+            tick.lineTo(13, 4.5);
+            painter.setPen(outline(QColor(30, 150, 50), 2.6));
+            painter.drawPath(tick);
+            break;
+        }
+        case Picture::Error:
+            painter.setPen(outline(QColor(140, 20, 20)));
+            painter.setBrush(QColor(210, 40, 40));
+            painter.drawEllipse(QRectF(1.5, 1.5, 13, 13));
+            cross(painter, Qt::white, 5.5, 10.5, 2);
+            break;
+        case Picture::Lamp: {
+            QRadialGradient glow(6.4, 6.4, 9.6);
+            glow.setColorAt(0, QColor(200, 255, 200));
+            glow.setColorAt(1, QColor(0, 160, 0));
+            painter.setPen(QPen(QColor(0, 90, 0), 16.0 / 30));
+            painter.setBrush(glow);
+            painter.drawEllipse(QRectF(0.6, 0.6, 14.8, 14.8));
+            break;
+        }
+        }
+    }
+
+    // Draws in the square of `size` at the painter's origin.
+    void drawScaled(QPainter& painter, Picture which, int size)
+    {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(size / 16.0, size / 16.0);
+        draw(painter, which);
+    }
+
+} // namespace
+
+QPixmap picture(Picture which, int size, qreal pixelRatio)
+{
+    QPixmap pixmap(QSize(size, size) * pixelRatio);
+    pixmap.setDevicePixelRatio(pixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    drawScaled(painter, which, size);
+    return pixmap;
+}
+
+} // namespace artwork
+
+PictureBox::PictureBox(artwork::Picture which, QWidget* parent)
+    : QWidget(parent)
+    , m_which(which)
+{ }
+
+void PictureBox::paintEvent(QPaintEvent* /*event*/)
+{
+    QPainter painter(this);
+    const int size = qMin(width(), height()) - 2;
+    painter.translate(0, (height() - size) / 2);
+    artwork::drawScaled(painter, m_which, size);
+}
+
+void FrameBox::paintEvent(QPaintEvent* /*event*/)
+{
+    QStylePainter painter(this);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    // The style's frame image starts below the title line, as here: a faint grey outline with its
+    // corner pixels left out, a fainter line inside it and a faint shade within. Solid fills and
+    // straight lines without antialiasing cost next to nothing; the image was decoded, then
+    // stretched and blended over the whole box.
+    const int titleHeight = title().isEmpty()
+        ? 0
+        : qMax(style()->pixelMetric(QStyle::PM_ExclusiveIndicatorHeight, &option, this),
+               option.fontMetrics.height());
+    const QRect frame = rect().adjusted(1, titleHeight + 3 + 1, 0, 0);
+    const QColor window = palette().color(QPalette::Window);
+    const auto shade = [&window](int alpha) {
+        const auto blend = [alpha](int value) { return value * (255 - alpha) / 255; };
+        return QColor(blend(window.red()), blend(window.green()), blend(window.blue()));
+    };
+    painter.fillRect(frame.adjusted(2, 2, -2, -2), shade(3));
+    painter.setPen(shade(7));
+    painter.drawRect(frame.adjusted(1, 1, -2, -2));
+    painter.setPen(QColor(117, 117, 117, 50));
+    painter.drawLine(frame.left() + 1, frame.top(), frame.right() - 1, frame.top());
+    painter.drawLine(frame.left() + 1, frame.bottom(), frame.right() - 1, frame.bottom());
+    painter.drawLine(frame.left(), frame.top() + 1, frame.left(), frame.bottom() - 1);
+    painter.drawLine(frame.right(), frame.top() + 1, frame.right(), frame.bottom() - 1);
+    option.subControls &= ~QStyle::SC_GroupBoxFrame;
+    painter.drawComplexControl(QStyle::CC_GroupBox, option);
+}
