@@ -8,6 +8,7 @@
 #include "shell/mainform.h"
 #include "shell/shell.h"
 #include "support/controls.h"
+#include "toolarguments.h"
 
 #include <QApplication>
 #include <QDir>
@@ -75,17 +76,15 @@ void inquire(MainForm& form, const QString& part)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() != 3) {
-        QTextStream(stderr) << "usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n";
+    const auto arguments = toolArguments(2, "vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER");
+    if (!arguments)
         return 2;
-    }
-    const QDir out(arguments.at(2));
+    const QDir out(arguments->at(1));
     SystemClock clock;
     PrintingPrompter prompter;
     SilentSounds sounds;
     Seams seams{&clock, &prompter, &sounds, {}};
-    MainForm form(seams, arguments.at(1), {});
+    MainForm form(seams, arguments->at(0), {});
     if (form.startRefused())
         return 1;
     control<QTimer>(form, "MiscTimer")->stop();
@@ -138,6 +137,6 @@ int main(int argc, char* argv[])
     // Leave the demo folder as it was: no cart or order history kept for the next run.
     QFile cart(subsystem<Cart>(form).orderFile());
     ok = cart.open(QIODevice::WriteOnly | QIODevice::Truncate) && ok;
-    QFile::remove(QDir(arguments.at(1)).filePath(u"OrderHistory.sqlite"_s));
+    QFile::remove(QDir(arguments->at(0)).filePath(u"OrderHistory.sqlite"_s));
     return ok ? 0 : 1;
 }
