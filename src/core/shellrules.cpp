@@ -80,6 +80,7 @@ QString shellrules::helpText(Help which)
 {
     // The pieces are joined exactly as the help notes have always read: where a piece ends
     // without a blank ("supplier." + "NOTE:", "placing" + ...), none is added. Deliberate.
+    const QString loginIdentity = u"identity and MUST be exactly as provided to you."_s;
     switch (which) {
     case Help::BusinessName:
         return u"Provide your business name. This identifies you to your supplier when making "
@@ -88,11 +89,11 @@ QString shellrules::helpText(Help which)
     case Help::AccountNumber:
         return u"Provide your ACCOUNT NUMBER assigned to you by your supplier. This is part of "
                "your Login "_s
-            + u"identity and MUST be exactly as provided to you."_s;
+            + loginIdentity;
     case Help::LoginName:
         return u"Provide the LOGIN name assigned to you by your supplier. This is part of your "
                "Login "_s
-            + u"identity and MUST be exactly as provided to you."_s;
+            + loginIdentity;
     case Help::HostAddress:
         return u"Provide either the IP address -or- the Dynamic URL of the server of your "
                "supplier."_s

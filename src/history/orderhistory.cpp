@@ -13,9 +13,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // SQLite's primary result codes that matter here.
-constexpr int SqliteCorrupt = 11;
-constexpr int SqliteFull = 13;
-constexpr int SqliteNotADatabase = 26;
+enum SqliteCode { SqliteError = 1, SqliteCorrupt = 11, SqliteFull = 13, SqliteNotADatabase = 26 };
 
 constexpr int SchemaVersion = 1;
 
@@ -49,7 +47,6 @@ const QStringList JournalSuffixes{u"-journal"_s, u"-wal"_s, u"-shm"_s};
 // another layout (no such column): such a file counts as damaged and is kept aside.
 QSqlError ofTheLayout(const QSqlError& error)
 {
-    constexpr int SqliteError = 1;
     if (primaryCode(error) != SqliteError)
         return error;
     return QSqlError(error.driverText(), error.databaseText(), error.type(),

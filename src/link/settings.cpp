@@ -37,10 +37,18 @@ std::optional<qint16> numberField(const std::optional<QString>& field)
 Settings::Settings(const QString& folder, QObject* parent)
     : QObject(parent)
     , m_folder(folder)
-    , m_loginFile(folder + u"Login.Inf"_s)
-    , m_optionsFile(folder + u"Options.Inf"_s)
 {
     setObjectName(u"Settings"_s);
+}
+
+QString Settings::loginFile() const
+{
+    return m_folder + u"Login.Inf"_s;
+}
+
+QString Settings::optionsFile() const
+{
+    return m_folder + u"Options.Inf"_s;
 }
 
 Settings::Loaded Settings::CheckSetup()
@@ -48,7 +56,7 @@ Settings::Loaded Settings::CheckSetup()
     m_setupChecked = true;
     Loaded loaded;
     // The fields are taken one after another: what was read before a fault stays set.
-    const auto login = readSettingsFile(m_loginFile);
+    const auto login = readSettingsFile(loginFile());
     if (!login || login->size() < 5)
         return loaded;
     settings::FieldReader loginFields(files::fromAnsi(*login));
@@ -74,7 +82,7 @@ Settings::Loaded Settings::CheckSetup()
     if (!port)
         return loaded;
 
-    const auto options = readSettingsFile(m_optionsFile);
+    const auto options = readSettingsFile(optionsFile());
     if (!options)
         return loaded;
     if (options->size() < 3)
@@ -109,7 +117,7 @@ bool Settings::takeShortcutPending()
 
 bool Settings::markFirstRun()
 {
-    return files::saveWhole(m_optionsFile, files::toAnsi(settings::firstRunMarker())).isEmpty();
+    return files::saveWhole(optionsFile(), files::toAnsi(settings::firstRunMarker())).isEmpty();
 }
 
 QString Settings::cleanLoginName(const QString& typed)
@@ -131,7 +139,7 @@ QString Settings::SaveLoginSettings(const QString& host, const QString& name,
 {
     const QString record = settings::loginRecord(text::trimBlanks(host).toLower(), name,
                                                  text::trimBlanks(account), text::trimBlanks(port));
-    return files::saveWhole(m_loginFile, files::toAnsi(record));
+    return files::saveWhole(loginFile(), files::toAnsi(record));
 }
 
 QString Settings::SaveOptionSettings(const Options& options)
@@ -145,7 +153,7 @@ QString Settings::SaveOptionSettings(const Options& options)
     const QString record =
         settings::optionsRecord(options.businessName, options.poRequired ? 1 : 0, standingFlag,
                                 standingNumber, options.repRequired ? 1 : 0);
-    return files::saveWhole(m_optionsFile, files::toAnsi(record));
+    return files::saveWhole(optionsFile(), files::toAnsi(record));
 }
 
 bool Settings::ReadHostUpdateFile(QString& url, QString& socket, QString& notes)
@@ -174,14 +182,14 @@ bool Settings::ReadHostUpdateFile(QString& url, QString& socket, QString& notes)
 void Settings::ApplyLoginUpdate()
 {
     const QString updatePath = m_folder + u"LOGIN_UPDATE.INF"_s;
-    if (!QFileInfo::exists(updatePath) || !QFileInfo::exists(m_loginFile))
+    if (!QFileInfo::exists(updatePath) || !QFileInfo::exists(loginFile()))
         return; // without Login.Inf the update file waits for a later start
 
     const auto notApplied = [this](const QString& reason) {
         // Nothing was changed: Login.Inf and the update file stay as they were.
         m_updateNotice = loginsettings::notAppliedNotice(reason);
     };
-    const auto login = files::readAll(m_loginFile);
+    const auto login = files::readAll(loginFile());
     if (!login)
         return notApplied(u"Login.Inf could not be read"_s);
     const auto update = files::readAll(updatePath);
@@ -192,7 +200,7 @@ void Settings::ApplyLoginUpdate()
     if (!result.ok())
         return notApplied(result.failure);
     // Login.Inf first, then the update file: a failed save leaves both for the next start.
-    const QString error = files::saveWhole(m_loginFile, files::toAnsi(result.content));
+    const QString error = files::saveWhole(loginFile(), files::toAnsi(result.content));
     if (!error.isEmpty())
         return notApplied(u"Login.Inf could not be written ("_s + error + u')');
     QString notice = loginsettings::updatedNotice(result.changes);

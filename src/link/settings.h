@@ -16,9 +16,6 @@ public:
     // folder: the program folder, ending in the separator.
     explicit Settings(const QString& folder, QObject* parent = nullptr);
 
-    [[nodiscard]] QString loginFile() const { return m_loginFile; }
-    [[nodiscard]] QString optionsFile() const { return m_optionsFile; }
-
     // Login.Inf as last read (each field kept as soon as it was read).
     [[nodiscard]] QString hostIP() const { return m_hostIP; }
     [[nodiscard]] QString loginName() const { return m_loginName; }
@@ -55,6 +52,8 @@ public:
     bool takeShortcutPending();
     // Marks the first run done in Options.Inf; false when it cannot be written.
     bool markFirstRun();
+    [[nodiscard]] QString loginFile() const;
+    [[nodiscard]] QString optionsFile() const;
 
     enum class LoginCheck { Valid, InvalidName, InvalidAccount };
     // The login name as it is stored and whether name and account are acceptable.
@@ -95,8 +94,6 @@ public:
 
 private:
     QString m_folder;
-    QString m_loginFile;
-    QString m_optionsFile;
     QString m_hostIP;
     QString m_loginName;
     QString m_accNum;

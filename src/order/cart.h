@@ -14,7 +14,7 @@ class Cart : public QObject
 
 public:
     // folder: the program folder, ending in the separator.
-    explicit Cart(const QString& folder, QObject* parent = nullptr);
+    Cart(const QString& folder, QObject* parent);
 
     [[nodiscard]] QString orderFile() const { return m_orderFile; }
     [[nodiscard]] const QStringList& lines() const { return m_lines; }

@@ -73,17 +73,19 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& text, i
     return cmd;
 }
 
-// A picture button with its caption as a label beside or under it.
+// A picture button, and its caption as a label beside or under it. Geometries in twips (left,
+// top, width, height).
 QPushButton* pictureButton(QWidget* parent, const QString& name, artwork::Picture icon,
-                           const QString& label, int left, int top, int width, int height)
+                           const QString& label, QRect at, QRect labelAt)
 {
     auto* cmd = named(new QPushButton(parent), name, label.trimmed());
-    const QSize iconSize(twips::px(width) - 10, twips::px(height) - 10);
+    const QSize iconSize(twips::px(at.width()) - 10, twips::px(at.height()) - 10);
     cmd->setIcon(artwork::picture(icon, qMin(iconSize.width(), iconSize.height()),
                                   qApp->devicePixelRatio()));
     cmd->setIconSize(iconSize);
     cmd->setToolTip(label.trimmed());
-    place(cmd, left, top, width, height);
+    place(cmd, at.x(), at.y(), at.width(), at.height());
+    caption(parent, label, labelAt.x(), labelAt.y(), labelAt.width(), labelAt.height());
     return cmd;
 }
 
@@ -220,9 +222,9 @@ void MainForm::buildInquiryTab()
     m_ui.Parttxt =
         textBox(m_ui.InquiryFrame, u"Parttxt"_s, u"Part number"_s, QString(), 150, 520, 3000, 420);
     partLabel->setBuddy(m_ui.Parttxt);
-    m_ui.InquiryCmd = pictureButton(m_ui.InquiryFrame, u"InquiryCmd"_s, artwork::Picture::Inquire,
-                                    u"Check Stock"_s, 3300, 420, 700, 620);
-    caption(m_ui.InquiryFrame, u"Check Stock"_s, 4060, 600, 1250, 260);
+    m_ui.InquiryCmd =
+        pictureButton(m_ui.InquiryFrame, u"InquiryCmd"_s, artwork::Picture::Inquire,
+                      u"Check Stock"_s, {3300, 420, 700, 620}, {4060, 600, 1250, 260});
 
     m_ui.LightBox = named(new QFrame(tab), u"LightBox"_s);
     m_ui.LightBox->setFrameShape(QFrame::StyledPanel);
@@ -243,9 +245,9 @@ void MainForm::buildInquiryTab()
         place(number, 150 + i * 420, 480, 300, 280);
     }
 
-    m_ui.ViewOrderCmd = pictureButton(tab, u"ViewOrderCmd"_s, artwork::Picture::ViewOrder,
-                                      u"View Order"_s, 7700, 1380, 700, 620);
-    caption(tab, u"View Order"_s, 7550, 2030, 1100, 260);
+    m_ui.ViewOrderCmd =
+        pictureButton(tab, u"ViewOrderCmd"_s, artwork::Picture::ViewOrder, u"View Order"_s,
+                      {7700, 1380, 700, 620}, {7550, 2030, 1100, 260});
 
     m_ui.ItemOrderFrame = named(new FrameBox(u"Item To Order"_s, tab), u"ItemOrderFrame"_s);
     place(m_ui.ItemOrderFrame, 8700, 1280, 3300, 1550);
@@ -263,8 +265,7 @@ void MainForm::buildInquiryTab()
         textBox(m_ui.ItemOrderFrame, u"Qtytxt"_s, u"Quantity"_s, u" 1"_s, 600, 930, 800, 400);
     qtyLabel->setBuddy(m_ui.Qtytxt);
     m_ui.OrderCmd = pictureButton(m_ui.ItemOrderFrame, u"OrderCmd"_s, artwork::Picture::Order,
-                                  u"ORDER"_s, 1600, 880, 600, 500);
-    caption(m_ui.ItemOrderFrame, u"ORDER"_s, 2300, 1000, 900, 260);
+                                  u"ORDER"_s, {1600, 880, 600, 500}, {2300, 1000, 900, 260});
 
     m_ui.MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
     m_ui.MessageLbl->setTextFormat(Qt::PlainText);
@@ -312,15 +313,13 @@ void MainForm::buildInquiryTab()
     place(m_ui.OrderTotalLbl, 9200, 3910, 2000, 300);
     m_ui.RemoveItemCmd =
         pictureButton(m_ui.OrderFrame, u"RemoveItemCmd"_s, artwork::Picture::Remove,
-                      u"Remove This Item"_s, 120, 4850, 650, 560);
-    caption(m_ui.OrderFrame, u"Remove This Item"_s, 830, 5000, 1900, 260);
+                      u"Remove This Item"_s, {120, 4850, 650, 560}, {830, 5000, 1900, 260});
     m_ui.RemoveAllCmd =
         pictureButton(m_ui.OrderFrame, u"RemoveAllCmd"_s, artwork::Picture::RemoveAll,
-                      u"Cancel ALL items"_s, 3000, 4850, 650, 560);
-    caption(m_ui.OrderFrame, u"Cancel ALL items"_s, 3710, 5000, 1900, 260);
-    m_ui.SendOrderCmd = pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, artwork::Picture::Send,
-                                      u"SEND ORDER"_s, 9100, 4850, 650, 560);
-    caption(m_ui.OrderFrame, u"SEND ORDER"_s, 9810, 5000, 1800, 260);
+                      u"Cancel ALL items"_s, {3000, 4850, 650, 560}, {3710, 5000, 1900, 260});
+    m_ui.SendOrderCmd =
+        pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, artwork::Picture::Send, u"SEND ORDER"_s,
+                      {9100, 4850, 650, 560}, {9810, 5000, 1800, 260});
 }
 
 void MainForm::buildInformationTab()
@@ -522,47 +521,36 @@ void MainForm::routeFocusMove(QWidget* old, QWidget* now)
         m_displacedFocus = now;
         return;
     }
-    focusLost(old);
-    focusGained(now);
-}
-
-void MainForm::focusGained(QWidget* watched)
-{
-    if (watched == m_ui.Parttxt)
-        Parttxt_GotFocus();
-    else if (watched == m_ui.Qtytxt)
-        Qtytxt_GotFocus();
-    else if (watched == m_ui.AccNameTxt)
-        AccNameTxt_GotFocus();
-    else if (watched == m_ui.AccNumTxt)
-        AccNumTxt_GotFocus();
-    else if (watched == m_ui.LoginNameTxt)
-        LoginNameTxt_GotFocus();
-    else if (watched == m_ui.txtHostAddress)
-        txtHostAddress_GotFocus();
-    else if (watched == m_ui.PoOptionCheck[0])
-        PoOptionCheck_GotFocus(0);
-    else if (watched == m_ui.PoOptionCheck[1])
-        PoOptionCheck_GotFocus(1);
-    else if (watched == m_ui.RepNameOptCheck)
-        RepNameOptCheck_GotFocus();
-    else if (watched == m_ui.StandingPOtxt)
-        StandingPOtxt_GotFocus();
-}
-
-void MainForm::focusLost(QWidget* watched)
-{
-    if (watched == m_ui.Parttxt)
-        Parttxt_LostFocus();
-    else if (watched == m_ui.Qtytxt)
-        Qtytxt_LostFocus();
-    else if (watched == m_ui.AccNumTxt)
-        AccNumTxt_LostFocus();
-    else if (watched == m_ui.LoginNameTxt)
-        LoginNameTxt_LostFocus();
+    // The handler of the control left runs first, then that of the control entered.
     for (int i = 0; i < 3; ++i)
-        if (watched == m_ui.OrderInfoTxt[size_t(i)])
+        if (old == m_ui.OrderInfoTxt[size_t(i)])
             OrderInfoTxt_LostFocus(i);
+    if (const auto lost = focusHandlers(old).lost)
+        (this->*lost)();
+    for (int i = 0; i < 2; ++i)
+        if (now == m_ui.PoOptionCheck[size_t(i)])
+            PoOptionCheck_GotFocus(i);
+    if (const auto gained = focusHandlers(now).gained)
+        (this->*gained)();
+}
+
+MainForm::FocusHandlers MainForm::focusHandlers(const QWidget* control) const
+{
+    // The controls with handlers of their own; the indexed ones are served by routeFocusMove.
+    const std::array<std::pair<const QWidget*, FocusHandlers>, 8> table{{
+        {m_ui.Parttxt, {&MainForm::Parttxt_GotFocus, &MainForm::Parttxt_LostFocus}},
+        {m_ui.Qtytxt, {&MainForm::Qtytxt_GotFocus, &MainForm::Qtytxt_LostFocus}},
+        {m_ui.AccNameTxt, {&MainForm::AccNameTxt_GotFocus, nullptr}},
+        {m_ui.AccNumTxt, {&MainForm::AccNumTxt_GotFocus, &MainForm::AccNumTxt_LostFocus}},
+        {m_ui.LoginNameTxt, {&MainForm::LoginNameTxt_GotFocus, &MainForm::LoginNameTxt_LostFocus}},
+        {m_ui.txtHostAddress, {&MainForm::txtHostAddress_GotFocus, nullptr}},
+        {m_ui.RepNameOptCheck, {&MainForm::RepNameOptCheck_GotFocus, nullptr}},
+        {m_ui.StandingPOtxt, {&MainForm::StandingPOtxt_GotFocus, nullptr}},
+    }};
+    for (const auto& [owner, handlers] : table)
+        if (owner == control)
+            return handlers;
+    return {};
 }
 
 bool MainForm::eventFilter(QObject* watched, QEvent* event)

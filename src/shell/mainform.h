@@ -84,62 +84,44 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // The controls; objectName = the name here, array elements "Name(i)".
+    // The controls; objectName = the name here, array elements "Name(i)". By tab, then by kind.
     struct Controls
     {
         QTabWidget* SSTab1 = nullptr;
-        QWidget* InquiryPic = nullptr; // tab 0
-        QWidget* Picture2 = nullptr;   // tab 1
-        QWidget* Picture1 = nullptr;   // tab 2
-        QPushButton* OptionsCmd = nullptr;
-        QGroupBox* InquiryFrame = nullptr;
-        QLineEdit* Parttxt = nullptr;
-        QPushButton* InquiryCmd = nullptr;
-        QFrame* LightBox = nullptr;
-        std::array<QLabel*, 4> LedLight{};
-        std::array<QLabel*, 4> SocketNumLbl{};
-        QPushButton* ViewOrderCmd = nullptr;
-        QGroupBox* ItemOrderFrame = nullptr;
-        QLineEdit* Qtytxt = nullptr;
-        QPushButton* OrderCmd = nullptr;
-        QLabel* OrderPNumLbl = nullptr;
-        QGroupBox* OrderFrame = nullptr;
-        ListControl* OrderList = nullptr;
-        QPushButton* RemoveItemCmd = nullptr;
-        QPushButton* RemoveAllCmd = nullptr;
-        QPushButton* SendOrderCmd = nullptr;
-        std::array<QLineEdit*, 3> OrderInfoTxt{}; // 0 ordered by, 1 PO number, 2 notes
-        QLabel* OrderTotalLbl = nullptr;
-        QLabel* ItemCountLbl = nullptr;
-        ListControl* AnswerList = nullptr;
-        QLabel* MyLogoPic = nullptr;
+        QWidget *InquiryPic = nullptr, *Picture2 = nullptr, *Picture1 = nullptr; // tabs 0, 1, 2
+
+        // INQUIRY / ORDERING
+        QLabel *MyLogoPic = nullptr, *VersionLbl = nullptr, *NewVerLbl = nullptr;
         std::array<QLabel*, 2> VornikLbl{};
-        QLabel* VersionLbl = nullptr;
-        QLabel* NewVerLbl = nullptr;
-        QLabel* MessageLbl = nullptr;
-        QPushButton* ForceUpdateCmd = nullptr;
+        QPushButton *OptionsCmd = nullptr, *InquiryCmd = nullptr, *ViewOrderCmd = nullptr;
+        QGroupBox *InquiryFrame = nullptr, *ItemOrderFrame = nullptr, *OrderFrame = nullptr;
+        QLineEdit *Parttxt = nullptr, *Qtytxt = nullptr;
+        QFrame* LightBox = nullptr;
+        std::array<QLabel*, 4> LedLight{}, SocketNumLbl{};
+        QLabel *MessageLbl = nullptr, *OrderPNumLbl = nullptr;
+        ListControl *AnswerList = nullptr, *OrderList = nullptr;
+        std::array<QLineEdit*, 3> OrderInfoTxt{}; // 0 ordered by, 1 PO number, 2 notes
+        QLabel *ItemCountLbl = nullptr, *OrderTotalLbl = nullptr;
+        QPushButton *OrderCmd = nullptr, *RemoveItemCmd = nullptr, *RemoveAllCmd = nullptr,
+                    *SendOrderCmd = nullptr;
+
+        // INFORMATION / ORDER  HISTORY
         QTextEdit* VersionInfo = nullptr;
-        ListControl* OrderHistoryList = nullptr;
-        ListControl* OrderDetailsList = nullptr;
         QLineEdit* HistoryFilterTxt = nullptr;
-        QPushButton* ReorderCmd = nullptr;    // "Order Again"
-        QPushButton* PrintOrderCmd = nullptr; // "Print..."
-        QPushButton* Testcmd = nullptr;
-        QFrame* ErrorPic = nullptr;
-        QFrame* PassedPic = nullptr;
-        QLabel* Label5 = nullptr; // "PASSED!" inside PassedPic, shown by the hidden keyword
-        std::array<QPushButton*, 1> SaveLoginInfoCmd{};
-        QFrame* SavedPic = nullptr;
-        QLineEdit* AccNameTxt = nullptr;
+        ListControl *OrderHistoryList = nullptr, *OrderDetailsList = nullptr;
+        // "Force Update", "Order Again", "Print..."
+        QPushButton *ForceUpdateCmd = nullptr, *ReorderCmd = nullptr, *PrintOrderCmd = nullptr;
+
+        // OPTIONS
+        QLineEdit *LoginNameTxt = nullptr, *AccNumTxt = nullptr, *txtHostAddress = nullptr,
+                  *ServerSocketTxt = nullptr, *AccNameTxt = nullptr, *StandingPOtxt = nullptr;
         std::array<QCheckBox*, 2> PoOptionCheck{};
-        QLineEdit* StandingPOtxt = nullptr;
         QCheckBox* RepNameOptCheck = nullptr;
-        QTextEdit* OptionsHelpInfo = nullptr;
-        QTextEdit* LoginHelpInfo = nullptr;
-        QLineEdit* LoginNameTxt = nullptr;
-        QLineEdit* AccNumTxt = nullptr;
-        QLineEdit* txtHostAddress = nullptr;
-        QLineEdit* ServerSocketTxt = nullptr;
+        QTextEdit *LoginHelpInfo = nullptr, *OptionsHelpInfo = nullptr;
+        std::array<QPushButton*, 1> SaveLoginInfoCmd{};
+        QPushButton* Testcmd = nullptr;
+        QFrame *SavedPic = nullptr, *PassedPic = nullptr, *ErrorPic = nullptr;
+        QLabel* Label5 = nullptr; // "PASSED!" inside PassedPic, shown by the hidden keyword
     };
 
     // ---- layout and wiring (shell/) -----------------------------------------------------------
@@ -151,8 +133,12 @@ private:
     void wireHistory();
     void routeEvents();
     void routeFocusMove(QWidget* old, QWidget* now);
-    void focusGained(QWidget* control);
-    void focusLost(QWidget* control);
+    struct FocusHandlers
+    {
+        void (MainForm::*gained)() = nullptr;
+        void (MainForm::*lost)() = nullptr;
+    };
+    [[nodiscard]] FocusHandlers focusHandlers(const QWidget* control) const;
     void Form_Load(); // start-up; run by the constructor
     void tickSetup();
     void tickHousekeeping(bool nested);

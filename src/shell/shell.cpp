@@ -39,7 +39,6 @@ Shell::Shell(const QString& folder, const QString& commandLine, const QString& d
              QObject* parent)
     : QObject(parent)
     , m_folder(folder)
-    , m_logFile(folder + u"DataSend.log"_s)
     , m_desktopFolder(desktopFolder)
     , m_traceMode(text::trimBlanks(commandLine).toUpper() == u"T"_s)
     , m_timer(new QTimer(this))
@@ -48,6 +47,11 @@ Shell::Shell(const QString& folder, const QString& commandLine, const QString& d
     m_timer->setObjectName(u"MiscTimer"_s);
     m_timer->setInterval(FirstTickInterval);
     connect(m_timer, &QTimer::timeout, this, &Shell::MiscTimer_Timer);
+}
+
+QString Shell::logFile() const
+{
+    return m_folder + u"DataSend.log"_s;
 }
 
 void Shell::start()
@@ -77,7 +81,7 @@ bool Shell::TraceRequest(const QString& request)
     const QString date = locale.toString(QDate::currentDate(), QLocale::ShortFormat);
     const QString time = locale.toString(
         QTime::currentTime(), shellrules::traceTimeFormat(locale.timeFormat(QLocale::LongFormat)));
-    return files::append(m_logFile, shellrules::traceRecord(date, time, request));
+    return files::append(logFile(), shellrules::traceRecord(date, time, request));
 }
 
 QString Shell::unloadNotice() const

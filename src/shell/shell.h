@@ -20,7 +20,7 @@ public:
 
     [[nodiscard]] QString folder() const { return m_folder; }
     [[nodiscard]] bool traceMode() const { return m_traceMode; }
-    [[nodiscard]] QString logFile() const { return m_logFile; }
+    [[nodiscard]] QString logFile() const;
 
     // Starts the timer: a first tick after one second, then every nine.
     void start();
@@ -50,7 +50,6 @@ signals:
 
 private:
     QString m_folder;
-    QString m_logFile;
     QString m_desktopFolder;
     bool m_traceMode = false;
     bool m_newVersionFlag = false;
