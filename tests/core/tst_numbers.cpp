@@ -1,4 +1,5 @@
 #include "core/numbers.h"
+#include "support/rulerows.h"
 
 #include <QLocale>
 #include <QTest>
@@ -16,18 +17,18 @@ class TestNumbers : public QObject
 
 private slots:
     void numericValue_data();
-    void numericValue();
+    void numericValue() { compareRule<QString, double>(numbers::numericValue); }
     void toInt16_data();
     void toInt16();
     void toInt32Range();
     void pricePatternDouble_data();
-    void pricePatternDouble();
+    void pricePatternDouble() { compareRule<double>(qOverload<double>(numbers::pricePattern)); }
     void pricePatternFloat_data();
-    void pricePatternFloat();
+    void pricePatternFloat() { compareRule<float>(qOverload<float>(numbers::pricePattern)); }
     void numberText_data();
-    void numberText();
+    void numberText() { compareRule<double>(numbers::numberText); }
     void plainNumber_data();
-    void plainNumber();
+    void plainNumber() { compareRule<float>(numbers::plainNumber); }
     void strictNumber_data();
     void strictNumber();
     void strictSingleRange();
@@ -37,7 +38,7 @@ private slots:
 
 void TestNumbers::numericValue_data()
 {
-    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("value");
     QTest::addColumn<double>("expected");
     QTest::newRow("whole number") << u"3300"_s << 3300.0;
     QTest::newRow("fraction kept") << u"3300.5"_s << 3300.5;
@@ -73,13 +74,6 @@ void TestNumbers::numericValue_data()
     QTest::newRow("huge exponent digits") << u"1e99999999999999999999"_s << DBL_MAX;
     QTest::newRow("underflow gives 0") << u"1e-999"_s << 0.0;
     QTest::newRow("leading zeros do not overflow") << u"0000000000000000000012"_s << 12.0;
-}
-
-void TestNumbers::numericValue()
-{
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(numbers::numericValue(text), expected);
 }
 
 void TestNumbers::toInt16_data()
@@ -143,13 +137,6 @@ void TestNumbers::pricePatternDouble_data()
     QTest::newRow("NaN written as zero") << std::numeric_limits<double>::quiet_NaN() << u".00"_s;
 }
 
-void TestNumbers::pricePatternDouble()
-{
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::pricePattern(value), expected);
-}
-
 void TestNumbers::pricePatternFloat_data()
 {
     QTest::addColumn<float>("value");
@@ -159,13 +146,6 @@ void TestNumbers::pricePatternFloat_data()
     QTest::newRow("single sum of prices") << (19.99f + 5.01f) << u"25.00"_s;
     QTest::newRow("negative single") << -3.5f << u"-3.50"_s;
     QTest::newRow("large single") << 1e10f << u"10000000000.00"_s;
-}
-
-void TestNumbers::pricePatternFloat()
-{
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::pricePattern(value), expected);
 }
 
 void TestNumbers::numberText_data()
@@ -185,13 +165,6 @@ void TestNumbers::numberText_data()
     QTest::newRow("small values use exponent") << 0.00001 << u" 1E-05"_s;
 }
 
-void TestNumbers::numberText()
-{
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::numberText(value), expected);
-}
-
 void TestNumbers::plainNumber_data()
 {
     QTest::addColumn<float>("value");
@@ -206,13 +179,6 @@ void TestNumbers::plainNumber_data()
     QTest::newRow("large, never an exponent") << 12345678.0f << u"12345678"_s;
     QTest::newRow("small, never an exponent") << 0.0000125f << u"0.0000125"_s;
     QTest::newRow("single 0.1 reads as 0.1") << 0.1f << u"0.1"_s;
-}
-
-void TestNumbers::plainNumber()
-{
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::plainNumber(value), expected);
 }
 
 void TestNumbers::strictNumber_data()

@@ -1,5 +1,6 @@
 #include "core/order.h"
 #include "support/orderlines.h"
+#include "support/rulerows.h"
 
 #include "core/text.h"
 
@@ -32,9 +33,9 @@ private slots:
     void orderLine_data();
     void orderLine();
     void subTotal_data();
-    void subTotal();
+    void subTotal() { compareRule<QStringList, float>(cart::subTotal); }
     void itemRecord_data();
-    void itemRecord();
+    void itemRecord() { compareRule<QString>(cart::itemRecord); }
     void orderMessage();
     void confirmationNumber_data();
     void confirmationNumber();
@@ -108,7 +109,7 @@ void TestOrder::orderLine()
 
 void TestOrder::subTotal_data()
 {
-    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("value");
     QTest::addColumn<float>("expected");
     const auto line = [](const QString& total) {
         return lineOf(u"1"_s, u"AB"_s, u"P1"_s, u"PUMP"_s, u"10.00"_s, u"5.00"_s, total);
@@ -123,16 +124,9 @@ void TestOrder::subTotal_data()
         << QStringList{u"   2 XYZ PF1        7.50"_s} << 7.5f;
 }
 
-void TestOrder::subTotal()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(float, expected);
-    QCOMPARE(cart::subTotal(lines), expected);
-}
-
 void TestOrder::itemRecord_data()
 {
-    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("expected");
     QTest::newRow("the example line")
         << lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s)
@@ -144,13 +138,6 @@ void TestOrder::itemRecord_data()
     QTest::newRow("an 11-character total is sent whole")
         << lineOf(u"9"_s, u"AB"_s, u"P1"_s, u"GOLD"_s, u"1234567.00"_s, QString(), u"11111103.00"_s)
         << u"<P> ,9,AB,P1,GOLD,11111103.00,,,,"_s;
-}
-
-void TestOrder::itemRecord()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, expected);
-    QCOMPARE(cart::itemRecord(line), expected);
 }
 
 void TestOrder::orderMessage()

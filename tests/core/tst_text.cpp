@@ -1,4 +1,5 @@
 #include "core/text.h"
+#include "support/rulerows.h"
 
 #include <QTest>
 
@@ -10,15 +11,15 @@ class TestText : public QObject
 
 private slots:
     void trimBlanks_data();
-    void trimBlanks();
+    void trimBlanks() { compareRule<QString>(text::trimBlanks); }
     void syntaxOut_data();
-    void syntaxOut();
+    void syntaxOut() { compareRule<QString>(text::syntaxOut); }
     void pad_data();
     void pad();
     void columns_data();
     void columns();
     void toUpper8Bit_data();
-    void toUpper8Bit();
+    void toUpper8Bit() { compareRule<QString>(text::toUpper8Bit); }
 };
 
 void TestText::trimBlanks_data()
@@ -32,13 +33,6 @@ void TestText::trimBlanks_data()
     QTest::newRow("only blanks") << u"   "_s << QString();
 }
 
-void TestText::trimBlanks()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, expected);
-    QCOMPARE(text::trimBlanks(value), expected);
-}
-
 void TestText::syntaxOut_data()
 {
     QTest::addColumn<QString>("value");
@@ -47,13 +41,6 @@ void TestText::syntaxOut_data()
     QTest::newRow("at the ends, not trimmed") << u",x\""_s << u" x "_s;
     QTest::newRow("single quote stays") << u"O'Neil"_s << u"O'Neil"_s;
     QTest::newRow("typographic quotes stay") << u"\u201cx\u201d"_s << u"\u201cx\u201d"_s;
-}
-
-void TestText::syntaxOut()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, expected);
-    QCOMPARE(text::syntaxOut(value), expected);
 }
 
 void TestText::pad_data()
@@ -113,13 +100,6 @@ void TestText::toUpper8Bit_data()
         << u"\u0161\u0153\u017e\u00ff"_s << u"\u0160\u0152\u017d\u0178"_s;
     QTest::newRow("sharp s stays one character") << u"stra\u00dfe"_s << u"STRA\u00dfE"_s;
     QTest::newRow("micro sign has no capital in the code page") << u"5\u00b5f"_s << u"5\u00b5F"_s;
-}
-
-void TestText::toUpper8Bit()
-{
-    QFETCH(QString, value);
-    QFETCH(QString, expected);
-    QCOMPARE(text::toUpper8Bit(value), expected);
 }
 
 QTEST_GUILESS_MAIN(TestText)
