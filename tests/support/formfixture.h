@@ -80,3 +80,21 @@ struct FormFixture
         write(QStringLiteral("Options.Inf"), options);
     }
 };
+
+// The base of the window test classes: a fresh fixture for every test function and, after it, no
+// Yes/No box that found no queued answer. A class that needs more calls these from its own.
+class FormTest : public QObject
+{
+    Q_OBJECT
+
+protected slots:
+    void init() { m_fx = std::make_unique<FormFixture>(); }
+    void cleanup()
+    {
+        QCOMPARE(m_fx->prompter.unanswered, 0);
+        m_fx.reset();
+    }
+
+protected:
+    std::unique_ptr<FormFixture> m_fx;
+};

@@ -33,13 +33,11 @@ QString notApplied(const QString& reason)
 
 } // namespace
 
-class TestConnectionUpdate : public QObject
+class TestConnectionUpdate : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void hostUpdateFile_data();
     void hostUpdateFile();
     void hostUpdateWaitsForValidSettings();
@@ -48,22 +46,7 @@ private slots:
     void loginUpdateWaitsForLoginInf();
     void loginUpdateOnUnreadableLoginInf();
     void loginUpdateInReadOnlyFolder();
-
-private:
-    std::unique_ptr<FormFixture> m_fx;
 };
-
-void TestConnectionUpdate::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
-void TestConnectionUpdate::cleanup()
-{
-    if (m_fx->form)
-        QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
-}
 
 void TestConnectionUpdate::hostUpdateFile_data()
 {

@@ -97,14 +97,11 @@ QStringList logLines(const QByteArray& bytes)
 
 } // namespace
 
-class TestShell : public QObject
+class TestShell : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void firstTickMovesToNineSeconds_data();
     void firstTickMovesToNineSeconds();
     void tickClearsStatusAndEnablesInquiry();
@@ -133,21 +130,7 @@ private slots:
     void optionsButtonSelectsOptionsTab();
     void focusHandlersIgnoreInterruptions_data();
     void focusHandlersIgnoreInterruptions();
-
-private:
-    std::unique_ptr<FormFixture> m_fx;
 };
-
-void TestShell::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
-void TestShell::cleanup()
-{
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
-}
 
 // ---- the tick -------------------------------------------------------------------------------
 

@@ -31,13 +31,11 @@ QByteArray readFile(const QString& path)
 
 } // namespace
 
-class TestShortcut : public QObject
+class TestShortcut : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void shortcutInf_data();
     void shortcutInf();
     void execQuotesAFolderWithABlank();
@@ -45,21 +43,7 @@ private slots:
     void missingDesktopFolderIsMade();
     void unwritableOptionsStopsEverything();
     void firstTickMakesItOnceAndNotAgainAfterRestart();
-
-private:
-    std::unique_ptr<FormFixture> m_fx;
 };
-
-void TestShortcut::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
-void TestShortcut::cleanup()
-{
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
-}
 
 void TestShortcut::shortcutInf_data()
 {
