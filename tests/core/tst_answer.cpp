@@ -102,8 +102,7 @@ void TestAnswer::inquiryRequest()
 
 void TestAnswer::hiddenKeyword_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("expected");
+    addRuleColumns<QString, bool>();
     QTest::newRow("mixed case with blanks") << u"  RevealSettings "_s << true;
     QTest::newRow("tab around it is not trimmed") << u"\trevealsettings"_s << false;
     QTest::newRow("one letter short") << u"REVEALSETTING"_s << false;
@@ -111,8 +110,7 @@ void TestAnswer::hiddenKeyword_data()
 
 void TestAnswer::replyKind_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<answer::ReplyKind>("expected");
+    addRuleColumns<QString, answer::ReplyKind>();
     QTest::newRow("empty") << QString() << answer::ReplyKind::Empty;
     QTest::newRow("order") << u"<O>,12345"_s << answer::ReplyKind::Order;
     QTest::newRow("version record first is a login answer")
@@ -142,8 +140,7 @@ void TestAnswer::serverErrorText()
 
 void TestAnswer::splitRecords_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QStringList>("expected");
+    addRuleColumns<QString, QStringList>();
     QTest::newRow("three records")
         << u"<P>,XYZ,PF1234<S>,XYZ,PF1234A<V>,23.08.01"_s
         << QStringList{u"P>,XYZ,PF1234"_s, u"S>,XYZ,PF1234A"_s, u"V>,23.08.01"_s};

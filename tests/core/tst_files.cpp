@@ -80,16 +80,13 @@ void TestFiles::windows1252Characters_data()
 
 void TestFiles::windows1252Characters()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QCOMPARE(files::fromAnsi(bytes), text);
-    QCOMPARE(files::toAnsi(text), bytes);
+    compareRule<QByteArray>(files::fromAnsi, "bytes", "text");
+    compareRule<QString, QByteArray>(files::toAnsi, "text", "bytes");
 }
 
 void TestFiles::unmappableCharacters_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QByteArray>("expected");
+    addRuleColumns<QString, QByteArray>();
     QTest::newRow("C1 control assigned elsewhere") << u"\u0080"_s << QByteArray("?");
     QTest::newRow("Cyrillic letter") << u"a\u0416b"_s << QByteArray("a?b");
     QTest::newRow("surrogate pair is one character") << u"x\U0001F600y"_s << QByteArray("x?y");
@@ -178,8 +175,7 @@ void TestFiles::appendCreatesAndExtends()
 
 void TestFiles::splitLines_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QStringList>("expected");
+    addRuleColumns<QString, QStringList>();
     QTest::newRow("CR LF") << u"a\r\nb\r\n"_s << QStringList{u"a"_s, u"b"_s};
     QTest::newRow("lone CR and lone LF") << u"a\rb\nc"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
     QTest::newRow("LF CR is two line ends")

@@ -96,8 +96,7 @@ void TestHistory::orderFromCartTrimsTheFieldsAsSent()
 
 void TestHistory::sentAtValue_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QDateTime>("expected");
+    addRuleColumns<QString, QDateTime>();
     const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
     QTest::newRow("round trip") << history::sentAtText(when) << when;
     QTest::newRow("no such day") << u"2026-02-30T09:05:07"_s << QDateTime();

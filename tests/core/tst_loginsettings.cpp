@@ -45,17 +45,13 @@ void TestLoginSettings::loginName_data()
 
 void TestLoginSettings::loginName()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, cleaned);
-    QFETCH(bool, valid);
-    QCOMPARE(loginsettings::cleanLoginName(typed), cleaned);
-    QCOMPARE(loginsettings::isValidLoginName(typed), valid);
+    compareRule<QString>(loginsettings::cleanLoginName, "typed", "cleaned");
+    compareRule<QString, bool>(loginsettings::isValidLoginName, "typed", "valid");
 }
 
 void TestLoginSettings::account_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<bool>("expected");
+    addRuleColumns<QString, bool>();
     QTest::newRow("0 refused") << u"0"_s << false;
     QTest::newRow("1 accepted") << u"1"_s << true;
     QTest::newRow("0001 accepted") << u"0001"_s << true;

@@ -30,7 +30,10 @@ private slots:
     void plainNumber_data();
     void plainNumber() { compareRule<float>(numbers::plainNumber); }
     void strictNumber_data();
-    void strictNumber();
+    void strictNumber()
+    {
+        compareOptionalRule<QString, double>(numbers::strictNumber, "text", "valid", "expected");
+    }
     void strictSingleRange();
     void infinityWrittenAsLargestValue();
     void writersIgnoreTheUserLocale();
@@ -38,8 +41,7 @@ private slots:
 
 void TestNumbers::numericValue_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<double>("expected");
+    addRuleColumns<QString, double>();
     QTest::newRow("whole number") << u"3300"_s << 3300.0;
     QTest::newRow("fraction kept") << u"3300.5"_s << 3300.5;
     QTest::newRow("trailing letters ignored") << u"3300abc"_s << 3300.0;
@@ -116,8 +118,7 @@ void TestNumbers::toInt32Range()
 
 void TestNumbers::pricePatternDouble_data()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<double>();
     QTest::newRow("zero has no integer digits") << 0.0 << u".00"_s;
     QTest::newRow("below one has no leading zero") << 0.5 << u".50"_s;
     QTest::newRow("negative below one") << -0.5 << u"-.50"_s;
@@ -139,8 +140,7 @@ void TestNumbers::pricePatternDouble_data()
 
 void TestNumbers::pricePatternFloat_data()
 {
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<float>();
     QTest::newRow("8.95f as its text reads") << 8.95f << u"8.95"_s;
     QTest::newRow("2.675f rounds up as its text reads") << 2.675f << u"2.68"_s;
     QTest::newRow("single sum of prices") << (19.99f + 5.01f) << u"25.00"_s;
@@ -150,8 +150,7 @@ void TestNumbers::pricePatternFloat_data()
 
 void TestNumbers::numberText_data()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<double>();
     QTest::newRow("whole number gets a blank") << 3.0 << u" 3"_s;
     QTest::newRow("fraction") << 2.5 << u" 2.5"_s;
     QTest::newRow("negative gets a minus") << -2.0 << u"-2"_s;
@@ -167,8 +166,7 @@ void TestNumbers::numberText_data()
 
 void TestNumbers::plainNumber_data()
 {
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<float>();
     QTest::newRow("whole") << 12.0f << u"12"_s;
     QTest::newRow("no leading zeros") << 7.0f << u"7"_s;
     QTest::newRow("no trailing zeros") << 3.5f << u"3.5"_s;
@@ -205,17 +203,6 @@ void TestNumbers::strictNumber_data()
     QTest::newRow("point alone") << u"."_s << false << 0.0;
     QTest::newRow("tab around") << u"\t5"_s << false << 0.0;
     QTest::newRow("beyond double range") << u"1e400"_s << false << 0.0;
-}
-
-void TestNumbers::strictNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(double, expected);
-    const auto result = numbers::strictNumber(text);
-    QCOMPARE(result.has_value(), valid);
-    if (valid)
-        QCOMPARE(*result, expected);
 }
 
 void TestNumbers::strictSingleRange()

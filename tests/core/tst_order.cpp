@@ -38,7 +38,10 @@ private slots:
     void itemRecord() { compareRule<QString>(cart::itemRecord); }
     void orderMessage();
     void confirmationNumber_data();
-    void confirmationNumber();
+    void confirmationNumber()
+    {
+        compareOptionalRule<QString, int>(cart::confirmationNumber, "reply", "handled", "number");
+    }
 };
 
 void TestOrder::quantityFits_data()
@@ -57,11 +60,8 @@ void TestOrder::quantityFits_data()
 
 void TestOrder::quantityFits()
 {
-    QFETCH(float, quantity);
-    QFETCH(QString, text);
-    QFETCH(bool, fits);
-    QCOMPARE(cart::quantityText(quantity), text);
-    QCOMPARE(cart::quantityFits(quantity), fits);
+    compareRule<float>(cart::quantityText, "quantity", "text");
+    compareRule<float, bool>(cart::quantityFits, "quantity", "fits");
 }
 
 void TestOrder::orderLine_data()
@@ -109,8 +109,7 @@ void TestOrder::orderLine()
 
 void TestOrder::subTotal_data()
 {
-    QTest::addColumn<QStringList>("value");
-    QTest::addColumn<float>("expected");
+    addRuleColumns<QStringList, float>();
     const auto line = [](const QString& total) {
         return lineOf(u"1"_s, u"AB"_s, u"P1"_s, u"PUMP"_s, u"10.00"_s, u"5.00"_s, total);
     };
@@ -126,8 +125,7 @@ void TestOrder::subTotal_data()
 
 void TestOrder::itemRecord_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("the example line")
         << lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s)
         << u"<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"_s;
@@ -172,17 +170,6 @@ void TestOrder::confirmationNumber_data()
     QTest::newRow("negative") << u"<O>,-5"_s << true << -5;
     QTest::newRow("largest 32-bit") << u"<O>,2147483647"_s << true << 2147483647;
     QTest::newRow("outside 32 bits") << u"<O>,2147483648"_s << false << 0;
-}
-
-void TestOrder::confirmationNumber()
-{
-    QFETCH(QString, reply);
-    QFETCH(bool, handled);
-    QFETCH(int, number);
-    const auto result = cart::confirmationNumber(reply);
-    QCOMPARE(result.has_value(), handled);
-    if (handled)
-        QCOMPARE(*result, number);
 }
 
 QTEST_GUILESS_MAIN(TestOrder)

@@ -57,8 +57,7 @@ void TestShellRules::traceRecord()
 
 void TestShellRules::traceTimeFormat_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("zone after the time") << u"HH:mm:ss t"_s << u"HH:mm:ss"_s;
     QTest::newRow("zone before the time") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
     QTest::newRow("long zone name between") << u"h:mm:ss tttt AP"_s << u"h:mm:ss AP"_s;
@@ -68,8 +67,7 @@ void TestShellRules::traceTimeFormat_data()
 
 void TestShellRules::helpText_data()
 {
-    QTest::addColumn<Help>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<Help>();
     QTest::newRow("A business name")
         << Help::BusinessName
         << u"Provide your business name. This identifies you to your supplier when making an "
@@ -154,8 +152,7 @@ void TestShellRules::readShortcutInfo()
 
 void TestShellRules::launcherFileName_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("plain") << u"Vornik"_s << u"Vornik.desktop"_s;
     QTest::newRow("blank kept") << u"Parts Desk"_s << u"Parts Desk.desktop"_s;
     QTest::newRow("slash cannot leave the folder") << u"../../x"_s << u"..-..-x.desktop"_s;
@@ -163,8 +160,7 @@ void TestShellRules::launcherFileName_data()
 
 void TestShellRules::execArgument_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("plain path") << u"/opt/vornik/vornik"_s << u"\"/opt/vornik/vornik\""_s;
     QTest::newRow("blank") << u"/opt/my parts/vornik"_s << u"\"/opt/my parts/vornik\""_s;
     QTest::newRow("double quote") << u"/a\"b"_s << u"\"/a\\\\\"b\""_s;

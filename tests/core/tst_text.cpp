@@ -24,8 +24,7 @@ private slots:
 
 void TestText::trimBlanks_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("blanks both ends") << u"  ab c  "_s << u"ab c"_s;
     QTest::newRow("tab stays") << u"\tx "_s << u"\tx"_s;
     QTest::newRow("CR LF stay") << u" x\r\n"_s << u"x\r\n"_s;
@@ -35,8 +34,7 @@ void TestText::trimBlanks_data()
 
 void TestText::syntaxOut_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("quote and comma become blanks") << u"A \"B\", C"_s << u"A  B   C"_s;
     QTest::newRow("at the ends, not trimmed") << u",x\""_s << u" x "_s;
     QTest::newRow("single quote stays") << u"O'Neil"_s << u"O'Neil"_s;
@@ -91,8 +89,7 @@ void TestText::columns()
 
 void TestText::toUpper8Bit_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("a to z") << u"ph3600-x"_s << u"PH3600-X"_s;
     QTest::newRow("accented letters of the code page")
         << u"\u00e9\u00e0\u00f6"_s << u"\u00c9\u00c0\u00d6"_s;

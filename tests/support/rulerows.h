@@ -3,11 +3,35 @@
 
 #include <QTest>
 
-// Compares rule(value) with expected, the two columns every one-argument rule table has. Value
-// and Expected are the columns' types; an overloaded rule is picked with qOverload<Value>.
-template <typename Value, typename Expected = QString, typename Rule> void compareRule(Rule rule)
+// The current row's column of that name and type.
+template <typename T> const T& column(const char* name)
 {
-    QFETCH(Value, value);
-    QFETCH(Expected, expected);
-    QCOMPARE(rule(value), expected);
+    return *static_cast<const T*>(QTest::qData(name, qMetaTypeId<T>()));
+}
+
+// The two columns of a one-argument rule's table, as compareRule reads them.
+template <typename Value, typename Expected = QString> void addRuleColumns()
+{
+    QTest::addColumn<Value>("value");
+    QTest::addColumn<Expected>("expected");
+}
+
+// Compares rule(value) with expected. Value and Expected are the columns' types; an overloaded
+// rule is picked with qOverload<Value>. A table that checks several rules names their columns.
+template <typename Value, typename Expected = QString, typename Rule>
+void compareRule(Rule rule, const char* valueColumn = "value",
+                 const char* expectedColumn = "expected")
+{
+    QCOMPARE(rule(column<Value>(valueColumn)), column<Expected>(expectedColumn));
+}
+
+// For a rule that may give nothing: whether rule(value) gives a value, and then which.
+template <typename Value, typename Expected, typename Rule>
+void compareOptionalRule(Rule rule, const char* valueColumn, const char* givenColumn,
+                         const char* expectedColumn)
+{
+    const auto result = rule(column<Value>(valueColumn));
+    QCOMPARE(result.has_value(), column<bool>(givenColumn));
+    if (result)
+        QCOMPARE(*result, column<Expected>(expectedColumn));
 }
