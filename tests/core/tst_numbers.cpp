@@ -30,10 +30,7 @@ private slots:
     void plainNumber_data();
     void plainNumber() { compareRule<float>(numbers::plainNumber); }
     void strictNumber_data();
-    void strictNumber()
-    {
-        compareOptionalRule<QString, double>(numbers::strictNumber, "text", "valid", "expected");
-    }
+    void strictNumber() { compareOptionalRule<QString, double>(numbers::strictNumber); }
     void strictSingleRange();
     void infinityWrittenAsLargestValue();
     void writersIgnoreTheUserLocale();
@@ -181,8 +178,8 @@ void TestNumbers::plainNumber_data()
 
 void TestNumbers::strictNumber_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("given");
     QTest::addColumn<double>("expected");
     QTest::newRow("plain price") << u"12.34"_s << true << 12.34;
     QTest::newRow("blanks around allowed") << u"  5  "_s << true << 5.0;

@@ -38,10 +38,7 @@ private slots:
     void itemRecord() { compareRule<QString>(cart::itemRecord); }
     void orderMessage();
     void confirmationNumber_data();
-    void confirmationNumber()
-    {
-        compareOptionalRule<QString, int>(cart::confirmationNumber, "reply", "handled", "number");
-    }
+    void confirmationNumber() { compareOptionalRule<QString, int>(cart::confirmationNumber); }
 };
 
 void TestOrder::quantityFits_data()
@@ -154,9 +151,9 @@ void TestOrder::orderMessage()
 
 void TestOrder::confirmationNumber_data()
 {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<bool>("handled");
-    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("given");
+    QTest::addColumn<int>("expected");
     QTest::newRow("4711") << u"<O>,4711"_s << true << 4711;
     QTest::newRow("zero") << u"<O>,0"_s << true << 0;
     QTest::newRow("empty field 1") << u"<O>,"_s << true << 0;

@@ -15,9 +15,24 @@ private slots:
     void syntaxOut_data();
     void syntaxOut() { compareRule<QString>(text::syntaxOut); }
     void pad_data();
-    void pad();
+    void pad()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, width);
+        QFETCH(QString, left);
+        QFETCH(QString, right);
+        QCOMPARE(text::padLeft(value, width), left);
+        QCOMPARE(text::padRight(value, width), right);
+    }
     void columns_data();
-    void columns();
+    void columns()
+    {
+        QFETCH(QString, value);
+        QFETCH(int, position);
+        QFETCH(int, count);
+        QFETCH(QString, expected);
+        QCOMPARE(text::columns(value, position, count), expected);
+    }
     void toUpper8Bit_data();
     void toUpper8Bit() { compareRule<QString>(text::toUpper8Bit); }
 };
@@ -53,16 +68,6 @@ void TestText::pad_data()
     QTest::newRow("empty becomes blanks") << QString() << 3 << u"   "_s << u"   "_s;
 }
 
-void TestText::pad()
-{
-    QFETCH(QString, value);
-    QFETCH(int, width);
-    QFETCH(QString, left);
-    QFETCH(QString, right);
-    QCOMPARE(text::padLeft(value, width), left);
-    QCOMPARE(text::padRight(value, width), right);
-}
-
 void TestText::columns_data()
 {
     QTest::addColumn<QString>("value");
@@ -76,15 +81,6 @@ void TestText::columns_data()
     QTest::newRow("beyond the end is empty") << u"abcdef"_s << 7 << 3 << QString();
     QTest::newRow("position 0 counts as 1") << u"abcdef"_s << 0 << 2 << u"ab"_s;
     QTest::newRow("negative count is empty") << u"abcdef"_s << 2 << -1 << QString();
-}
-
-void TestText::columns()
-{
-    QFETCH(QString, value);
-    QFETCH(int, position);
-    QFETCH(int, count);
-    QFETCH(QString, expected);
-    QCOMPARE(text::columns(value, position, count), expected);
 }
 
 void TestText::toUpper8Bit_data()

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -56,6 +57,14 @@ struct FormFixture
                 qWarning("window not exposed");
         }
         return *form;
+    }
+
+    // start() with the OPTIONS tab in front, where the settings fields are.
+    MainForm& startOnOptionsTab()
+    {
+        MainForm& f = start();
+        control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+        return f;
     }
 
     // Points the running window at a server on 127.0.0.1: writes the settings and reads them.

@@ -27,8 +27,8 @@ void compareRule(Rule rule, const char* valueColumn = "value",
 
 // For a rule that may give nothing: whether rule(value) gives a value, and then which.
 template <typename Value, typename Expected, typename Rule>
-void compareOptionalRule(Rule rule, const char* valueColumn, const char* givenColumn,
-                         const char* expectedColumn)
+void compareOptionalRule(Rule rule, const char* valueColumn = "value",
+                         const char* givenColumn = "given", const char* expectedColumn = "expected")
 {
     const auto result = rule(column<Value>(valueColumn));
     QCOMPARE(result.has_value(), column<bool>(givenColumn));

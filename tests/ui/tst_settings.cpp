@@ -156,8 +156,7 @@ void TestSettings::saveWritesBothFiles()
     QFETCH(qint16, socketBase);
     QFETCH(QString, businessBox);
 
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     type(control<QLineEdit>(f, "txtHostAddress"), host);
     type(control<QLineEdit>(f, "LoginNameTxt"), login);
     type(control<QLineEdit>(f, "AccNumTxt"), account);

@@ -478,8 +478,7 @@ void TestShell::focusShowsHelp()
     QFETCH(QString, loginHelp);
     QFETCH(QString, optionsHelp);
     QFETCH(bool, resultHidden);
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     control<QPushButton>(f, "Testcmd")->setFocus();
@@ -501,8 +500,7 @@ void TestShell::focusShowsHelp()
 
 void TestShell::tabFromLoginNameCleansAndShowsAccountHelp()
 {
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     control<QLineEdit>(f, "LoginNameTxt")->setFocus();
@@ -539,8 +537,7 @@ void TestShell::lostFocusCleaning()
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, after);
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     auto* box = focusBox(f, field);
     QVERIFY(box);
     box->setText(typed);
