@@ -1,5 +1,6 @@
 // The inquiry rules: request text, reply kinds, records, tags, versions and the answer rows.
 #include "core/answer.h"
+#include "support/rulerows.h"
 
 #include <QTest>
 
@@ -59,13 +60,13 @@ private slots:
     void inquiryRequest_data();
     void inquiryRequest();
     void hiddenKeyword_data();
-    void hiddenKeyword();
+    void hiddenKeyword() { compareRule<QString, bool>(answer::isHiddenKeyword); }
     void replyKind_data();
-    void replyKind();
+    void replyKind() { compareRule<QString, answer::ReplyKind>(answer::replyKind); }
     void serverErrorText_data();
     void serverErrorText();
     void splitRecords_data();
-    void splitRecords();
+    void splitRecords() { compareRule<QString, QStringList>(answer::splitRecords); }
     void recordTag_data();
     void recordTag();
     void newerVersion_data();
@@ -101,24 +102,15 @@ void TestAnswer::inquiryRequest()
 
 void TestAnswer::hiddenKeyword_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("hidden");
+    addRuleColumns<QString, bool>();
     QTest::newRow("mixed case with blanks") << u"  RevealSettings "_s << true;
     QTest::newRow("tab around it is not trimmed") << u"\trevealsettings"_s << false;
     QTest::newRow("one letter short") << u"REVEALSETTING"_s << false;
 }
 
-void TestAnswer::hiddenKeyword()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, hidden);
-    QCOMPARE(answer::isHiddenKeyword(typed), hidden);
-}
-
 void TestAnswer::replyKind_data()
 {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<answer::ReplyKind>("kind");
+    addRuleColumns<QString, answer::ReplyKind>();
     QTest::newRow("empty") << QString() << answer::ReplyKind::Empty;
     QTest::newRow("order") << u"<O>,12345"_s << answer::ReplyKind::Order;
     QTest::newRow("version record first is a login answer")
@@ -127,13 +119,6 @@ void TestAnswer::replyKind_data()
     QTest::newRow("lower case is no tag") << u"<o>,1"_s << answer::ReplyKind::Inquiry;
     QTest::newRow("shorter than a tag") << u"<O"_s << answer::ReplyKind::Inquiry;
     QTest::newRow("greeting before the records") << u"hello<O>,1"_s << answer::ReplyKind::Inquiry;
-}
-
-void TestAnswer::replyKind()
-{
-    QFETCH(QString, reply);
-    QFETCH(answer::ReplyKind, kind);
-    QCOMPARE(answer::replyKind(reply), kind);
 }
 
 void TestAnswer::serverErrorText_data()
@@ -155,8 +140,7 @@ void TestAnswer::serverErrorText()
 
 void TestAnswer::splitRecords_data()
 {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<QStringList>("records");
+    addRuleColumns<QString, QStringList>();
     QTest::newRow("three records")
         << u"<P>,XYZ,PF1234<S>,XYZ,PF1234A<V>,23.08.01"_s
         << QStringList{u"P>,XYZ,PF1234"_s, u"S>,XYZ,PF1234A"_s, u"V>,23.08.01"_s};
@@ -168,13 +152,6 @@ void TestAnswer::splitRecords_data()
         << u"<P>,A<<S>,B"_s << QStringList{u"P>,A"_s, {}, u"S>,B"_s};
     QTest::newRow("blanks trimmed, tabs and line ends kept")
         << u"<  P>,A  < \tS>,B\r\n"_s << QStringList{u"P>,A"_s, u"\tS>,B\r\n"_s};
-}
-
-void TestAnswer::splitRecords()
-{
-    QFETCH(QString, reply);
-    QFETCH(QStringList, records);
-    QCOMPARE(answer::splitRecords(reply), records);
 }
 
 void TestAnswer::recordTag_data()

@@ -1,4 +1,5 @@
 #include "core/files.h"
+#include "support/rulerows.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,7 +18,7 @@ private slots:
     void windows1252Characters_data();
     void windows1252Characters();
     void unmappableCharacters_data();
-    void unmappableCharacters();
+    void unmappableCharacters() { compareRule<QString, QByteArray>(files::toAnsi); }
     void createIfMissingKeepsContent();
     void createIfMissingRefusesFolder();
     void readAllLimits();
@@ -25,7 +26,7 @@ private slots:
     void saveWholeKeepsOldFileOnFailure();
     void appendCreatesAndExtends();
     void splitLines_data();
-    void splitLines();
+    void splitLines() { compareRule<QString, QStringList>(files::splitLines); }
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -79,27 +80,17 @@ void TestFiles::windows1252Characters_data()
 
 void TestFiles::windows1252Characters()
 {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QCOMPARE(files::fromAnsi(bytes), text);
-    QCOMPARE(files::toAnsi(text), bytes);
+    compareRule<QByteArray>(files::fromAnsi, "bytes", "text");
+    compareRule<QString, QByteArray>(files::toAnsi, "text", "bytes");
 }
 
 void TestFiles::unmappableCharacters_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("bytes");
+    addRuleColumns<QString, QByteArray>();
     QTest::newRow("C1 control assigned elsewhere") << u"\u0080"_s << QByteArray("?");
     QTest::newRow("Cyrillic letter") << u"a\u0416b"_s << QByteArray("a?b");
     QTest::newRow("surrogate pair is one character") << u"x\U0001F600y"_s << QByteArray("x?y");
     QTest::newRow("lone surrogate") << QString(QChar(0xD800)) << QByteArray("?");
-}
-
-void TestFiles::unmappableCharacters()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, bytes);
-    QCOMPARE(files::toAnsi(text), bytes);
 }
 
 void TestFiles::createIfMissingKeepsContent()
@@ -184,8 +175,7 @@ void TestFiles::appendCreatesAndExtends()
 
 void TestFiles::splitLines_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("lines");
+    addRuleColumns<QString, QStringList>();
     QTest::newRow("CR LF") << u"a\r\nb\r\n"_s << QStringList{u"a"_s, u"b"_s};
     QTest::newRow("lone CR and lone LF") << u"a\rb\nc"_s << QStringList{u"a"_s, u"b"_s, u"c"_s};
     QTest::newRow("LF CR is two line ends")
@@ -194,13 +184,6 @@ void TestFiles::splitLines_data()
         << u"\r\n\r\nx"_s << QStringList{QString(), QString(), u"x"_s};
     QTest::newRow("no final line end") << u"a"_s << QStringList{u"a"_s};
     QTest::newRow("empty text has no lines") << QString() << QStringList();
-}
-
-void TestFiles::splitLines()
-{
-    QFETCH(QString, text);
-    QFETCH(QStringList, lines);
-    QCOMPARE(files::splitLines(text), lines);
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

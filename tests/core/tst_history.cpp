@@ -1,5 +1,6 @@
 #include "core/history.h"
 #include "support/orderlines.h"
+#include "support/rulerows.h"
 
 #include "core/text.h"
 
@@ -29,7 +30,7 @@ private slots:
     void lineFromCart();
     void orderFromCartTrimsTheFieldsAsSent();
     void sentAtValue_data();
-    void sentAtValue();
+    void sentAtValue() { compareRule<QString, QDateTime>(history::sentAtValue); }
     void historyRow_data();
     void historyRow();
     void detailRowsLineUpWithTheHeading();
@@ -95,21 +96,13 @@ void TestHistory::orderFromCartTrimsTheFieldsAsSent()
 
 void TestHistory::sentAtValue_data()
 {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QDateTime>("expected");
+    addRuleColumns<QString, QDateTime>();
     const QDateTime when(QDate(2026, 12, 8), QTime(9, 5, 7));
     QTest::newRow("round trip") << history::sentAtText(when) << when;
     QTest::newRow("no such day") << u"2026-02-30T09:05:07"_s << QDateTime();
     QTest::newRow("no digits") << u"2026-12-08T09:0x:07"_s << QDateTime();
     QTest::newRow("too short") << u"2026-12-08T09:05"_s << QDateTime();
     QTest::newRow("empty") << QString() << QDateTime();
-}
-
-void TestHistory::sentAtValue()
-{
-    QFETCH(QString, stored);
-    QFETCH(QDateTime, expected);
-    QCOMPARE(history::sentAtValue(stored), expected);
 }
 
 void TestHistory::historyRow_data()

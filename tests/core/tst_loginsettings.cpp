@@ -1,4 +1,5 @@
 #include "core/loginsettings.h"
+#include "support/rulerows.h"
 
 #include <QTest>
 
@@ -12,7 +13,7 @@ private slots:
     void loginName_data();
     void loginName();
     void account_data();
-    void account();
+    void account() { compareRule<QString, bool>(loginsettings::isValidAccount); }
     void loginTestRequest();
     void parseHostUpdate_data();
     void parseHostUpdate();
@@ -44,17 +45,13 @@ void TestLoginSettings::loginName_data()
 
 void TestLoginSettings::loginName()
 {
-    QFETCH(QString, typed);
-    QFETCH(QString, cleaned);
-    QFETCH(bool, valid);
-    QCOMPARE(loginsettings::cleanLoginName(typed), cleaned);
-    QCOMPARE(loginsettings::isValidLoginName(typed), valid);
+    compareRule<QString>(loginsettings::cleanLoginName, "typed", "cleaned");
+    compareRule<QString, bool>(loginsettings::isValidLoginName, "typed", "valid");
 }
 
 void TestLoginSettings::account_data()
 {
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<bool>("valid");
+    addRuleColumns<QString, bool>();
     QTest::newRow("0 refused") << u"0"_s << false;
     QTest::newRow("1 accepted") << u"1"_s << true;
     QTest::newRow("0001 accepted") << u"0001"_s << true;
@@ -66,13 +63,6 @@ void TestLoginSettings::account_data()
     QTest::newRow("negative refused") << u"-5"_s << false;
     QTest::newRow("just below 1 refused") << u"0.5"_s << false;
     QTest::newRow("just above 9999 refused") << u"9999.5"_s << false;
-}
-
-void TestLoginSettings::account()
-{
-    QFETCH(QString, typed);
-    QFETCH(bool, valid);
-    QCOMPARE(loginsettings::isValidAccount(typed), valid);
 }
 
 void TestLoginSettings::loginTestRequest()

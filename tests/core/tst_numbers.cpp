@@ -1,4 +1,5 @@
 #include "core/numbers.h"
+#include "support/rulerows.h"
 
 #include <QLocale>
 #include <QTest>
@@ -16,20 +17,20 @@ class TestNumbers : public QObject
 
 private slots:
     void numericValue_data();
-    void numericValue();
+    void numericValue() { compareRule<QString, double>(numbers::numericValue); }
     void toInt16_data();
     void toInt16();
     void toInt32Range();
     void pricePatternDouble_data();
-    void pricePatternDouble();
+    void pricePatternDouble() { compareRule<double>(qOverload<double>(numbers::pricePattern)); }
     void pricePatternFloat_data();
-    void pricePatternFloat();
+    void pricePatternFloat() { compareRule<float>(qOverload<float>(numbers::pricePattern)); }
     void numberText_data();
-    void numberText();
+    void numberText() { compareRule<double>(numbers::numberText); }
     void plainNumber_data();
-    void plainNumber();
+    void plainNumber() { compareRule<float>(numbers::plainNumber); }
     void strictNumber_data();
-    void strictNumber();
+    void strictNumber() { compareOptionalRule<QString, double>(numbers::strictNumber); }
     void strictSingleRange();
     void infinityWrittenAsLargestValue();
     void writersIgnoreTheUserLocale();
@@ -37,8 +38,7 @@ private slots:
 
 void TestNumbers::numericValue_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<double>("expected");
+    addRuleColumns<QString, double>();
     QTest::newRow("whole number") << u"3300"_s << 3300.0;
     QTest::newRow("fraction kept") << u"3300.5"_s << 3300.5;
     QTest::newRow("trailing letters ignored") << u"3300abc"_s << 3300.0;
@@ -73,13 +73,6 @@ void TestNumbers::numericValue_data()
     QTest::newRow("huge exponent digits") << u"1e99999999999999999999"_s << DBL_MAX;
     QTest::newRow("underflow gives 0") << u"1e-999"_s << 0.0;
     QTest::newRow("leading zeros do not overflow") << u"0000000000000000000012"_s << 12.0;
-}
-
-void TestNumbers::numericValue()
-{
-    QFETCH(QString, text);
-    QFETCH(double, expected);
-    QCOMPARE(numbers::numericValue(text), expected);
 }
 
 void TestNumbers::toInt16_data()
@@ -122,8 +115,7 @@ void TestNumbers::toInt32Range()
 
 void TestNumbers::pricePatternDouble_data()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<double>();
     QTest::newRow("zero has no integer digits") << 0.0 << u".00"_s;
     QTest::newRow("below one has no leading zero") << 0.5 << u".50"_s;
     QTest::newRow("negative below one") << -0.5 << u"-.50"_s;
@@ -143,17 +135,9 @@ void TestNumbers::pricePatternDouble_data()
     QTest::newRow("NaN written as zero") << std::numeric_limits<double>::quiet_NaN() << u".00"_s;
 }
 
-void TestNumbers::pricePatternDouble()
-{
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::pricePattern(value), expected);
-}
-
 void TestNumbers::pricePatternFloat_data()
 {
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<float>();
     QTest::newRow("8.95f as its text reads") << 8.95f << u"8.95"_s;
     QTest::newRow("2.675f rounds up as its text reads") << 2.675f << u"2.68"_s;
     QTest::newRow("single sum of prices") << (19.99f + 5.01f) << u"25.00"_s;
@@ -161,17 +145,9 @@ void TestNumbers::pricePatternFloat_data()
     QTest::newRow("large single") << 1e10f << u"10000000000.00"_s;
 }
 
-void TestNumbers::pricePatternFloat()
-{
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::pricePattern(value), expected);
-}
-
 void TestNumbers::numberText_data()
 {
-    QTest::addColumn<double>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<double>();
     QTest::newRow("whole number gets a blank") << 3.0 << u" 3"_s;
     QTest::newRow("fraction") << 2.5 << u" 2.5"_s;
     QTest::newRow("negative gets a minus") << -2.0 << u"-2"_s;
@@ -185,17 +161,9 @@ void TestNumbers::numberText_data()
     QTest::newRow("small values use exponent") << 0.00001 << u" 1E-05"_s;
 }
 
-void TestNumbers::numberText()
-{
-    QFETCH(double, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::numberText(value), expected);
-}
-
 void TestNumbers::plainNumber_data()
 {
-    QTest::addColumn<float>("value");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<float>();
     QTest::newRow("whole") << 12.0f << u"12"_s;
     QTest::newRow("no leading zeros") << 7.0f << u"7"_s;
     QTest::newRow("no trailing zeros") << 3.5f << u"3.5"_s;
@@ -208,17 +176,10 @@ void TestNumbers::plainNumber_data()
     QTest::newRow("single 0.1 reads as 0.1") << 0.1f << u"0.1"_s;
 }
 
-void TestNumbers::plainNumber()
-{
-    QFETCH(float, value);
-    QFETCH(QString, expected);
-    QCOMPARE(numbers::plainNumber(value), expected);
-}
-
 void TestNumbers::strictNumber_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("valid");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("given");
     QTest::addColumn<double>("expected");
     QTest::newRow("plain price") << u"12.34"_s << true << 12.34;
     QTest::newRow("blanks around allowed") << u"  5  "_s << true << 5.0;
@@ -239,17 +200,6 @@ void TestNumbers::strictNumber_data()
     QTest::newRow("point alone") << u"."_s << false << 0.0;
     QTest::newRow("tab around") << u"\t5"_s << false << 0.0;
     QTest::newRow("beyond double range") << u"1e400"_s << false << 0.0;
-}
-
-void TestNumbers::strictNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, valid);
-    QFETCH(double, expected);
-    const auto result = numbers::strictNumber(text);
-    QCOMPARE(result.has_value(), valid);
-    if (valid)
-        QCOMPARE(*result, expected);
 }
 
 void TestNumbers::strictSingleRange()

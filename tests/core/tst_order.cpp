@@ -1,5 +1,6 @@
 #include "core/order.h"
 #include "support/orderlines.h"
+#include "support/rulerows.h"
 
 #include "core/text.h"
 
@@ -32,12 +33,12 @@ private slots:
     void orderLine_data();
     void orderLine();
     void subTotal_data();
-    void subTotal();
+    void subTotal() { compareRule<QStringList, float>(cart::subTotal); }
     void itemRecord_data();
-    void itemRecord();
+    void itemRecord() { compareRule<QString>(cart::itemRecord); }
     void orderMessage();
     void confirmationNumber_data();
-    void confirmationNumber();
+    void confirmationNumber() { compareOptionalRule<QString, int>(cart::confirmationNumber); }
 };
 
 void TestOrder::quantityFits_data()
@@ -56,11 +57,8 @@ void TestOrder::quantityFits_data()
 
 void TestOrder::quantityFits()
 {
-    QFETCH(float, quantity);
-    QFETCH(QString, text);
-    QFETCH(bool, fits);
-    QCOMPARE(cart::quantityText(quantity), text);
-    QCOMPARE(cart::quantityFits(quantity), fits);
+    compareRule<float>(cart::quantityText, "quantity", "text");
+    compareRule<float, bool>(cart::quantityFits, "quantity", "fits");
 }
 
 void TestOrder::orderLine_data()
@@ -108,8 +106,7 @@ void TestOrder::orderLine()
 
 void TestOrder::subTotal_data()
 {
-    QTest::addColumn<QStringList>("lines");
-    QTest::addColumn<float>("expected");
+    addRuleColumns<QStringList, float>();
     const auto line = [](const QString& total) {
         return lineOf(u"1"_s, u"AB"_s, u"P1"_s, u"PUMP"_s, u"10.00"_s, u"5.00"_s, total);
     };
@@ -123,17 +120,9 @@ void TestOrder::subTotal_data()
         << QStringList{u"   2 XYZ PF1        7.50"_s} << 7.5f;
 }
 
-void TestOrder::subTotal()
-{
-    QFETCH(QStringList, lines);
-    QFETCH(float, expected);
-    QCOMPARE(cart::subTotal(lines), expected);
-}
-
 void TestOrder::itemRecord_data()
 {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("the example line")
         << lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s)
         << u"<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"_s;
@@ -144,13 +133,6 @@ void TestOrder::itemRecord_data()
     QTest::newRow("an 11-character total is sent whole")
         << lineOf(u"9"_s, u"AB"_s, u"P1"_s, u"GOLD"_s, u"1234567.00"_s, QString(), u"11111103.00"_s)
         << u"<P> ,9,AB,P1,GOLD,11111103.00,,,,"_s;
-}
-
-void TestOrder::itemRecord()
-{
-    QFETCH(QString, line);
-    QFETCH(QString, expected);
-    QCOMPARE(cart::itemRecord(line), expected);
 }
 
 void TestOrder::orderMessage()
@@ -169,9 +151,9 @@ void TestOrder::orderMessage()
 
 void TestOrder::confirmationNumber_data()
 {
-    QTest::addColumn<QString>("reply");
-    QTest::addColumn<bool>("handled");
-    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("given");
+    QTest::addColumn<int>("expected");
     QTest::newRow("4711") << u"<O>,4711"_s << true << 4711;
     QTest::newRow("zero") << u"<O>,0"_s << true << 0;
     QTest::newRow("empty field 1") << u"<O>,"_s << true << 0;
@@ -185,17 +167,6 @@ void TestOrder::confirmationNumber_data()
     QTest::newRow("negative") << u"<O>,-5"_s << true << -5;
     QTest::newRow("largest 32-bit") << u"<O>,2147483647"_s << true << 2147483647;
     QTest::newRow("outside 32 bits") << u"<O>,2147483648"_s << false << 0;
-}
-
-void TestOrder::confirmationNumber()
-{
-    QFETCH(QString, reply);
-    QFETCH(bool, handled);
-    QFETCH(int, number);
-    const auto result = cart::confirmationNumber(reply);
-    QCOMPARE(result.has_value(), handled);
-    if (handled)
-        QCOMPARE(*result, number);
 }
 
 QTEST_GUILESS_MAIN(TestOrder)

@@ -1,5 +1,6 @@
 // The shell's pure rules: trace records, help texts, shortcut.inf and the desktop launcher.
 #include "core/shellrules.h"
+#include "support/rulerows.h"
 
 #include <QTest>
 
@@ -16,15 +17,15 @@ private slots:
     void traceRecord_data();
     void traceRecord();
     void traceTimeFormat_data();
-    void traceTimeFormat();
+    void traceTimeFormat() { compareRule<QString>(shellrules::traceTimeFormat); }
     void helpText_data();
-    void helpText();
+    void helpText() { compareRule<Help>(shellrules::helpText); }
     void readShortcutInfo_data();
     void readShortcutInfo();
     void launcherFileName_data();
-    void launcherFileName();
+    void launcherFileName() { compareRule<QString>(shellrules::launcherFileName); }
     void execArgument_data();
-    void execArgument();
+    void execArgument() { compareRule<QString>(shellrules::execArgument); }
     void launcherText();
 };
 
@@ -56,8 +57,7 @@ void TestShellRules::traceRecord()
 
 void TestShellRules::traceTimeFormat_data()
 {
-    QTest::addColumn<QString>("longFormat");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("zone after the time") << u"HH:mm:ss t"_s << u"HH:mm:ss"_s;
     QTest::newRow("zone before the time") << u"t HH:mm:ss"_s << u"HH:mm:ss"_s;
     QTest::newRow("long zone name between") << u"h:mm:ss tttt AP"_s << u"h:mm:ss AP"_s;
@@ -65,17 +65,9 @@ void TestShellRules::traceTimeFormat_data()
     QTest::newRow("no zone: unchanged") << u"HH:mm:ss"_s << u"HH:mm:ss"_s;
 }
 
-void TestShellRules::traceTimeFormat()
-{
-    QFETCH(QString, longFormat);
-    QFETCH(QString, expected);
-    QCOMPARE(shellrules::traceTimeFormat(longFormat), expected);
-}
-
 void TestShellRules::helpText_data()
 {
-    QTest::addColumn<Help>("which");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<Help>();
     QTest::newRow("A business name")
         << Help::BusinessName
         << u"Provide your business name. This identifies you to your supplier when making an "
@@ -107,13 +99,6 @@ void TestShellRules::helpText_data()
         << Help::StandingPo
         << u"If you use a continuous single PO#, provide it here and ensure that you check BOTH "
            "boxes above."_s;
-}
-
-void TestShellRules::helpText()
-{
-    QFETCH(Help, which);
-    QFETCH(QString, expected);
-    QCOMPARE(shellrules::helpText(which), expected);
 }
 
 void TestShellRules::readShortcutInfo_data()
@@ -167,24 +152,15 @@ void TestShellRules::readShortcutInfo()
 
 void TestShellRules::launcherFileName_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("plain") << u"Vornik"_s << u"Vornik.desktop"_s;
     QTest::newRow("blank kept") << u"Parts Desk"_s << u"Parts Desk.desktop"_s;
     QTest::newRow("slash cannot leave the folder") << u"../../x"_s << u"..-..-x.desktop"_s;
 }
 
-void TestShellRules::launcherFileName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, expected);
-    QCOMPARE(shellrules::launcherFileName(name), expected);
-}
-
 void TestShellRules::execArgument_data()
 {
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QString>("expected");
+    addRuleColumns<QString>();
     QTest::newRow("plain path") << u"/opt/vornik/vornik"_s << u"\"/opt/vornik/vornik\""_s;
     QTest::newRow("blank") << u"/opt/my parts/vornik"_s << u"\"/opt/my parts/vornik\""_s;
     QTest::newRow("double quote") << u"/a\"b"_s << u"\"/a\\\\\"b\""_s;
@@ -193,13 +169,6 @@ void TestShellRules::execArgument_data()
     QTest::newRow("backslash: four") << u"/a\\b"_s << u"\"/a\\\\\\\\b\""_s;
     QTest::newRow("percent is no field code") << u"/100%/v"_s << u"\"/100%%/v\""_s;
     QTest::newRow("line feed stays on the line") << u"/a\nb"_s << u"\"/a\\nb\""_s;
-}
-
-void TestShellRules::execArgument()
-{
-    QFETCH(QString, argument);
-    QFETCH(QString, expected);
-    QCOMPARE(shellrules::execArgument(argument), expected);
 }
 
 void TestShellRules::launcherText()

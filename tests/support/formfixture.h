@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +59,14 @@ struct FormFixture
         return *form;
     }
 
+    // start() with the OPTIONS tab in front, where the settings fields are.
+    MainForm& startOnOptionsTab()
+    {
+        MainForm& f = start();
+        control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+        return f;
+    }
+
     // Points the running window at a server on 127.0.0.1: writes the settings and reads them.
     void pointAt(quint16 port, const QByteArray& login = QByteArray("JSMITH"),
                  const QByteArray& host = QByteArray("127.0.0.1"))
@@ -79,4 +88,22 @@ struct FormFixture
                   + "\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
         write(QStringLiteral("Options.Inf"), options);
     }
+};
+
+// The base of the window test classes: a fresh fixture for every test function and, after it, no
+// Yes/No box that found no queued answer. A class that needs more calls these from its own.
+class FormTest : public QObject
+{
+    Q_OBJECT
+
+protected slots:
+    void init() { m_fx = std::make_unique<FormFixture>(); }
+    void cleanup()
+    {
+        QCOMPARE(m_fx->prompter.unanswered, 0);
+        m_fx.reset();
+    }
+
+protected:
+    std::unique_ptr<FormFixture> m_fx;
 };

@@ -33,13 +33,11 @@ QString notApplied(const QString& reason)
 
 } // namespace
 
-class TestConnectionUpdate : public QObject
+class TestConnectionUpdate : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void hostUpdateFile_data();
     void hostUpdateFile();
     void hostUpdateWaitsForValidSettings();
@@ -50,20 +48,16 @@ private slots:
     void loginUpdateInReadOnlyFolder();
 
 private:
-    std::unique_ptr<FormFixture> m_fx;
+    // Starts the window on this Login.Inf, good options and an update file of that name.
+    MainForm& startWithUpdate(const QByteArray& login, const QString& file,
+                              const QByteArray& content)
+    {
+        m_fx->write(u"Login.Inf"_s, login);
+        m_fx->write(u"Options.Inf"_s, GoodOptions);
+        m_fx->write(file, content);
+        return m_fx->start();
+    }
 };
-
-void TestConnectionUpdate::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
-void TestConnectionUpdate::cleanup()
-{
-    if (m_fx->form)
-        QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
-}
 
 void TestConnectionUpdate::hostUpdateFile_data()
 {
@@ -109,10 +103,7 @@ void TestConnectionUpdate::hostUpdateFile()
     QFETCH(QByteArray, loginAfter);
     QFETCH(QString, hostBox);
     QFETCH(QString, portBox);
-    m_fx->write(u"Login.Inf"_s, login);
-    m_fx->write(u"Options.Inf"_s, GoodOptions);
-    m_fx->write(HostUpdateFile, content);
-    MainForm& f = m_fx->start();
+    MainForm& f = startWithUpdate(login, HostUpdateFile, content);
     f.CheckSetup();
     QCOMPARE(m_fx->prompter.shown(), shown);
     if (!shown.isEmpty())
@@ -178,10 +169,7 @@ void TestConnectionUpdate::loginUpdate()
     QFETCH(QString, notice);
     QFETCH(QString, host);
     QFETCH(qint16, socketBase);
-    m_fx->write(u"Login.Inf"_s, login);
-    m_fx->write(u"Options.Inf"_s, GoodOptions);
-    m_fx->write(LoginUpdateFile, update);
-    MainForm& f = m_fx->start(); // start-up applies the update
+    MainForm& f = startWithUpdate(login, LoginUpdateFile, update); // start-up applies it
     QCOMPARE(m_fx->read(u"Login.Inf"_s), loginAfter);
     QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
     QCOMPARE(subsystem<Settings>(f).updateNotice(), notice);

@@ -33,7 +33,7 @@ QString lineFor(const QString& part)
 
 } // namespace
 
-class TestHistoryTab : public QObject
+class TestHistoryTab : public FormTest
 {
     Q_OBJECT
 
@@ -69,7 +69,6 @@ private:
     bool sendOrder(const QString& part, const QString& po);
     void showHistory();
 
-    std::unique_ptr<FormFixture> m_fx;
     MainForm* m_form = nullptr;
     std::unique_ptr<LoopbackServer> m_server;
     int m_nextNumber = 4711;
@@ -78,7 +77,7 @@ private:
 
 void TestHistoryTab::init()
 {
-    m_fx = std::make_unique<FormFixture>();
+    FormTest::init();
     m_form = &m_fx->start();
     m_server = std::make_unique<LoopbackServer>();
     QVERIFY(m_server->isListening());
@@ -96,8 +95,7 @@ void TestHistoryTab::init()
 
 void TestHistoryTab::cleanup()
 {
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
+    FormTest::cleanup();
     m_server.reset();
 }
 

@@ -38,13 +38,12 @@ template <typename Done> bool settle(Done done)
 
 } // namespace
 
-class TestInquiry : public QObject
+class TestInquiry : public FormTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
     void requestOnTheWire_data();
     void requestOnTheWire();
     void hiddenKeywordSendsNothing();
@@ -64,25 +63,18 @@ private slots:
 
 private:
     void pointAt(const LoopbackServer& server);
-    std::unique_ptr<FormFixture> m_fx;
     MainForm* m_form = nullptr;
 };
 
 void TestInquiry::init()
 {
-    m_fx = std::make_unique<FormFixture>();
+    FormTest::init();
     m_form = &m_fx->start();
     m_fx->prompter.clear();
     control<QLineEdit>(*m_form, "AccNumTxt")->setText(u"1234 "_s);
     control<QLineEdit>(*m_form, "LoginNameTxt")->setText(u" JSMITH"_s);
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form));
-}
-
-void TestInquiry::cleanup()
-{
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
 }
 
 void TestInquiry::pointAt(const LoopbackServer& server)

@@ -45,13 +45,12 @@ const QString FilterLine = u"   2"_s + u" "_s + u"XYZ "_s + u"ABC123"_s + QStrin
 
 } // namespace
 
-class TestOrdering : public QObject
+class TestOrdering : public FormTest
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
     void startPositions();
     void slides_data();
     void slides();
@@ -95,23 +94,16 @@ private:
     // when it is not, types the quantity and clicks ORDER.
     void order(const QString& quantity, int selected = 0);
 
-    std::unique_ptr<FormFixture> m_fx;
     MainForm* m_form = nullptr;
 };
 
 void TestOrdering::init()
 {
-    m_fx = std::make_unique<FormFixture>();
+    FormTest::init();
     m_form = &m_fx->start();
     m_fx->prompter.clear();
     m_fx->clock.pauses.clear();
     m_fx->sounds.played.clear();
-}
-
-void TestOrdering::cleanup()
-{
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
 }
 
 void TestOrdering::showAnswer(const QStringList& rows, int selected)

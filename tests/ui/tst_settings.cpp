@@ -57,12 +57,11 @@ void makeWritable(const QString& folder)
 
 } // namespace
 
-class TestSettings : public QObject
+class TestSettings : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
     void cleanup();
     void saveWritesBothFiles_data();
     void saveWritesBothFiles();
@@ -85,22 +84,14 @@ private slots:
     void loginTestWithBadPort();
 
 private:
-    std::unique_ptr<FormFixture> m_fx;
     MainForm* m_form = nullptr;
 };
 
-void TestSettings::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
 void TestSettings::cleanup()
 {
-    if (m_fx->form)
-        QCOMPARE(m_fx->prompter.unanswered, 0);
     makeWritable(m_fx->folder.path());
-    m_fx.reset();
     m_form = nullptr;
+    FormTest::cleanup();
 }
 
 void TestSettings::saveWritesBothFiles_data()
@@ -165,8 +156,7 @@ void TestSettings::saveWritesBothFiles()
     QFETCH(qint16, socketBase);
     QFETCH(QString, businessBox);
 
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     type(control<QLineEdit>(f, "txtHostAddress"), host);
     type(control<QLineEdit>(f, "LoginNameTxt"), login);
     type(control<QLineEdit>(f, "AccNumTxt"), account);

@@ -97,14 +97,11 @@ QStringList logLines(const QByteArray& bytes)
 
 } // namespace
 
-class TestShell : public QObject
+class TestShell : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void firstTickMovesToNineSeconds_data();
     void firstTickMovesToNineSeconds();
     void tickClearsStatusAndEnablesInquiry();
@@ -133,21 +130,7 @@ private slots:
     void optionsButtonSelectsOptionsTab();
     void focusHandlersIgnoreInterruptions_data();
     void focusHandlersIgnoreInterruptions();
-
-private:
-    std::unique_ptr<FormFixture> m_fx;
 };
-
-void TestShell::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
-void TestShell::cleanup()
-{
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
-}
 
 // ---- the tick -------------------------------------------------------------------------------
 
@@ -495,8 +478,7 @@ void TestShell::focusShowsHelp()
     QFETCH(QString, loginHelp);
     QFETCH(QString, optionsHelp);
     QFETCH(bool, resultHidden);
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     control<QPushButton>(f, "Testcmd")->setFocus();
@@ -518,8 +500,7 @@ void TestShell::focusShowsHelp()
 
 void TestShell::tabFromLoginNameCleansAndShowsAccountHelp()
 {
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     control<QLineEdit>(f, "LoginNameTxt")->setFocus();
@@ -556,8 +537,7 @@ void TestShell::lostFocusCleaning()
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, after);
-    MainForm& f = m_fx->start();
-    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    MainForm& f = m_fx->startOnOptionsTab();
     auto* box = focusBox(f, field);
     QVERIFY(box);
     box->setText(typed);

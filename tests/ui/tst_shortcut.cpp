@@ -12,17 +12,6 @@ namespace {
 
 const QByteArray FirstRunMark("       \r\n");
 
-QStringList desktopFiles(const FormFixture& fx)
-{
-    return QDir(fx.desktop.path()).entryList(QDir::Files | QDir::Hidden);
-}
-
-// The fixture's program folder, as the window hands it to its subsystems.
-QString programFolder(const FormFixture& fx)
-{
-    return fx.folder.path() + u'/';
-}
-
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
@@ -31,13 +20,11 @@ QByteArray readFile(const QString& path)
 
 } // namespace
 
-class TestShortcut : public QObject
+class TestShortcut : public FormTest
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void shortcutInf_data();
     void shortcutInf();
     void execQuotesAFolderWithABlank();
@@ -47,19 +34,13 @@ private slots:
     void firstTickMakesItOnceAndNotAgainAfterRestart();
 
 private:
-    std::unique_ptr<FormFixture> m_fx;
+    QStringList desktopFiles() const
+    {
+        return QDir(m_fx->desktop.path()).entryList(QDir::Files | QDir::Hidden);
+    }
+    // The fixture's program folder, as the window hands it to its subsystems.
+    QString programFolder() const { return m_fx->folder.path() + u'/'; }
 };
-
-void TestShortcut::init()
-{
-    m_fx = std::make_unique<FormFixture>();
-}
-
-void TestShortcut::cleanup()
-{
-    QCOMPARE(m_fx->prompter.unanswered, 0);
-    m_fx.reset();
-}
 
 void TestShortcut::shortcutInf_data()
 {
@@ -96,21 +77,20 @@ void TestShortcut::shortcutInf()
     QFETCH(QString, target);
     if (present)
         m_fx->write(u"shortcut.inf"_s, content);
-    Shell shell(programFolder(*m_fx), QString(), m_fx->desktop.path());
+    Shell shell(programFolder(), QString(), m_fx->desktop.path());
     shell.CreateDesktopShortcut();
 
     QVERIFY(m_fx->exists(u"shortcut.inf"_s));
     QCOMPARE(m_fx->read(u"shortcut.inf"_s), content); // read, never changed
     QVERIFY(!m_fx->exists(u"COPYICON.BAT"_s));
     if (launcher.isEmpty()) {
-        QVERIFY(desktopFiles(*m_fx).isEmpty());
+        QVERIFY(desktopFiles().isEmpty());
         return;
     }
-    QCOMPARE(desktopFiles(*m_fx), QStringList{launcher});
+    QCOMPARE(desktopFiles(), QStringList{launcher});
     const QString path = QDir(m_fx->desktop.path()).filePath(launcher);
     QCOMPARE(readFile(path),
-             shellrules::launcherText(name, programFolder(*m_fx) + target, programFolder(*m_fx),
-                                      QString())
+             shellrules::launcherText(name, programFolder() + target, programFolder(), QString())
                  .toUtf8());
     const QFile::Permissions permissions = QFileInfo(path).permissions();
     QVERIFY(permissions.testFlag(QFile::ExeUser));
@@ -146,7 +126,7 @@ void TestShortcut::iconAndOlderLauncherReplaced()
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("[Desktop Entry]\nExec=/old/place/vornik --with-a-much-longer-command-line\n");
     old.close();
-    const QString folder = programFolder(*m_fx);
+    const QString folder = programFolder();
     Shell shell(folder, QString(), m_fx->desktop.path());
     shell.CreateDesktopShortcut();
     QCOMPARE(
@@ -159,7 +139,7 @@ void TestShortcut::missingDesktopFolderIsMade()
 {
     m_fx->write(u"shortcut.inf"_s, "T=vornik\r\nx\r\nN=Desk\r\n");
     QVERIFY(QDir(m_fx->desktop.path()).removeRecursively());
-    Shell shell(programFolder(*m_fx), QString(), m_fx->desktop.path());
+    Shell shell(programFolder(), QString(), m_fx->desktop.path());
     shell.CreateDesktopShortcut();
     QVERIFY(QFileInfo(QDir(m_fx->desktop.path()).filePath(u"Desk.desktop"_s)).isFile());
 }
@@ -182,7 +162,7 @@ void TestShortcut::firstTickMakesItOnceAndNotAgainAfterRestart()
     MainForm& f = m_fx->start();
     subsystem<Shell>(f).MiscTimer_Timer();
     QVERIFY(!subsystem<Settings>(f).takeShortcutPending());
-    QCOMPARE(desktopFiles(*m_fx), QStringList{u"Desk.desktop"_s});
+    QCOMPARE(desktopFiles(), QStringList{u"Desk.desktop"_s});
     QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
 
     QVERIFY(QFile::remove(QDir(m_fx->desktop.path()).filePath(u"Desk.desktop"_s)));
@@ -190,7 +170,7 @@ void TestShortcut::firstTickMakesItOnceAndNotAgainAfterRestart()
     MainForm& again = m_fx->start();
     subsystem<Shell>(again).MiscTimer_Timer();
     QVERIFY(!subsystem<Settings>(again).takeShortcutPending());
-    QVERIFY(desktopFiles(*m_fx).isEmpty());
+    QVERIFY(desktopFiles().isEmpty());
     QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
 }
 
