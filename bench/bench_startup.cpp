@@ -183,7 +183,7 @@ int main(int argc, char* argv[])
 
     QCoreApplication app(argc, argv);
     const QString self = QCoreApplication::applicationFilePath();
-    const int runs = 9;
+    const int runs = 25;
     QList<double> vornik, bare;
     QList<double> vornikPeak, barePeak;
     // Per phase, for vornik and bare: before main() and the application object, building the

@@ -9,14 +9,21 @@
 namespace artwork {
 namespace {
 
-    QPen outline(const QColor& colour, qreal width = 1.0)
+    // A one-pixel outline at any size: the cheap way to stroke.
+    QPen outline(const QColor& colour)
+    {
+        return QPen(colour, 0);
+    }
+
+    // A thick line with rounded ends, `width` in units of the 16-unit square.
+    QPen stroke(const QColor& colour, qreal width)
     {
         return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     }
 
     void cross(QPainter& painter, const QColor& colour, qreal from, qreal to, qreal width)
     {
-        painter.setPen(outline(colour, width));
+        painter.setPen(stroke(colour, width));
         painter.drawLine(QPointF(from, from), QPointF(to, to));
         painter.drawLine(QPointF(to, from), QPointF(from, to));
     }
@@ -32,9 +39,9 @@ namespace {
     {
         switch (which) {
         case Picture::Inquire:
-            painter.setPen(outline(QColor(60, 60, 60), 2.6));
+            painter.setPen(stroke(QColor(60, 60, 60), 2.6));
             painter.drawLine(QPointF(10, 10), QPointF(14.2, 14.2));
-            painter.setPen(outline(QColor(50, 70, 110), 1.5));
+            painter.setPen(stroke(QColor(50, 70, 110), 1.5));
             painter.setBrush(QColor(205, 228, 255));
             painter.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
             break;
@@ -42,7 +49,7 @@ namespace {
             painter.setPen(outline(QColor(90, 90, 90)));
             painter.setBrush(Qt::white);
             painter.drawRect(QRectF(2.5, 1.5, 11, 13));
-            painter.setPen(outline(QColor(70, 110, 180), 1.2));
+            painter.setPen(stroke(QColor(70, 110, 180), 1.2));
             for (const qreal y : {4.5, 7.0, 9.5, 12.0})
                 painter.drawLine(QPointF(4.5, y), QPointF(11.5, y));
             break;
@@ -65,7 +72,7 @@ namespace {
             painter.drawRect(QRectF(6.5, 1.8, 3, 1.7));
             painter.drawRect(QRectF(2.8, 3.5, 10.4, 1.8));
             painter.drawPolygon(QPolygonF({{4, 5.3}, {12, 5.3}, {11, 14.5}, {5, 14.5}}));
-            painter.setPen(outline(QColor(95, 95, 95), 0.8));
+            painter.setPen(stroke(QColor(95, 95, 95), 0.8));
             for (const qreal x : {6.5, 8.0, 9.5})
                 painter.drawLine(QPointF(x, 7.5), QPointF(x, 12.5));
             break;
@@ -84,7 +91,7 @@ namespace {
             tick.moveTo(3, 8.5);
             tick.lineTo(6.5, 12);
             tick.lineTo(13, 4.5);
-            painter.setPen(outline(QColor(30, 150, 50), 2.6));
+            painter.setPen(stroke(QColor(30, 150, 50), 2.6));
             painter.drawPath(tick);
             break;
         }
@@ -98,7 +105,7 @@ namespace {
             QRadialGradient glow(6.4, 6.4, 9.6);
             glow.setColorAt(0, QColor(200, 255, 200));
             glow.setColorAt(1, QColor(0, 160, 0));
-            painter.setPen(QPen(QColor(0, 90, 0), 16.0 / 30));
+            painter.setPen(outline(QColor(0, 90, 0)));
             painter.setBrush(glow);
             painter.drawEllipse(QRectF(0.6, 0.6, 14.8, 14.8));
             break;
@@ -139,6 +146,14 @@ void PictureBox::paintEvent(QPaintEvent* /*event*/)
     const int size = qMin(width(), height()) - 2;
     painter.translate(0, (height() - size) / 2);
     artwork::drawScaled(painter, m_which, size);
+}
+
+void LampLabel::showEvent(QShowEvent* event)
+{
+    if (pixmap().isNull())
+        setPixmap(
+            artwork::picture(artwork::Picture::Lamp, qMin(width(), height()), devicePixelRatioF()));
+    QLabel::showEvent(event);
 }
 
 void FrameBox::paintEvent(QPaintEvent* /*event*/)

@@ -5,6 +5,7 @@
 // first paint.
 
 #include <QGroupBox>
+#include <QLabel>
 #include <QPixmap>
 
 namespace artwork {
@@ -49,4 +50,14 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// A connection light: a label that draws its lamp when first shown, as the lights are off at start.
+class LampLabel : public QLabel
+{
+public:
+    using QLabel::QLabel;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };

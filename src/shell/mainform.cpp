@@ -229,13 +229,10 @@ void MainForm::buildInquiryTab()
     m_ui.LightBox = named(new QFrame(tab), u"LightBox"_s);
     m_ui.LightBox->setFrameShape(QFrame::StyledPanel);
     place(m_ui.LightBox, 5600, 1380, 1900, 900);
-    const QPixmap lamp =
-        artwork::picture(artwork::Picture::Lamp, twips::px(300), qApp->devicePixelRatio());
     for (int i = 0; i < 4; ++i) {
         QLabel*& led = m_ui.LedLight[size_t(i)];
-        led = named(new QLabel(m_ui.LightBox), indexed(u"LedLight"_s, i),
+        led = named(new LampLabel(m_ui.LightBox), indexed(u"LedLight"_s, i),
                     u"Connection light "_s + QString::number(i + 1));
-        led->setPixmap(lamp);
         place(led, 150 + i * 420, 120, 300, 300);
         led->hide();
         QLabel*& number = m_ui.SocketNumLbl[size_t(i)];
