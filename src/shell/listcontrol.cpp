@@ -36,8 +36,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override
     {
-        QPainter painter(this);
-        painter.setFont(font());
+        QPainter painter(this); // in the list's font, which the heading inherits
         painter.setPen(palette().color(QPalette::ButtonText));
         const int left = m_list->textLeft();
         painter.drawText(
@@ -58,8 +57,7 @@ ListControl::ListControl(const QString& heading, QWidget* parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_heading = new ListHeading(heading, this);
-    m_heading->setFont(listFont());
-    setViewportMargins(0, QFontMetrics(listFont()).height() + 4, 0, 0);
+    setViewportMargins(0, fontMetrics().height() + 4, 0, 0);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_heading,
             qOverload<>(&QWidget::update));
 }

@@ -17,8 +17,6 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
-#include <QFocusEvent>
-#include <QGroupBox>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +45,13 @@ Widget* named(Widget* widget, const QString& name, const QString& spoken = {})
 QString indexed(const QString& name, int index)
 {
     return name + u'(' + QString::number(index) + u')';
+}
+
+void makeBold(QWidget* widget)
+{
+    QFont font = widget->font();
+    font.setBold(true);
+    widget->setFont(font);
 }
 
 QLabel* caption(QWidget* parent, const QString& text, int left, int top, int width, int height)
@@ -98,9 +103,7 @@ QFrame* picture(QWidget* parent, const QString& name, artwork::Picture icon, con
     image->setGeometry(2, 2, twips::px(height) - 4, twips::px(height) - 4);
     auto* label = new QLabel(text, frame);
     label->setTextFormat(Qt::PlainText);
-    QFont bold = label->font();
-    bold.setBold(true);
-    label->setFont(bold);
+    makeBold(label);
     label->setGeometry(twips::px(height) + 2, 0, twips::px(width) - twips::px(height) - 2,
                        twips::px(height));
     if (textLabel)
@@ -209,9 +212,7 @@ void MainForm::buildInquiryTab()
     QPalette notice = m_ui.NewVerLbl->palette();
     notice.setColor(QPalette::WindowText, QColor(192, 0, 0));
     m_ui.NewVerLbl->setPalette(notice);
-    QFont noticeFont = m_ui.NewVerLbl->font();
-    noticeFont.setBold(true);
-    m_ui.NewVerLbl->setFont(noticeFont);
+    makeBold(m_ui.NewVerLbl);
     place(m_ui.NewVerLbl, 2750, 1010, 3400, 250);
 
     m_ui.OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
@@ -266,9 +267,7 @@ void MainForm::buildInquiryTab()
 
     m_ui.MessageLbl = named(new QLabel(tab), u"MessageLbl"_s);
     m_ui.MessageLbl->setTextFormat(Qt::PlainText);
-    QFont status = m_ui.MessageLbl->font();
-    status.setBold(true);
-    m_ui.MessageLbl->setFont(status);
+    makeBold(m_ui.MessageLbl);
     place(m_ui.MessageLbl, 150, 2700, 8400, 280);
 
     m_ui.AnswerList = named(
@@ -588,7 +587,6 @@ void MainForm::Form_Load()
 
     m_instanceLock = std::make_unique<InstanceLock>(m_folder + u"vornik.lock"_s);
     if (m_instanceLock->state() == InstanceLock::State::HeldByOther) {
-        m_instanceLock.reset();
         m_startRefused = true;
         MsgBox(u"Vornik is already running"_s, QMessageBox::Warning);
         close();
