@@ -107,11 +107,15 @@ QString history::confirmedStatus(qint32 number)
     return number >= 1 ? StatusConfirmed : StatusNoNumber;
 }
 
+QString history::orderNumberText(qint32 number)
+{
+    return number >= 1 ? QString::number(number) : QString();
+}
+
 QString history::searchText(qint32 number, QStringView purchaseOrder,
                             const QStringList& partNumbers)
 {
-    QString search = number >= 1 ? QString::number(number) : QString();
-    search += u'\n' + purchaseOrder.toString();
+    QString search = orderNumberText(number) + u'\n' + purchaseOrder.toString();
     for (const QString& part : partNumbers)
         search += u'\n' + part;
     return search;
@@ -134,9 +138,8 @@ bool history::matches(QStringView search, QStringView filter)
 
 QString history::historyRow(const Summary& summary)
 {
-    const QString number = summary.number >= 1 ? QString::number(summary.number) : QString();
-    return text::padRight(shortDate(summary.sentAt), 8) + u' ' + text::padLeft(number, 7)
-        + u"    "_s + summary.status;
+    return text::padRight(shortDate(summary.sentAt), 8) + u' '
+        + text::padLeft(orderNumberText(summary.number), 7) + u"    "_s + summary.status;
 }
 
 QString history::subTotalText(const Order& order)

@@ -301,7 +301,7 @@ bool OrderHistory::confirmLastSent(qint32 number)
     const QString status = history::confirmedStatus(number);
     const qint32 stored = number >= 1 ? number : 0;
     // The search text of a recorded order starts with an empty number field (history::searchText).
-    const QString numberText = stored >= 1 ? QString::number(stored) : QString();
+    const QString numberText = history::orderNumberText(stored);
     std::optional<QSqlError> failure;
     int updated = 0;
     {

@@ -47,7 +47,7 @@ orderprint::document(const history::Order& order, const QString& supplier, const
         html += u"<h3>"_s + business.trimmed().toHtmlEscaped() + u"</h3>"_s;
     html += u"<table cellspacing=\"0\" cellpadding=\"2\">"_s;
     html += field(u"Date:"_s, order.sentAt.toString(u"MM/dd/yyyy HH:mm"_s));
-    html += field(u"Order #:"_s, order.number >= 1 ? QString::number(order.number) : QString());
+    html += field(u"Order #:"_s, history::orderNumberText(order.number));
     html += field(u"Status:"_s, order.status);
     html += field(u"P.Order #:"_s, order.purchaseOrder);
     html += field(u"Ordered By:"_s, order.orderedBy);
