@@ -65,10 +65,10 @@ QDateTime history::sentAtValue(QStringView stored)
 
 history::Line history::lineFromCart(QStringView cartLine)
 {
-    // A line made from a short answer row has the total directly after what the row gave.
-    const QStringView head = cartLine.size() >= cart::FullLineLength
-        ? cartLine.left(cart::TotalColumn - 1)
-        : cartLine.left(qMax<qsizetype>(0, cartLine.size() - cart::TotalWidth));
+    // The columns are read from what precedes the total field (a line made from a short answer
+    // row has its total directly after what the row gave).
+    const QString total = cart::totalField(cartLine);
+    const QStringView head = cartLine.left(cartLine.size() - total.size());
     const auto column = [head](qsizetype position, qsizetype count) {
         return text::trimBlanks(text::columns(head, position, count));
     };
@@ -79,7 +79,7 @@ history::Line history::lineFromCart(QStringView cartLine)
     line.description = column(23, 17);
     line.net = column(40, 8);
     line.core = column(48, 8);
-    line.total = text::trimBlanks(cart::totalField(cartLine));
+    line.total = text::trimBlanks(total);
     line.cartLine = cartLine.toString();
     return line;
 }
