@@ -1,11 +1,11 @@
 // The order history at 10,000 orders of 10 lines each: the time to open the tab (the file opened,
 // the orders read and listed), each keystroke in the filter box, and selecting an order. The
 // orders are recorded one by one first, as sending them would; that time is printed as well.
+#include "benchsupport.h"
 #include "history/historytab.h"
 #include "history/orderhistory.h"
 #include "shell/listcontrol.h"
-
-#include "core/text.h"
+#include "support/orderlines.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -27,12 +27,6 @@ namespace {
 constexpr int Orders = 10000;
 constexpr int LinesPerOrder = 10;
 
-double median(QList<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.isEmpty() ? 0 : values.at(values.size() / 2);
-}
-
 double msSince(const QElapsedTimer& timer)
 {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;
@@ -43,10 +37,8 @@ history::Order sampleOrder(int n, QRandomGenerator& random)
     QStringList lines;
     for (int i = 0; i < LinesPerOrder; ++i) {
         const QString part = u"PF"_s + QString::number(random.bounded(1000, 99999));
-        lines << text::padLeft(QString::number(i % 4 + 1), 4) + u' ' + text::padRight(u"XYZ"_s, 4)
-                + text::padRight(part, 13) + text::padRight(u"OIL FILTER"_s, 17)
-                + text::padLeft(u"8.95"_s, 8) + text::padLeft(u"1.50"_s, 8)
-                + text::padLeft(u"10.45"_s, 11);
+        lines << lineOf(QString::number(i % 4 + 1), u"XYZ"_s, part, u"OIL FILTER"_s, u"8.95"_s,
+                        u"1.50"_s, u"10.45"_s);
     }
     const QDateTime when =
         QDateTime(QDate(2024, 1, 1), QTime(8, 0)).addSecs(static_cast<qint64>(n) * 3000);

@@ -65,10 +65,10 @@ QDateTime history::sentAtValue(QStringView stored)
 
 history::Line history::lineFromCart(QStringView cartLine)
 {
-    // A line made from a short answer row has the total directly after what the row gave.
-    const QStringView head = cartLine.size() >= cart::FullLineLength
-        ? cartLine.left(cart::TotalColumn - 1)
-        : cartLine.left(qMax<qsizetype>(0, cartLine.size() - cart::TotalWidth));
+    // The columns are read from what precedes the total field (a line made from a short answer
+    // row has its total directly after what the row gave).
+    const QString total = cart::totalField(cartLine);
+    const QStringView head = cartLine.left(cartLine.size() - total.size());
     const auto column = [head](qsizetype position, qsizetype count) {
         return text::trimBlanks(text::columns(head, position, count));
     };
@@ -79,7 +79,7 @@ history::Line history::lineFromCart(QStringView cartLine)
     line.description = column(23, 17);
     line.net = column(40, 8);
     line.core = column(48, 8);
-    line.total = text::trimBlanks(cart::totalField(cartLine));
+    line.total = text::trimBlanks(total);
     line.cartLine = cartLine.toString();
     return line;
 }
@@ -107,11 +107,15 @@ QString history::confirmedStatus(qint32 number)
     return number >= 1 ? StatusConfirmed : StatusNoNumber;
 }
 
+QString history::orderNumberText(qint32 number)
+{
+    return number >= 1 ? QString::number(number) : QString();
+}
+
 QString history::searchText(qint32 number, QStringView purchaseOrder,
                             const QStringList& partNumbers)
 {
-    QString search = number >= 1 ? QString::number(number) : QString();
-    search += u'\n' + purchaseOrder.toString();
+    QString search = orderNumberText(number) + u'\n' + purchaseOrder.toString();
     for (const QString& part : partNumbers)
         search += u'\n' + part;
     return search;
@@ -134,9 +138,8 @@ bool history::matches(QStringView search, QStringView filter)
 
 QString history::historyRow(const Summary& summary)
 {
-    const QString number = summary.number >= 1 ? QString::number(summary.number) : QString();
-    return text::padRight(shortDate(summary.sentAt), 8) + u' ' + text::padLeft(number, 7)
-        + u"    "_s + summary.status;
+    return text::padRight(shortDate(summary.sentAt), 8) + u' '
+        + text::padLeft(orderNumberText(summary.number), 7) + u"    "_s + summary.status;
 }
 
 QString history::subTotalText(const Order& order)

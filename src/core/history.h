@@ -82,6 +82,9 @@ struct Summary
 // "Confirmed, no number" (the confirmation whose number could not be established).
 [[nodiscard]] QString confirmedStatus(qint32 number);
 
+// The confirmed order number as the lists and the printed order show it; empty when none.
+[[nodiscard]] QString orderNumberText(qint32 number);
+
 // The text the filter looks in: the order number (when confirmed with one), the PO number and
 // every line's part number, one per line, so that a filter never matches across two of them.
 [[nodiscard]] QString searchText(qint32 number, QStringView purchaseOrder,

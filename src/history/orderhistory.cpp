@@ -76,7 +76,6 @@ void OrderHistory::close()
         db.close();
     }
     QSqlDatabase::removeDatabase(m_connection);
-    m_open = false;
 }
 
 void OrderHistory::tell(const QString& sentence)
@@ -87,9 +86,15 @@ void OrderHistory::tell(const QString& sentence)
     emit trouble(sentence);
 }
 
+// The connection exists exactly while the file is open: a failed open removes it at once.
+bool OrderHistory::isOpen() const
+{
+    return QSqlDatabase::contains(m_connection);
+}
+
 bool OrderHistory::ensureOpen()
 {
-    return m_open || openFile();
+    return isOpen() || openFile();
 }
 
 QSqlDatabase OrderHistory::database() const
@@ -115,7 +120,6 @@ bool OrderHistory::openFile()
             failure = db.lastError();
     }
     if (!failure) {
-        m_open = true;
         failure = createSchema();
         if (!failure)
             return true;
@@ -301,7 +305,7 @@ bool OrderHistory::confirmLastSent(qint32 number)
     const QString status = history::confirmedStatus(number);
     const qint32 stored = number >= 1 ? number : 0;
     // The search text of a recorded order starts with an empty number field (history::searchText).
-    const QString numberText = stored >= 1 ? QString::number(stored) : QString();
+    const QString numberText = history::orderNumberText(stored);
     std::optional<QSqlError> failure;
     int updated = 0;
     {
@@ -363,8 +367,6 @@ const QList<history::Summary>& OrderHistory::summaries()
         if (failure && !recover(*failure))
             break;
     }
-    if (!m_loaded)
-        m_summaries.clear();
     return m_summaries;
 }
 

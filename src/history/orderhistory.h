@@ -25,8 +25,7 @@ public:
     explicit OrderHistory(const QString& folder, QObject* parent = nullptr);
     ~OrderHistory() override;
 
-    [[nodiscard]] QString path() const { return m_path; }
-    [[nodiscard]] bool isOpen() const { return m_open; }
+    [[nodiscard]] bool isOpen() const;
 
     // Records a sent order with all its lines, or nothing of it. Returns the new order's id, 0
     // when it could not be recorded. The order recorded last is the one confirmLastSent() sets.
@@ -76,7 +75,6 @@ private:
     QString m_folder;
     QString m_path;
     QString m_connection;
-    bool m_open = false;
     bool m_told = false;
     bool m_loaded = false;
     qint64 m_lastSent = 0;

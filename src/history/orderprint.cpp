@@ -25,15 +25,13 @@ QString field(const QString& label, const QString& value)
         + u"</td></tr>"_s;
 }
 
-// Qt's print support lives in a module beside the program, loaded when first needed.
+// Qt's print support lives in a module beside the program, loaded by the first resolve().
 using PrinterSetUp = bool (*)();
 using Print = bool (*)(QWidget*, const QTextDocument*, const QString*, QString*, bool*);
 
 QLibrary& printModule()
 {
     static QLibrary module(QCoreApplication::applicationDirPath() + u"/vornik_print"_s);
-    if (!module.isLoaded())
-        module.load();
     return module;
 }
 
@@ -47,7 +45,7 @@ orderprint::document(const history::Order& order, const QString& supplier, const
         html += u"<h3>"_s + business.trimmed().toHtmlEscaped() + u"</h3>"_s;
     html += u"<table cellspacing=\"0\" cellpadding=\"2\">"_s;
     html += field(u"Date:"_s, order.sentAt.toString(u"MM/dd/yyyy HH:mm"_s));
-    html += field(u"Order #:"_s, order.number >= 1 ? QString::number(order.number) : QString());
+    html += field(u"Order #:"_s, history::orderNumberText(order.number));
     html += field(u"Status:"_s, order.status);
     html += field(u"P.Order #:"_s, order.purchaseOrder);
     html += field(u"Ordered By:"_s, order.orderedBy);
@@ -107,12 +105,14 @@ orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& ord
                                       const QString& supplier, const QString& business,
                                       const QString& folder)
 {
+    const QString fileName = pdfName(order);
+    const QString docName = QFileInfo(fileName).baseName();
     const auto doc = document(order, supplier, business);
-    doc->setMetaInformation(QTextDocument::DocumentTitle, QFileInfo(pdfName(order)).baseName());
+    doc->setMetaInformation(QTextDocument::DocumentTitle, docName);
     if (!printerSetUp()) {
         const QString path = QFileDialog::getSaveFileName(
             parent, u"No printer is set up: save the order as a PDF file"_s,
-            QDir(folder).filePath(pdfName(order)), u"PDF files (*.pdf)"_s);
+            QDir(folder).filePath(fileName), u"PDF files (*.pdf)"_s);
         if (path.isEmpty())
             return {};
         const QString failure = writePdf(*doc, path);
@@ -123,7 +123,6 @@ orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& ord
         return {true, u"The order was saved as "_s + QDir::toNativeSeparators(path)};
     }
     const auto printWithDialog = reinterpret_cast<Print>(printModule().resolve("vornikPrint"));
-    const QString docName = QFileInfo(pdfName(order)).baseName();
     QString printedTo;
     bool toFile = false;
     if (!printWithDialog(parent, doc.get(), &docName, &printedTo, &toFile))
