@@ -19,8 +19,7 @@ ServerLink::ServerLink(Clock& clock, QObject* parent)
     setObjectName(u"ServerLink"_s);
     m_socket->setObjectName(u"Winsock"_s);
     connect(m_socket, &QTcpSocket::connected, this, &ServerLink::connected);
-    connect(m_socket, &QTcpSocket::readyRead, this,
-            [this] { Winsock_DataArrival(m_socket->bytesAvailable()); });
+    connect(m_socket, &QTcpSocket::readyRead, this, &ServerLink::Winsock_DataArrival);
     connect(m_socket, &QTcpSocket::disconnected, this, &ServerLink::serverClosed);
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (m_phase == Phase::Connecting)
@@ -271,7 +270,7 @@ void ServerLink::closeIfDue()
         orderSettled();
 }
 
-void ServerLink::Winsock_DataArrival(qint64 /*bytesTotal*/)
+void ServerLink::Winsock_DataArrival()
 {
     takeAvailable();
     deliver();

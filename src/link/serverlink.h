@@ -48,7 +48,7 @@ public:
     // finished and the connection closed, unless a reply is being handled or bytes are unread.
     void closeIfDue();
 
-    void Winsock_DataArrival(qint64 bytesTotal);
+    void Winsock_DataArrival();
     void ClearSocketLights();
 
     // WaitNextSecond's target: the whole second nearest to clock + 0.5, halves to even.
