@@ -282,8 +282,7 @@ void ServerLink::takeAvailable()
         return;
     m_reply += files::fromAnsi(m_socket->readAll());
     m_replyComplete = m_completeDelivered = false;
-    m_socketTimer =
-        numbers::toInt32(numbers::roundHalfEven(m_clock.secondsSinceMidnight() + 1.3)).value_or(0);
+    m_socketTimer = numbers::toInt32(m_clock.secondsSinceMidnight() + 1.3).value_or(0);
     cancelAlarm(m_quietAlarm);
     const quint64 generation = m_generation;
     m_quietAlarm = m_clock.startAlarm(QuietSeconds, [this, generation] {

@@ -212,5 +212,5 @@ void Settings::ApplyLoginUpdate()
 void Settings::startLoginTest(double now)
 {
     // The clock never wraps, so a test started just before midnight still reaches its deadline.
-    m_loginTestTimer = numbers::toInt32(numbers::roundHalfEven(now + 5)).value_or(0);
+    m_loginTestTimer = numbers::toInt32(now + 5).value_or(0);
 }
