@@ -31,10 +31,8 @@ ServerLink::ServerLink(Clock& clock, QObject* parent)
 
 ServerLink::~ServerLink()
 {
-    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_orderAlarm, &m_quietAlarm})
-        cancelAlarm(*alarm);
     m_socket->disconnect(this);
-    m_socket->abort();
+    dropConnection(); // no alarm may call into the link once it is gone
 }
 
 void ServerLink::setServer(const QString& host, qint16 basePort)
@@ -341,10 +339,9 @@ void ServerLink::orderSettled()
 
 void ServerLink::dropConnection()
 {
-    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_quietAlarm})
+    // The order's alarm runs only while its confirmation is awaited.
+    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_orderAlarm, &m_quietAlarm})
         cancelAlarm(*alarm);
-    if (m_awaitingOrder)
-        cancelAlarm(m_orderAlarm);
     m_awaitingOrder = false;
     m_phase = Phase::Idle;
     ++m_generation;
