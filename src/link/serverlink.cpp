@@ -53,8 +53,7 @@ double ServerLink::nextSecond(double clock)
 
 bool ServerLink::isBusy(Kind kind) const
 {
-    return m_phase == Phase::Connecting || m_phase == Phase::Pausing || m_waiting.has_value()
-        || (kind == Kind::Order && m_awaitingOrder);
+    return attempting() || m_waiting.has_value() || (kind == Kind::Order && m_awaitingOrder);
 }
 
 bool ServerLink::SendSockData(Kind kind, const QString& request)
@@ -222,7 +221,7 @@ bool ServerLink::cancel()
         m_waiting.reset();
         stopped = true;
     }
-    if (m_phase == Phase::Connecting || m_phase == Phase::Pausing) {
+    if (attempting()) {
         cancelAlarm(m_attemptAlarm);
         cancelAlarm(m_pauseAlarm);
         m_phase = Phase::Idle;
@@ -326,8 +325,7 @@ void ServerLink::orderSettled()
         return;
     // Started from the event loop: the caller may still be inside a socket signal.
     QTimer::singleShot(0, this, [this] {
-        if (!m_waiting || m_awaitingOrder || m_phase == Phase::Connecting
-            || m_phase == Phase::Pausing)
+        if (!m_waiting || m_awaitingOrder || attempting())
             return;
         const Waiting waiting = *m_waiting;
         m_waiting.reset();

@@ -84,6 +84,11 @@ private:
         qint16 base;
     };
 
+    // Connecting, or pausing before the next attempt.
+    [[nodiscard]] bool attempting() const
+    {
+        return m_phase == Phase::Connecting || m_phase == Phase::Pausing;
+    }
     void start(Kind kind, const QString& request);
     void nextAttempt();
     void attemptFailed(bool hostUnknown);
