@@ -120,20 +120,6 @@ bool Settings::markFirstRun()
     return files::saveWhole(optionsFile(), files::toAnsi(settings::firstRunMarker())).isEmpty();
 }
 
-QString Settings::cleanLoginName(const QString& typed)
-{
-    return loginsettings::cleanLoginName(typed);
-}
-
-Settings::LoginCheck Settings::checkLogin(const QString& name, const QString& account)
-{
-    if (!loginsettings::isValidLoginName(name))
-        return LoginCheck::InvalidName;
-    if (!loginsettings::isValidAccount(text::trimBlanks(account)))
-        return LoginCheck::InvalidAccount;
-    return LoginCheck::Valid;
-}
-
 QString Settings::SaveLoginSettings(const QString& host, const QString& name,
                                     const QString& account, const QString& port)
 {
