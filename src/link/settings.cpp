@@ -145,9 +145,7 @@ QString Settings::SaveOptionSettings(const Options& options)
 bool Settings::ReadHostUpdateFile(QString& url, QString& socket, QString& notes)
 {
     const QString path = m_folder + u"Vornikupdate.TXT"_s;
-    if (!QFileInfo::exists(path))
-        return false;
-    const auto bytes = files::readAll(path);
+    const auto bytes = files::readAll(path); // nothing when there is no such file
     if (!bytes)
         return false;
     if (bytes->size() <= 4) {
