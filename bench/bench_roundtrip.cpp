@@ -124,11 +124,14 @@ int main(int argc, char* argv[])
     if (!showStill(form))
         return 1;
     form.CheckSetup(); // reads the server's address and port
+    // Found once here, so that no search of the window runs inside a timed interval.
+    auto* const partField = control<QLineEdit>(form, "Parttxt");
+    auto* const answers = control<ListControl>(form, "AnswerList");
 
     // The plain list for the second reference, as large as the answer list and in its font.
     QListWidget plain;
-    plain.setFont(control<ListControl>(form, "AnswerList")->font());
-    plain.resize(control<ListControl>(form, "AnswerList")->size());
+    plain.setFont(answers->font());
+    plain.resize(answers->size());
     plain.show();
     if (!QTest::qWaitForWindowExposed(&plain))
         return 1;
@@ -152,13 +155,13 @@ int main(int argc, char* argv[])
     QList<double> window, bare, sent, shownBare;
     for (int i = 0; i < rounds + 10; ++i) {
         // The window: Enter in the part field to the rows shown.
-        control<QLineEdit>(form, "Parttxt")->setFocus();
-        control<QLineEdit>(form, "Parttxt")->setText(u"PF1234"_s);
+        partField->setFocus();
+        partField->setText(u"PF1234"_s);
         QElapsedTimer timer;
         timer.start();
-        QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
+        QTest::keyClick(partField, Qt::Key_Return);
         const double sentMs = double(timer.nsecsElapsed()) / 1e6; // the window is free again
-        while (control<ListControl>(form, "AnswerList")->rowCount() < 4)
+        while (answers->rowCount() < 4)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); // sleeps, not spins
         const double windowMs = double(timer.nsecsElapsed()) / 1e6;
 
@@ -205,13 +208,13 @@ int main(int argc, char* argv[])
                 server->holdNextHandshake(200);
             },
             Qt::BlockingQueuedConnection);
-        control<ListControl>(form, "AnswerList")->clear();
-        control<QLineEdit>(form, "Parttxt")->setFocus();
-        control<QLineEdit>(form, "Parttxt")->setText(u"PF1234"_s);
+        answers->clear();
+        partField->setFocus();
+        partField->setText(u"PF1234"_s);
         QElapsedTimer timer;
         timer.start();
-        QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
-        while (control<ListControl>(form, "AnswerList")->rowCount() < 4 && timer.elapsed() < 10000)
+        QTest::keyClick(partField, Qt::Key_Return);
+        while (answers->rowCount() < 4 && timer.elapsed() < 10000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); // sleeps, not spins
         heldWindow << double(timer.nsecsElapsed()) / 1e6;
         QMetaObject::invokeMethod(
