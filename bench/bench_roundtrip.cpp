@@ -4,6 +4,8 @@
 // connection, how long the client takes from the server's accepting it to the request's first
 // byte: on loopback, and with the handshake held up as on a distant link (the SYN dropped once).
 #include "benchsupport.h"
+#include "core/files.h"
+#include "core/settingsfile.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
 #include "support/controls.h"
@@ -115,11 +117,10 @@ int main(int argc, char* argv[])
     ScriptedPrompter prompter;
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
-    QFile login(folder.filePath(u"Login.Inf"_s));
-    if (!login.open(QIODevice::WriteOnly))
+    const QString login =
+        settings::loginRecord(u"127.0.0.1", u"JSMITH", u"1234", QString::number(port));
+    if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty())
         return 1;
-    login.write("\"127.0.0.1\",\"JSMITH\",\"1234\",\"\",\"" + QByteArray::number(port) + "\",\r\n");
-    login.close();
     MainForm form(seams, folder.path(), QString());
     if (!showStill(form))
         return 1;
