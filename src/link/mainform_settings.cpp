@@ -87,19 +87,17 @@ void MainForm::reportSaveFailure(const QString& path, const QString& reason)
 
 void MainForm::SaveLoginSettings()
 {
-    const QString name = Settings::cleanLoginName(m_ui.LoginNameTxt->text());
+    const QString name = loginsettings::cleanLoginName(m_ui.LoginNameTxt->text());
     m_ui.LoginNameTxt->setText(name); // also when it turns out invalid
-    switch (Settings::checkLogin(name, m_ui.AccNumTxt->text())) {
-    case Settings::LoginCheck::InvalidName:
+    if (!loginsettings::isValidLoginName(name)) {
         MsgBox(u"Invalid Reference Name!"_s, QMessageBox::Warning);
         m_ui.LoginNameTxt->setFocus();
         return;
-    case Settings::LoginCheck::InvalidAccount:
+    }
+    if (!loginsettings::isValidAccount(m_ui.AccNumTxt->text())) {
         MsgBox(u"Invalid Account Number!"_s, QMessageBox::Warning);
         m_ui.AccNumTxt->setFocus();
         return;
-    case Settings::LoginCheck::Valid:
-        break;
     }
     const QString error =
         m_settings->SaveLoginSettings(m_ui.txtHostAddress->text(), m_ui.LoginNameTxt->text(),

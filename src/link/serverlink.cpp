@@ -19,8 +19,7 @@ ServerLink::ServerLink(Clock& clock, QObject* parent)
     setObjectName(u"ServerLink"_s);
     m_socket->setObjectName(u"Winsock"_s);
     connect(m_socket, &QTcpSocket::connected, this, &ServerLink::connected);
-    connect(m_socket, &QTcpSocket::readyRead, this,
-            [this] { Winsock_DataArrival(m_socket->bytesAvailable()); });
+    connect(m_socket, &QTcpSocket::readyRead, this, &ServerLink::Winsock_DataArrival);
     connect(m_socket, &QTcpSocket::disconnected, this, &ServerLink::serverClosed);
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
         if (m_phase == Phase::Connecting)
@@ -32,10 +31,8 @@ ServerLink::ServerLink(Clock& clock, QObject* parent)
 
 ServerLink::~ServerLink()
 {
-    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_orderAlarm, &m_quietAlarm})
-        cancelAlarm(*alarm);
     m_socket->disconnect(this);
-    m_socket->abort();
+    dropConnection(); // no alarm may call into the link once it is gone
 }
 
 void ServerLink::setServer(const QString& host, qint16 basePort)
@@ -56,8 +53,7 @@ double ServerLink::nextSecond(double clock)
 
 bool ServerLink::isBusy(Kind kind) const
 {
-    return m_phase == Phase::Connecting || m_phase == Phase::Pausing || m_waiting.has_value()
-        || (kind == Kind::Order && m_awaitingOrder);
+    return attempting() || m_waiting.has_value() || (kind == Kind::Order && m_awaitingOrder);
 }
 
 bool ServerLink::SendSockData(Kind kind, const QString& request)
@@ -225,7 +221,7 @@ bool ServerLink::cancel()
         m_waiting.reset();
         stopped = true;
     }
-    if (m_phase == Phase::Connecting || m_phase == Phase::Pausing) {
+    if (attempting()) {
         cancelAlarm(m_attemptAlarm);
         cancelAlarm(m_pauseAlarm);
         m_phase = Phase::Idle;
@@ -271,7 +267,7 @@ void ServerLink::closeIfDue()
         orderSettled();
 }
 
-void ServerLink::Winsock_DataArrival(qint64 /*bytesTotal*/)
+void ServerLink::Winsock_DataArrival()
 {
     takeAvailable();
     deliver();
@@ -283,8 +279,7 @@ void ServerLink::takeAvailable()
         return;
     m_reply += files::fromAnsi(m_socket->readAll());
     m_replyComplete = m_completeDelivered = false;
-    m_socketTimer =
-        numbers::toInt32(numbers::roundHalfEven(m_clock.secondsSinceMidnight() + 1.3)).value_or(0);
+    m_socketTimer = numbers::toInt32(m_clock.secondsSinceMidnight() + 1.3).value_or(0);
     cancelAlarm(m_quietAlarm);
     const quint64 generation = m_generation;
     m_quietAlarm = m_clock.startAlarm(QuietSeconds, [this, generation] {
@@ -330,8 +325,7 @@ void ServerLink::orderSettled()
         return;
     // Started from the event loop: the caller may still be inside a socket signal.
     QTimer::singleShot(0, this, [this] {
-        if (!m_waiting || m_awaitingOrder || m_phase == Phase::Connecting
-            || m_phase == Phase::Pausing)
+        if (!m_waiting || m_awaitingOrder || attempting())
             return;
         const Waiting waiting = *m_waiting;
         m_waiting.reset();
@@ -343,10 +337,9 @@ void ServerLink::orderSettled()
 
 void ServerLink::dropConnection()
 {
-    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_quietAlarm})
+    // The order's alarm runs only while its confirmation is awaited.
+    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_orderAlarm, &m_quietAlarm})
         cancelAlarm(*alarm);
-    if (m_awaitingOrder)
-        cancelAlarm(m_orderAlarm);
     m_awaitingOrder = false;
     m_phase = Phase::Idle;
     ++m_generation;

@@ -48,7 +48,7 @@ public:
     // finished and the connection closed, unless a reply is being handled or bytes are unread.
     void closeIfDue();
 
-    void Winsock_DataArrival(qint64 bytesTotal);
+    void Winsock_DataArrival();
     void ClearSocketLights();
 
     // WaitNextSecond's target: the whole second nearest to clock + 0.5, halves to even.
@@ -84,6 +84,11 @@ private:
         qint16 base;
     };
 
+    // Connecting, or pausing before the next attempt.
+    [[nodiscard]] bool attempting() const
+    {
+        return m_phase == Phase::Connecting || m_phase == Phase::Pausing;
+    }
     void start(Kind kind, const QString& request);
     void nextAttempt();
     void attemptFailed(bool hostUnknown);

@@ -120,20 +120,6 @@ bool Settings::markFirstRun()
     return files::saveWhole(optionsFile(), files::toAnsi(settings::firstRunMarker())).isEmpty();
 }
 
-QString Settings::cleanLoginName(const QString& typed)
-{
-    return loginsettings::cleanLoginName(typed);
-}
-
-Settings::LoginCheck Settings::checkLogin(const QString& name, const QString& account)
-{
-    if (!loginsettings::isValidLoginName(name))
-        return LoginCheck::InvalidName;
-    if (!loginsettings::isValidAccount(text::trimBlanks(account)))
-        return LoginCheck::InvalidAccount;
-    return LoginCheck::Valid;
-}
-
 QString Settings::SaveLoginSettings(const QString& host, const QString& name,
                                     const QString& account, const QString& port)
 {
@@ -159,9 +145,7 @@ QString Settings::SaveOptionSettings(const Options& options)
 bool Settings::ReadHostUpdateFile(QString& url, QString& socket, QString& notes)
 {
     const QString path = m_folder + u"Vornikupdate.TXT"_s;
-    if (!QFileInfo::exists(path))
-        return false;
-    const auto bytes = files::readAll(path);
+    const auto bytes = files::readAll(path); // nothing when there is no such file
     if (!bytes)
         return false;
     if (bytes->size() <= 4) {
@@ -212,5 +196,5 @@ void Settings::ApplyLoginUpdate()
 void Settings::startLoginTest(double now)
 {
     // The clock never wraps, so a test started just before midnight still reaches its deadline.
-    m_loginTestTimer = numbers::toInt32(numbers::roundHalfEven(now + 5)).value_or(0);
+    m_loginTestTimer = numbers::toInt32(now + 5).value_or(0);
 }

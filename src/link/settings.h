@@ -55,10 +55,6 @@ public:
     [[nodiscard]] QString loginFile() const;
     [[nodiscard]] QString optionsFile() const;
 
-    enum class LoginCheck { Valid, InvalidName, InvalidAccount };
-    // The login name as it is stored and whether name and account are acceptable.
-    [[nodiscard]] static QString cleanLoginName(const QString& typed);
-    [[nodiscard]] static LoginCheck checkLogin(const QString& name, const QString& account);
     // Writes Login.Inf (host lower-cased and trimmed, account and port trimmed). Returns the
     // reason of a failure, empty on success; the old file is then unchanged.
     QString SaveLoginSettings(const QString& host, const QString& name, const QString& account,
