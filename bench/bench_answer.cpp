@@ -11,10 +11,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 
 using namespace Qt::StringLiterals;
@@ -50,29 +47,30 @@ int main(int argc, char** argv)
     const Seams seams = fakes.seams(desktop.path());
     MainForm form(seams, folder.path(), QString());
     showStill(form);
+    auto* answerList = control<ListControl>(form, "AnswerList");
 
     const QString reply = longAnswer();
     QList<double> windowMs;
     QStringList rows;
     QList<QColor> colours;
     for (int run = 0; run < Runs; ++run) {
-        control<ListControl>(form, "AnswerList")->clear();
+        answerList->clear();
         QElapsedTimer timer;
         timer.start();
         subsystem<PartInquiry>(form).GetInquiry(reply);
         windowMs << double(timer.nsecsElapsed()) / 1e6;
     }
-    for (int i = 0; i < control<ListControl>(form, "AnswerList")->rowCount(); ++i) {
-        rows << control<ListControl>(form, "AnswerList")->rowText(i);
-        colours << control<ListControl>(form, "AnswerList")->rowColour(i);
+    for (int i = 0; i < answerList->rowCount(); ++i) {
+        rows << answerList->rowText(i);
+        colours << answerList->rowColour(i);
     }
 
     // The reference: the same finished rows, in colour, into a plain list in the same window.
     QList<double> plainMs;
     for (int run = 0; run < Runs; ++run) {
         auto* plain = new QListWidget(&form);
-        plain->setFont(control<ListControl>(form, "AnswerList")->font());
-        plain->setGeometry(control<ListControl>(form, "AnswerList")->geometry());
+        plain->setFont(answerList->font());
+        plain->setGeometry(answerList->geometry());
         plain->show();
         QElapsedTimer timer;
         timer.start();

@@ -14,9 +14,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGroupBox>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextStream>
@@ -64,11 +62,13 @@ bool save(MainForm& form, const QString& path)
 void inquire(MainForm& form, const QString& part)
 {
     control<QTabWidget>(form, "SSTab1")->setCurrentIndex(0);
-    control<QLineEdit>(form, "Parttxt")->setFocus();
-    control<QLineEdit>(form, "Parttxt")->clear();
-    QTest::keyClicks(control<QLineEdit>(form, "Parttxt"), part);
-    QTest::keyClick(control<QLineEdit>(form, "Parttxt"), Qt::Key_Return);
-    waitFor([&] { return control<ListControl>(form, "AnswerList")->rowCount() > 0; });
+    auto* partField = control<QLineEdit>(form, "Parttxt");
+    partField->setFocus();
+    partField->clear();
+    QTest::keyClicks(partField, part);
+    QTest::keyClick(partField, Qt::Key_Return);
+    auto* answerList = control<ListControl>(form, "AnswerList");
+    waitFor([answerList] { return answerList->rowCount() > 0; });
 }
 
 } // namespace

@@ -4,7 +4,6 @@
 
 #include "core/text.h"
 #include "inquiry/partinquiry.h"
-#include "link/settings.h"
 #include "shell/listcontrol.h"
 #include "shell/shell.h"
 

@@ -120,7 +120,7 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
             const QString record = text::trimBlanks(
                 QStringView(reply).mid(progress.next + 1, end - progress.next - 1));
             progress.next = end;
-            if (!handleRecord(record)) {
+            if (!handleRecord(answer::splitFields(record))) {
                 progress.finished = true;
                 return;
             }
@@ -138,7 +138,7 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
             progress.tagBefore = progress.tag;
             progress.stageBefore = m_stage;
             m_quiet = !complete;
-            const bool goOn = handleRecord(record);
+            const bool goOn = handleRecord(fields);
             m_quiet = false;
             if (!goOn) {
                 progress.finished = true;
@@ -152,11 +152,10 @@ void PartInquiry::continueReply(const QString& reply, bool complete)
     emit answerComplete();
 }
 
-bool PartInquiry::handleRecord(const QString& record)
+bool PartInquiry::handleRecord(const QStringList& fields)
 {
     Progress& progress = m_progress;
     m_rows.availabilityNote.clear();
-    const QStringList fields = answer::splitFields(record);
     // An empty record has no tag: the previous one stays, so after a display record the same
     // row is shown again.
     if (const auto recordTag = answer::recordTag(fields))

@@ -54,7 +54,8 @@ signals:
 private:
     void beginReply();
     void continueReply(const QString& reply, bool complete);
-    bool handleRecord(const QString& record); // false: not found, the reply ends here
+    // One record, split into its fields. False: not found, the reply ends here.
+    bool handleRecord(const QStringList& fields);
     void AddAnswerRows(const QString& tag, const QStringList& fields);
     void reportStep(const QString& stage);
 

@@ -7,7 +7,6 @@
 #include "link/settings.h"
 #include "order/cart.h"
 #include "shell/listcontrol.h"
-#include "shell/shell.h"
 #include "shell/twips.h"
 
 #include <QApplication>
@@ -298,9 +297,7 @@ void MainForm::OrderReply(const QString& reply)
     if (!number) {
         // No field 1, or a number beyond 32 bits: nothing changes, as with any reply step that
         // fails; only the trace mode says so.
-        if (m_shell->traceMode())
-            MsgBox(u"* Err - GetInquiry: Initial"_s, QMessageBox::NoIcon, QMessageBox::Ok,
-                   QString());
+        reportStep(u"GetInquiry: Initial"_s);
         return;
     }
     ConfirmSentOrder(*number);

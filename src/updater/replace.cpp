@@ -99,18 +99,20 @@ std::optional<QString> ostrel::replaceExecutable(const UpdateJob& job)
         QDir::toNativeSeparators(found.source.isEmpty() ? job.sourcePath() : found.source);
     const QString targetPath = QDir::toNativeSeparators(found.target);
 
-    if (found.source.isEmpty())
+    const auto cannotRead = [&] {
         return u"The new program file could not be read:\n"_s + sourcePath;
+    };
+    const auto cannotReplace = [&] {
+        return u"The program file could not be replaced:\n"_s + targetPath;
+    };
+
     QFile source(found.source);
-    if (!source.open(QIODevice::ReadOnly))
-        return u"The new program file could not be read:\n"_s + sourcePath;
+    if (found.source.isEmpty() || !source.open(QIODevice::ReadOnly))
+        return cannotRead();
 
     // QSaveFile writes a temporary file beside the target and renames it over the target only in
     // commit(); any failure before that leaves the target exactly as it was.
     QSaveFile target(found.target);
-    const auto cannotReplace = [&] {
-        return u"The program file could not be replaced:\n"_s + targetPath;
-    };
     // Read before the temporary file exists: the program keeps the permissions it has.
     const QFileDevice::Permissions permissions =
         found.targetIsProgram ? QFile::permissions(found.target) : source.permissions();
@@ -124,7 +126,7 @@ std::optional<QString> ostrel::replaceExecutable(const UpdateJob& job)
         const QByteArray chunk = source.read(chunkSize);
         if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
             target.cancelWriting();
-            return u"The new program file could not be read:\n"_s + sourcePath;
+            return cannotRead();
         }
         if (target.write(chunk) != chunk.size()) {
             target.cancelWriting();
