@@ -63,12 +63,9 @@ void MainForm::tickHousekeeping(bool nested)
         m_cart->savedOrderChecked();
     }
 
-    if (m_shell->updateDownloadMode()) {
-        m_ui.MessageLbl->setText(m_ui.MessageLbl->text() + u'.');
-        m_ui.MessageLbl->repaint();
-    } else {
-        m_ui.MessageLbl->clear();
-    }
+    // The status line would show an update download's progress here; no download is ever made,
+    // so every tick clears it.
+    m_ui.MessageLbl->clear();
 
     if (!nested && m_settings->hasUpdateNotice()) {
         MsgBox(m_settings->updateNotice(), QMessageBox::Information);

@@ -27,8 +27,6 @@ public:
     // One tick. A tick that begins while a box of an earlier tick is open (its nested event loop
     // keeps the timer running) is nested: it does only the housekeeping.
     void MiscTimer_Timer();
-    // Never switched on: nothing is ever downloaded.
-    [[nodiscard]] bool updateDownloadMode() const { return false; }
 
     // Appends the request to DataSend.log; false when the log cannot be written.
     bool TraceRequest(const QString& request);
