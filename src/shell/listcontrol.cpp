@@ -1,20 +1,10 @@
 // The list control: heading line, coloured rows, selection and immediate repaint.
 #include "shell/listcontrol.h"
 
+#include "shell/typefaces.h"
+
 #include <QPainter>
 #include <QScrollBar>
-
-using namespace Qt::StringLiterals;
-
-namespace {
-QFont listFont()
-{
-    QFont font(u"Courier New"_s, 12, QFont::Bold);
-    font.setStyleHint(QFont::Monospace);
-    font.setFixedPitch(true);
-    return font;
-}
-} // namespace
 
 // The heading line above the rows. It spans the viewport and draws its text from the same left
 // edge as the rows' text, moved by the same sideways scroll, so each heading word stays over its
@@ -52,7 +42,7 @@ private:
 ListControl::ListControl(const QString& heading, QWidget* parent)
     : QListWidget(parent)
 {
-    setFont(listFont());
+    setFont(typefaces::courierBold(12));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);

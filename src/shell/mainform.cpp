@@ -10,6 +10,7 @@
 #include "shell/listcontrol.h"
 #include "shell/shell.h"
 #include "shell/twips.h"
+#include "shell/typefaces.h"
 #include "version.h"
 
 #include <QApplication>
@@ -123,13 +124,6 @@ QTextEdit* helpBox(QWidget* parent, const QString& name, const QString& spoken, 
     return box;
 }
 
-QFont boldCourier()
-{
-    QFont font(u"Courier New"_s, 10, QFont::Bold);
-    font.setStyleHint(QFont::Monospace);
-    return font;
-}
-
 } // namespace
 
 MainForm::MainForm(const Seams& seams, const QString& programFolder, const QString& commandLine,
@@ -196,7 +190,7 @@ void MainForm::buildInquiryTab()
     m_ui.MyLogoPic->setScaledContents(true);
     place(m_ui.MyLogoPic, 120, 60, 2400, 1100);
 
-    QFont product(u"Arial Black"_s, 22, QFont::Black);
+    const QFont product = typefaces::productName();
     for (int i = 0; i < 2; ++i) {
         m_ui.VornikLbl[size_t(i)] =
             named(new QLabel(i == 0 ? u"Vornik"_s : u"V3"_s, tab), indexed(u"VornikLbl"_s, i));
@@ -256,7 +250,7 @@ void MainForm::buildInquiryTab()
     m_ui.OrderPNumLbl = named(new QLabel(m_ui.ItemOrderFrame), u"OrderPNumLbl"_s);
     orderPartLabel->setBuddy(m_ui.OrderPNumLbl);
     m_ui.OrderPNumLbl->setTextFormat(Qt::PlainText);
-    m_ui.OrderPNumLbl->setFont(boldCourier());
+    m_ui.OrderPNumLbl->setFont(typefaces::courierBold(10));
     place(m_ui.OrderPNumLbl, 120, 520, 3050, 300);
     auto* qtyLabel = caption(m_ui.ItemOrderFrame, u"Qty:"_s, 120, 1000, 450, 260);
     m_ui.Qtytxt =
@@ -275,10 +269,10 @@ void MainForm::buildInquiryTab()
             u"NOTES  LIN PART#        DESCRIPTION           LIST     NET  Cor/Env  AVAIL"_s, tab),
         u"AnswerList"_s, u"Inquiry answer"_s);
     // Laid out where it waits out of view, so that start-up has nothing to slide away.
-    place(m_ui.AnswerList, -14000, 3000, 11500, 5400);
+    twips::placePanel(m_ui.AnswerList, -14000, 3000, 11500, 5400);
 
     m_ui.OrderFrame = named(new FrameBox(u"My Order"_s, tab), u"OrderFrame"_s);
-    place(m_ui.OrderFrame, 120, 2900, 11850, 5500);
+    twips::placePanel(m_ui.OrderFrame, 120, 2900, 11850, 5500);
     m_ui.OrderList = named(
         new ListControl(u" QTY LIN PART#        DESCRIPTION           NET    CORE/e    TOTAL"_s,
                         m_ui.OrderFrame),
@@ -300,12 +294,12 @@ void MainForm::buildInquiryTab()
     auto* countLabel = caption(m_ui.OrderFrame, u" Line Items:"_s, 7600, 3480, 1500, 260);
     m_ui.ItemCountLbl = named(new QLabel(u" 0"_s, m_ui.OrderFrame), u"ItemCountLbl"_s);
     countLabel->setBuddy(m_ui.ItemCountLbl);
-    m_ui.ItemCountLbl->setFont(boldCourier());
+    m_ui.ItemCountLbl->setFont(typefaces::courierBold(10));
     place(m_ui.ItemCountLbl, 9200, 3460, 2000, 300);
     auto* totalLabel = caption(m_ui.OrderFrame, u"Sub-Total:"_s, 7600, 3930, 1500, 260);
     m_ui.OrderTotalLbl = named(new QLabel(u" 0.00"_s, m_ui.OrderFrame), u"OrderTotalLbl"_s);
     totalLabel->setBuddy(m_ui.OrderTotalLbl);
-    m_ui.OrderTotalLbl->setFont(boldCourier());
+    m_ui.OrderTotalLbl->setFont(typefaces::courierBold(10));
     place(m_ui.OrderTotalLbl, 9200, 3910, 2000, 300);
     m_ui.RemoveItemCmd =
         pictureButton(m_ui.OrderFrame, u"RemoveItemCmd"_s, artwork::Picture::Remove,

@@ -18,6 +18,14 @@ inline constexpr double perPixel = 15.0;
 inline void place(QWidget* widget, int left, int top, int width, int height)
 {
     widget->setGeometry(px(left), px(top), px(width), px(height));
+}
+
+// A sliding panel: placed like any control, and its exact twips position kept for left() and
+// top(). Only the panels keep it: a property on each of the window's controls was a measurable
+// part of start-up.
+inline void placePanel(QWidget* widget, int left, int top, int width, int height)
+{
+    place(widget, left, top, width, height);
     widget->setProperty("twipsLeft", left);
     widget->setProperty("twipsTop", top);
 }

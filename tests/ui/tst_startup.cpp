@@ -8,6 +8,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -152,7 +153,8 @@ void TestStartup::listHeadings()
     auto* list = f.findChild<ListControl*>(name);
     QVERIFY(list);
     QCOMPARE(list->heading(), heading);
-    QVERIFY(list->font().fixedPitch() || list->font().styleHint() == QFont::Monospace);
+    // The face drawn, whichever stands in for Courier New here, keeps the columns in line.
+    QVERIFY(QFontInfo(list->font()).fixedPitch());
     QVERIFY(list->font().bold());
 }
 
