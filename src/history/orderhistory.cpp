@@ -58,7 +58,6 @@ QSqlError ofTheLayout(const QSqlError& error)
 OrderHistory::OrderHistory(const QString& folder, QObject* parent)
     : QObject(parent)
     , m_folder(folder)
-    , m_path(QDir(folder).filePath(FileName))
     , m_connection(u"order-history-"_s + QString::number(reinterpret_cast<quintptr>(this), 16))
 { }
 
@@ -115,7 +114,7 @@ bool OrderHistory::openFile()
     std::optional<QSqlError> failure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
-        db.setDatabaseName(m_path);
+        db.setDatabaseName(m_folder.filePath(FileName));
         if (!db.open())
             failure = db.lastError();
     }
@@ -206,23 +205,23 @@ bool OrderHistory::setAside()
     m_summaries.clear();
     m_loaded = false;
     m_lastSent = 0;
-    const QDir folder(m_folder);
+    const QString path = m_folder.filePath(FileName);
     QString aside;
     for (int n = 1;; ++n) {
         aside = u"OrderHistory-damaged"_s + (n > 1 ? u"-"_s + QString::number(n) : QString())
             + u".sqlite"_s;
-        if (!QFile::exists(folder.filePath(aside)))
+        if (!QFile::exists(m_folder.filePath(aside)))
             break;
     }
-    if (!QFile::rename(m_path, folder.filePath(aside))) {
+    if (!QFile::rename(path, m_folder.filePath(aside))) {
         tell(u"The order history file OrderHistory.sqlite is damaged and could not be replaced, "
              "so orders are sent as before but not kept in the history."_s);
         return false;
     }
     // A journal left by the damaged file must not be played into the new one.
     for (const QString& suffix : JournalSuffixes)
-        if (QFile::exists(m_path + suffix))
-            QFile::rename(m_path + suffix, folder.filePath(aside + suffix));
+        if (QFile::exists(path + suffix))
+            QFile::rename(path + suffix, m_folder.filePath(aside + suffix));
     tell(u"The order history file OrderHistory.sqlite was damaged, so it has been kept as "_s
          + aside + u" and a new, empty order history has been started."_s);
     emit changed();

@@ -7,6 +7,7 @@
 
 #include "core/history.h"
 
+#include <QDir>
 #include <QObject>
 #include <QString>
 
@@ -72,8 +73,7 @@ private:
     std::optional<QSqlError> loadSummaries();
     std::optional<QSqlError> readOrder(qint64 id, std::optional<history::Order>& found);
 
-    QString m_folder;
-    QString m_path;
+    QDir m_folder;
     QString m_connection;
     bool m_told = false;
     bool m_loaded = false;
