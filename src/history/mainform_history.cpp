@@ -27,10 +27,6 @@ constexpr int HistoryTabIndex = 1;
 void MainForm::wireHistory()
 {
     m_history = new OrderHistory(m_folder, this);
-    m_historyTab = new HistoryTab(*m_history,
-                                  {m_ui.OrderHistoryList, m_ui.OrderDetailsList,
-                                   m_ui.HistoryFilterTxt, m_ui.ReorderCmd, m_ui.PrintOrderCmd},
-                                  this);
     // Told once the handler that met the fault has finished: an order being sent or confirmed
     // goes on undisturbed.
     connect(
@@ -38,13 +34,24 @@ void MainForm::wireHistory()
         [this](const QString& sentence) { MsgBox(sentence, QMessageBox::Warning); },
         Qt::QueuedConnection);
     connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index == HistoryTabIndex)
-            m_historyTab->showOrders();
+        if (index != HistoryTabIndex)
+            return;
+        ensureInformationTab();
+        m_historyTab->showOrders();
     });
     connect(m_serverLink, &ServerLink::requestWritten, this, [this](ServerLink::Kind kind) {
         if (kind == ServerLink::Kind::Order)
             RecordSentOrder();
     });
+}
+
+// The tab's view of the history, made with the tab's controls (ensureInformationTab).
+void MainForm::wireHistoryTab()
+{
+    m_historyTab = new HistoryTab(*m_history,
+                                  {m_ui.OrderHistoryList, m_ui.OrderDetailsList,
+                                   m_ui.HistoryFilterTxt, m_ui.ReorderCmd, m_ui.PrintOrderCmd},
+                                  this);
     connect(m_historyTab, &HistoryTab::reorderRequested, this, &MainForm::OrderAgain);
     connect(m_historyTab, &HistoryTab::printRequested, this, &MainForm::PrintOrder);
 }

@@ -178,8 +178,8 @@ void MainForm::buildLayout()
     place(m_ui.Picture1, 60, 20, 12100, 8480);
 
     buildInquiryTab();
-    buildInformationTab();
     buildOptionsTab();
+    // The information tab follows once the window is on screen (ensureInformationTab).
 }
 
 void MainForm::buildInquiryTab()
@@ -310,6 +310,27 @@ void MainForm::buildInquiryTab()
     m_ui.SendOrderCmd =
         pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, artwork::Picture::Send, u"SEND ORDER"_s,
                       {9100, 4850, 650, 560}, {9810, 5000, 1800, 260});
+}
+
+// The information tab is not in view at start; it is built after the window's first paint, or
+// sooner when it is opened, so that building it does not delay that paint.
+void MainForm::ensureInformationTab()
+{
+    if (m_ui.VersionInfo)
+        return;
+    buildInformationTab();
+    // Controls added to a window already on screen stay hidden until shown.
+    for (QWidget* control : m_ui.Picture2->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        control->show();
+    connect(m_ui.ForceUpdateCmd, &QPushButton::clicked, this, &MainForm::ForceUpdateCmd_Click);
+    wireHistoryTab();
+}
+
+void MainForm::paintEvent(QPaintEvent* event)
+{
+    if (!m_ui.VersionInfo)
+        QTimer::singleShot(0, this, &MainForm::ensureInformationTab);
+    QMainWindow::paintEvent(event);
 }
 
 void MainForm::buildInformationTab()
@@ -488,7 +509,6 @@ void MainForm::routeEvents()
     connect(m_ui.RemoveItemCmd, &QPushButton::clicked, this, &MainForm::RemoveItemCmd_Click);
     connect(m_ui.RemoveAllCmd, &QPushButton::clicked, this, &MainForm::RemoveAllCmd_Click);
     connect(m_ui.SendOrderCmd, &QPushButton::clicked, this, &MainForm::SendOrderCmd_Click);
-    connect(m_ui.ForceUpdateCmd, &QPushButton::clicked, this, &MainForm::ForceUpdateCmd_Click);
     connect(m_ui.Testcmd, &QPushButton::clicked, this, &MainForm::Testcmd_Click);
     connect(m_ui.SaveLoginInfoCmd[0], &QPushButton::clicked, this,
             [this] { SaveLoginInfoCmd_Click(0); });

@@ -82,6 +82,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     // The controls; objectName = the name here, array elements "Name(i)". By tab, then by kind.
@@ -129,8 +130,10 @@ private:
     void buildInquiryTab();
     void buildInformationTab();
     void buildOptionsTab();
+    void ensureInformationTab();
     void wireSubsystems();
     void wireHistory();
+    void wireHistoryTab();
     void routeEvents();
     void routeFocusMove(QWidget* old, QWidget* now);
     struct FocusHandlers

@@ -55,6 +55,10 @@ struct FormFixture
             form->show();
             if (!QTest::qWaitForWindowExposed(form.get()))
                 qWarning("window not exposed");
+            // The information tab is built just after the window's first paint.
+            if (!QTest::qWaitFor(
+                    [this] { return form->findChild<QWidget*>(QStringLiteral("VersionInfo")); }))
+                qWarning("information tab not built");
         }
         return *form;
     }

@@ -19,6 +19,8 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
+#include <array>
+
 using namespace Qt::StringLiterals;
 
 class TestStartup : public QObject
@@ -35,6 +37,7 @@ private slots:
     void headingStandsOverItsColumns_data();
     void headingStandsOverItsColumns();
     void everyNamedControlIsFindable();
+    void informationTabOpenedBeforeFirstPaint();
     void inputsAndListsHaveSpokenNames();
     void labelsSpeakTheirCaption();
     void filePathsInProgramFolder_data();
@@ -44,6 +47,12 @@ private slots:
     void secondInstanceRefused();
     void staleLockTakenOver();
 };
+
+namespace {
+const std::array<const char*, 7> InformationControls{
+    "VersionInfo", "ForceUpdateCmd", "HistoryFilterTxt", "OrderHistoryList",
+    "ReorderCmd",  "PrintOrderCmd",  "OrderDetailsList"};
+} // namespace
 
 void TestStartup::captions()
 {
@@ -239,6 +248,20 @@ void TestStartup::everyNamedControlIsFindable()
     QVERIFY(!control<QFrame>(f, "ErrorPic")->isVisibleTo(&f));
     QVERIFY(!control<QFrame>(f, "SavedPic")->isVisibleTo(&f));
     QVERIFY(!control<QLabel>(f, "Label5")->isVisibleTo(&f));
+}
+
+void TestStartup::informationTabOpenedBeforeFirstPaint()
+{
+    FormFixture fx;
+    MainForm& f = fx.start({}, false);
+    f.show();
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(1);
+    for (const char* name : InformationControls)
+        QVERIFY2(control<QWidget>(f, name)->isVisible(), name);
+    // The build due after the first paint finds the tab there and adds nothing.
+    QVERIFY(QTest::qWaitForWindowExposed(&f));
+    QTest::qWait(50);
+    QCOMPARE(f.findChildren<QWidget*>(u"ForceUpdateCmd"_s).size(), 1);
 }
 
 void TestStartup::inputsAndListsHaveSpokenNames()
