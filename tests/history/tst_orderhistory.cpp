@@ -1,9 +1,9 @@
 // The order history through its own interface: recording, confirming, reading back, the filter,
 // the re-send check, the tab's controls, printing, and the faults of its file.
-#include "core/text.h"
 #include "history/historytab.h"
 #include "history/orderhistory.h"
 #include "history/orderprint.h"
+#include "support/orderlines.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -33,18 +33,11 @@ namespace {
 
 const QDateTime Morning(QDate(2026, 12, 8), QTime(10, 0));
 
-QString lineOf(const QString& quantity, const QString& part, const QString& total)
-{
-    return text::padLeft(quantity, 4) + u' ' + text::padRight(u"XYZ"_s, 4)
-        + text::padRight(part, 13) + text::padRight(u"FILTER"_s, 17) + text::padLeft(u"12.50"_s, 8)
-        + text::padLeft(QString(), 8) + text::padLeft(total, 11);
-}
-
 history::Order orderOf(const QString& po, const QStringList& parts, const QDateTime& when)
 {
     QStringList lines;
     for (const QString& part : parts)
-        lines << lineOf(u"2"_s, part, u"25.00"_s);
+        lines << lineOf(u"2"_s, u"XYZ"_s, part, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s);
     return history::orderFromCart(u"1234"_s, u"JSMITH"_s, u"JOE"_s, po, u"RUSH"_s, lines, when);
 }
 

@@ -2,7 +2,6 @@
 // listed with their number and lines, found by the filter, placed in the cart again, printed,
 // and asked about before an unconfirmed one is sent again; a faulty history file never stops an
 // order.
-#include "core/text.h"
 #include "history/orderprint.h"
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
@@ -27,8 +26,7 @@ const QString HistoryFile = u"OrderHistory.sqlite"_s;
 // The quantity-2 order line of a part the test server offers at 12.50.
 QString lineFor(const QString& part)
 {
-    return u"   2 XYZ "_s + text::padRight(part, 13) + text::padRight(u"FILTER"_s, 17)
-        + u"   12.50"_s + QString(8, u' ') + text::padLeft(u"25.00"_s, 11);
+    return lineOf(u"2"_s, u"XYZ"_s, part, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s);
 }
 
 } // namespace
