@@ -168,8 +168,7 @@ void TestHistoryTab::orderThatNeverReachedTheServerIsNotListed()
     QVERIFY(addToCart(u"ABC123"_s));
     LoopbackServer refusing(QList<int>{}); // every port refuses
     QVERIFY(refusing.isListening());
-    m_fx->pointAt(refusing.basePort());
-    m_fx->prompter.clear();
+    connectTo(refusing);
     m_fx->prompter.answers << QMessageBox::Yes;
     QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
     QVERIFY(subsystem<ServerLink>(*m_form).cancel()); // Esc while it is still trying
