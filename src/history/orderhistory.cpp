@@ -68,12 +68,9 @@ OrderHistory::~OrderHistory()
 
 void OrderHistory::close()
 {
-    if (!QSqlDatabase::contains(m_connection))
+    if (!isOpen())
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
-    }
+    database().close(); // the handle is gone before the connection is removed
     QSqlDatabase::removeDatabase(m_connection);
 }
 
