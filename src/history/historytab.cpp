@@ -27,9 +27,11 @@ HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, Q
     enableButtons();
 }
 
+// The filter box refills the list whenever its text changes, so only a change of the history
+// leaves the list behind.
 void HistoryTab::showOrders()
 {
-    if (m_stale || m_shownFilter != m_controls.filter->text())
+    if (m_stale)
         fill();
 }
 
@@ -54,8 +56,7 @@ void HistoryTab::fill()
     if (m_stale)
         m_detailsId = -1;
     const qint64 selected = m_ids.value(m_controls.orders->currentRow(), 0);
-    const QString filter = m_controls.filter->text();
-    const QList<history::Summary> found = m_history.find(filter);
+    const QList<history::Summary> found = m_history.find(m_controls.filter->text());
     QStringList rows;
     rows.reserve(found.size());
     m_ids.clear();
@@ -71,7 +72,6 @@ void HistoryTab::fill()
     list->addItems(rows);
     list->setCurrentRow(static_cast<int>(m_ids.indexOf(selected)));
     list->setUpdatesEnabled(true);
-    m_shownFilter = filter;
     m_stale = false;
     showDetails();
 }

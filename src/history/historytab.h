@@ -51,8 +51,7 @@ private:
 
     OrderHistory& m_history;
     HistoryControls m_controls;
-    QList<qint64> m_ids; // the order id of each row of the order list
-    QString m_shownFilter;
+    QList<qint64> m_ids;    // the order id of each row of the order list
     qint64 m_detailsId = 0; // the order in the details list; -1 to read it again
     bool m_stale = true;
     bool m_filling = false;

@@ -68,12 +68,9 @@ OrderHistory::~OrderHistory()
 
 void OrderHistory::close()
 {
-    if (!QSqlDatabase::contains(m_connection))
+    if (!isOpen())
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
-    }
+    database().close(); // the handle is gone before the connection is removed
     QSqlDatabase::removeDatabase(m_connection);
 }
 
@@ -228,7 +225,8 @@ bool OrderHistory::setAside()
     return true;
 }
 
-std::optional<QSqlError> OrderHistory::insert(const history::Order& order, qint64& id)
+std::optional<QSqlError> OrderHistory::insert(const history::Order& order, const QString& search,
+                                              qint64& id)
 {
     QSqlDatabase db = database();
     if (!db.transaction())
@@ -244,7 +242,7 @@ std::optional<QSqlError> OrderHistory::insert(const history::Order& order, qint6
     bindAll(query,
             {sentAtText(order.sentAt), notNull(order.account), notNull(order.login),
              notNull(order.orderedBy), notNull(order.purchaseOrder), notNull(order.notes),
-             notNull(order.status), order.number, history::searchText(order)});
+             notNull(order.status), order.number, search});
     if (!query.exec())
         return failed(query.lastError());
     const qint64 newId = query.lastInsertId().toLongLong();
@@ -274,12 +272,13 @@ qint64 OrderHistory::record(const history::Order& order)
     // A confirmation belongs to the order sent last; one that could not be recorded must not
     // let the reply to it confirm an earlier one.
     m_lastSent = 0;
+    const QString search = history::searchText(order);
     qint64 id = 0;
     // A second attempt only when the first found the file damaged and started a new one.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (!ensureOpen())
             return 0;
-        const auto failure = insert(order, id);
+        const auto failure = insert(order, search, id);
         if (!failure)
             break;
         if (!recover(*failure))
@@ -289,8 +288,8 @@ qint64 OrderHistory::record(const history::Order& order)
         return 0;
     m_lastSent = id;
     if (m_loaded)
-        m_summaries.prepend(history::Summary{id, sentAtText(order.sentAt), order.status,
-                                             order.number, history::searchText(order)});
+        m_summaries.prepend(
+            history::Summary{id, sentAtText(order.sentAt), order.status, order.number, search});
     emit changed();
     return id;
 }

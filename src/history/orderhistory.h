@@ -69,7 +69,7 @@ private:
     bool recover(const QSqlError& error);
     bool setAside();
     void tell(const QString& sentence);
-    std::optional<QSqlError> insert(const history::Order& order, qint64& id);
+    std::optional<QSqlError> insert(const history::Order& order, const QString& search, qint64& id);
     std::optional<QSqlError> loadSummaries();
     std::optional<QSqlError> readOrder(qint64 id, std::optional<history::Order>& found);
 

@@ -1,6 +1,6 @@
 #pragma once
 // The rows an SQL query reads from an SQLite file, each as its fields joined by '|', for checking
-// what a server stored. A query that fails adds "(query failed)".
+// what a program stored. A query that fails adds "(query failed)".
 
 #include <QSqlDatabase>
 #include <QSqlQuery>

@@ -2,7 +2,6 @@
 // listed with their number and lines, found by the filter, placed in the cart again, printed,
 // and asked about before an unconfirmed one is sent again; a faulty history file never stops an
 // order.
-#include "core/text.h"
 #include "history/orderprint.h"
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
@@ -27,8 +26,7 @@ const QString HistoryFile = u"OrderHistory.sqlite"_s;
 // The quantity-2 order line of a part the test server offers at 12.50.
 QString lineFor(const QString& part)
 {
-    return u"   2 XYZ "_s + text::padRight(part, 13) + text::padRight(u"FILTER"_s, 17)
-        + u"   12.50"_s + QString(8, u' ') + text::padLeft(u"25.00"_s, 11);
+    return lineOf(u"2"_s, u"XYZ"_s, part, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s);
 }
 
 } // namespace
@@ -52,14 +50,11 @@ private slots:
     void faultyHistoryNeverStopsAnOrder();
 
 private:
-    template <class Control> Control* control(const QString& name) const
+    template <class Control> Control* control(const char* name) const
     {
-        auto* found = m_form->findChild<Control*>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
+        return ::control<Control>(*m_form, name);
     }
-    ListControl* list(const QString& name) const { return control<ListControl>(name); }
+    ListControl* list(const char* name) const { return control<ListControl>(name); }
     // Writes and reads the settings of the test server.
     void connectTo(const LoopbackServer& server);
     // Inquires the part and orders 2 of it; true when the line is in the cart.
@@ -107,16 +102,16 @@ void TestHistoryTab::connectTo(const LoopbackServer& server)
 
 bool TestHistoryTab::addToCart(const QString& part)
 {
-    control<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(0);
-    auto* partBox = control<QLineEdit>(u"Parttxt"_s);
+    control<QTabWidget>("SSTab1")->setCurrentIndex(0);
+    auto* partBox = control<QLineEdit>("Parttxt");
     partBox->setFocus();
     partBox->clear();
     QTest::keyClicks(partBox, part);
     QTest::keyClick(partBox, Qt::Key_Return);
-    if (!QTest::qWaitFor([&] { return list(u"AnswerList"_s)->rowCount() == 1; }))
+    if (!QTest::qWaitFor([&] { return list("AnswerList")->rowCount() == 1; }))
         return false;
-    control<QLineEdit>(u"Qtytxt"_s)->setText(u"2"_s);
-    QTest::mouseClick(control<QPushButton>(u"OrderCmd"_s), Qt::LeftButton);
+    control<QLineEdit>("Qtytxt")->setText(u"2"_s);
+    QTest::mouseClick(control<QPushButton>("OrderCmd"), Qt::LeftButton);
     return true;
 }
 
@@ -125,21 +120,21 @@ bool TestHistoryTab::sendOrder(const QString& part, const QString& po)
     const qsizetype before = m_server->requests.size();
     if (!addToCart(part))
         return false;
-    control<QLineEdit>(u"OrderInfoTxt(0)"_s)->setText(u"JOE"_s);
-    control<QLineEdit>(u"OrderInfoTxt(1)"_s)->setText(po);
+    control<QLineEdit>("OrderInfoTxt(0)")->setText(u"JOE"_s);
+    control<QLineEdit>("OrderInfoTxt(1)")->setText(po);
     m_fx->prompter.answers << QMessageBox::Yes;
-    QTest::mouseClick(control<QPushButton>(u"SendOrderCmd"_s), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
     // A confirmed order empties the cart; the next request would drop a confirmation underway.
     return QTest::qWaitFor([&] {
         return m_server->requests.size() == before + 2
             && m_server->requests.last().bytes.startsWith("<O>")
-            && (!m_confirm || list(u"OrderList"_s)->rowCount() == 0);
+            && (!m_confirm || list("OrderList")->rowCount() == 0);
     });
 }
 
 void TestHistoryTab::showHistory()
 {
-    control<QTabWidget>(u"SSTab1"_s)->setCurrentIndex(1);
+    control<QTabWidget>("SSTab1")->setCurrentIndex(1);
 }
 
 void TestHistoryTab::sentOrderIsListedAndSurvivesARestart()
@@ -148,15 +143,14 @@ void TestHistoryTab::sentOrderIsListedAndSurvivesARestart()
     QVERIFY(!m_fx->exists(HistoryFile));
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
     QTRY_VERIFY(m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
-    QCOMPARE(list(u"OrderList"_s)->rowCount(), 0);
+    QCOMPARE(list("OrderList")->rowCount(), 0);
 
     const QString today = QDate::currentDate().toString(u"MM/dd/yy"_s);
     for (int run = 0; run < 2; ++run) {
         showHistory();
-        QCOMPARE(list(u"OrderHistoryList"_s)->rows(),
-                 QStringList{today + u"    4711    Confirmed"_s});
-        list(u"OrderHistoryList"_s)->setSelectedIndex(0);
-        const QStringList details = list(u"OrderDetailsList"_s)->rows();
+        QCOMPARE(list("OrderHistoryList")->rows(), QStringList{today + u"    4711    Confirmed"_s});
+        list("OrderHistoryList")->setSelectedIndex(0);
+        const QStringList details = list("OrderDetailsList")->rows();
         QCOMPARE(details.size(), 2);
         QVERIFY(details.first().startsWith(u"   2  ABC123       FILTER "_s));
         QVERIFY(details.first().endsWith(u" 25.00"_s));
@@ -174,14 +168,13 @@ void TestHistoryTab::orderThatNeverReachedTheServerIsNotListed()
     QVERIFY(addToCart(u"ABC123"_s));
     LoopbackServer refusing(QList<int>{}); // every port refuses
     QVERIFY(refusing.isListening());
-    m_fx->pointAt(refusing.basePort());
-    m_fx->prompter.clear();
+    connectTo(refusing);
     m_fx->prompter.answers << QMessageBox::Yes;
-    QTest::mouseClick(control<QPushButton>(u"SendOrderCmd"_s), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
     QVERIFY(subsystem<ServerLink>(*m_form).cancel()); // Esc while it is still trying
     showHistory();
-    QCOMPARE(list(u"OrderHistoryList"_s)->rowCount(), 0);
-    QCOMPARE(list(u"OrderList"_s)->rowCount(), 1);
+    QCOMPARE(list("OrderHistoryList")->rowCount(), 0);
+    QCOMPARE(list("OrderList")->rowCount(), 1);
 }
 
 void TestHistoryTab::filterNarrowsAsTheUserTypes_data()
@@ -203,11 +196,11 @@ void TestHistoryTab::filterNarrowsAsTheUserTypes()
     QTRY_COMPARE(m_nextNumber, 4714);
     QTRY_COMPARE(m_fx->prompter.shown().count(), 6); // three questions, three confirmations
     showHistory();
-    auto* filter = control<QLineEdit>(u"HistoryFilterTxt"_s);
+    auto* filter = control<QLineEdit>("HistoryFilterTxt");
     filter->setFocus();
     QTest::keyClicks(filter, typed);
     QStringList listed;
-    for (const QString& row : list(u"OrderHistoryList"_s)->rows())
+    for (const QString& row : list("OrderHistoryList")->rows())
         listed << row.mid(9, 7).trimmed();
     QCOMPARE(listed, numbers);
 }
@@ -215,25 +208,25 @@ void TestHistoryTab::filterNarrowsAsTheUserTypes()
 void TestHistoryTab::orderAgainAddsTheSameLines()
 {
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
-    QTRY_COMPARE(list(u"OrderList"_s)->rowCount(), 0);
+    QTRY_COMPARE(list("OrderList")->rowCount(), 0);
     // A line already in the cart stays in front of the placed ones.
     QVERIFY(addToCart(u"P9"_s));
 
     showHistory();
-    auto* again = control<QPushButton>(u"ReorderCmd"_s);
+    auto* again = control<QPushButton>("ReorderCmd");
     QVERIFY(!again->isEnabled());
-    list(u"OrderHistoryList"_s)->setSelectedIndex(0);
+    list("OrderHistoryList")->setSelectedIndex(0);
     QTest::mouseClick(again, Qt::LeftButton);
 
     const QStringList lines{lineFor(u"P9"_s), lineFor(u"ABC123"_s)};
-    QCOMPARE(list(u"OrderList"_s)->rows(), lines);
+    QCOMPARE(list("OrderList")->rows(), lines);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
-    QCOMPARE(control<QLabel>(u"ItemCountLbl"_s)->text(), u" 2"_s);
-    QCOMPARE(control<QLabel>(u"OrderTotalLbl"_s)->text(), u"50.00"_s);
-    QCOMPARE(control<QTabWidget>(u"SSTab1"_s)->currentIndex(), 0);
-    QCOMPARE(twips::top(control<QGroupBox>(u"OrderFrame"_s)), 2900);
-    QVERIFY2(control<QLabel>(u"MessageLbl"_s)->text().contains(u"prices of order 4711"_s),
-             qPrintable(control<QLabel>(u"MessageLbl"_s)->text()));
+    QCOMPARE(control<QLabel>("ItemCountLbl")->text(), u" 2"_s);
+    QCOMPARE(control<QLabel>("OrderTotalLbl")->text(), u"50.00"_s);
+    QCOMPARE(control<QTabWidget>("SSTab1")->currentIndex(), 0);
+    QCOMPARE(twips::top(control<QGroupBox>("OrderFrame")), 2900);
+    QVERIFY2(control<QLabel>("MessageLbl")->text().contains(u"prices of order 4711"_s),
+             qPrintable(control<QLabel>("MessageLbl")->text()));
 }
 
 void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain_data()
@@ -250,14 +243,14 @@ void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain()
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
     // The connection gives up waiting for the confirmation; the cart stays.
     m_fx->clock.advance(ServerLink::OrderReplySeconds + 1);
-    QCOMPARE(list(u"OrderList"_s)->rowCount(), 1);
+    QCOMPARE(list("OrderList")->rowCount(), 1);
     m_fx->prompter.clear();
     const qsizetype sent = m_server->requests.size();
 
     m_fx->prompter.answers << (again ? QMessageBox::Yes : QMessageBox::No);
     if (again)
         m_fx->prompter.answers << QMessageBox::Yes;
-    QTest::mouseClick(control<QPushButton>(u"SendOrderCmd"_s), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
     const QStringList shown = m_fx->prompter.shown();
     QVERIFY(!shown.isEmpty());
     QVERIFY2(QRegularExpression(u"^This order was sent at \\d\\d:\\d\\d and has not been "
@@ -280,9 +273,9 @@ void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
     if (orderprint::printerSetUp())
         QSKIP("a printer is set up here: the print dialog would open");
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
-    QTRY_COMPARE(list(u"OrderList"_s)->rowCount(), 0);
+    QTRY_COMPARE(list("OrderList")->rowCount(), 0);
     showHistory();
-    list(u"OrderHistoryList"_s)->setSelectedIndex(0);
+    list("OrderHistoryList")->setSelectedIndex(0);
     QString offered;
     QTimer answer;
     connect(&answer, &QTimer::timeout, this, [&] {
@@ -294,7 +287,7 @@ void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
             }
     });
     answer.start(10);
-    QTest::mouseClick(control<QPushButton>(u"PrintOrderCmd"_s), Qt::LeftButton);
+    QTest::mouseClick(control<QPushButton>("PrintOrderCmd"), Qt::LeftButton);
     QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
     QVERIFY(m_fx->read(u"Order-4711.pdf"_s).startsWith("%PDF"));
 }
@@ -321,14 +314,14 @@ void TestHistoryTab::faultyHistoryNeverStopsAnOrder()
         QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
         QTRY_VERIFY(m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > "_s
                                                     + QString::number(number) + u" <"_s));
-        QCOMPARE(list(u"OrderList"_s)->rowCount(), 0);
+        QCOMPARE(list("OrderList")->rowCount(), 0);
         QCOMPARE(m_fx->read(u"MyOrder.dat"_s), QByteArray());
     }
     QTRY_COMPARE(m_fx->prompter.shown().filter(u"OrderHistory.sqlite"_s).size(), 1);
     const QStringList troubles = m_fx->prompter.shown().filter(u"OrderHistory.sqlite"_s);
     QVERIFY2(troubles.first().contains(told), qPrintable(troubles.first()));
     showHistory();
-    QCOMPARE(list(u"OrderHistoryList"_s)->rowCount(), listed);
+    QCOMPARE(list("OrderHistoryList")->rowCount(), listed);
 }
 
 QTEST_MAIN(TestHistoryTab)
