@@ -3,6 +3,7 @@
 // the options tab).
 // Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
+#include "history/orderhistory.h"
 #include "order/cart.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
@@ -137,6 +138,6 @@ int main(int argc, char* argv[])
     // Leave the demo folder as it was: no cart or order history kept for the next run.
     QFile cart(subsystem<Cart>(form).orderFile());
     ok = cart.open(QIODevice::WriteOnly | QIODevice::Truncate) && ok;
-    QFile::remove(QDir(arguments->at(0)).filePath(u"OrderHistory.sqlite"_s));
+    QFile::remove(QDir(arguments->at(0)).filePath(OrderHistory::FileName));
     return ok ? 0 : 1;
 }

@@ -127,10 +127,7 @@ void ServerLink::nextAttempt()
 
 void ServerLink::attemptFailed(bool hostUnknown)
 {
-    cancelAlarm(m_attemptAlarm);
-    m_phase = Phase::Idle;
-    ++m_generation;
-    m_socket->abort();
+    dropConnection();
     if (hostUnknown) {
         // Retrying a name that does not resolve cannot succeed; say so at once.
         emit failed(u"The server address \""_s + m_attemptHost
@@ -222,11 +219,7 @@ bool ServerLink::cancel()
         stopped = true;
     }
     if (attempting()) {
-        cancelAlarm(m_attemptAlarm);
-        cancelAlarm(m_pauseAlarm);
-        m_phase = Phase::Idle;
-        ++m_generation;
-        m_socket->abort();
+        dropConnection();
         stopped = true;
     }
     if (stopped) {

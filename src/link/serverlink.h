@@ -95,6 +95,7 @@ private:
     void connected();
     void serverClosed();
     void stageFailed(const QString& stage);
+    // Ends the connection, or the attempt at one: its alarms, its socket and its reply.
     void dropConnection();
     void resetReply();
     void takeAvailable();
