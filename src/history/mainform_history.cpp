@@ -11,7 +11,6 @@
 #include "order/cart.h"
 #include "shell/listcontrol.h"
 
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,8 +95,7 @@ bool MainForm::ConfirmResend()
 void MainForm::OrderAgain(const history::Order& order)
 {
     // As ORDER adds a line: the standing PO number, the lines, the totals and MyOrder.dat.
-    if (m_ui.PoOptionCheck[1]->checkState() == Qt::Checked)
-        m_ui.OrderInfoTxt[1]->setText(m_ui.StandingPOtxt->text());
+    applyStandingPO();
     for (const history::Line& line : order.lines) {
         m_cart->AddItemToOrder(line.cartLine);
         m_ui.OrderList->addRow(line.cartLine);

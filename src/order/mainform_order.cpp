@@ -92,9 +92,14 @@ void MainForm::OrderCmd_Click()
 {
     if (m_ui.AnswerList->rowCount() == 0)
         return;
+    applyStandingPO();
+    AddItemToOrder();
+}
+
+void MainForm::applyStandingPO()
+{
     if (isChecked(m_ui.PoOptionCheck[1]))
         m_ui.OrderInfoTxt[1]->setText(m_ui.StandingPOtxt->text());
-    AddItemToOrder();
 }
 
 void MainForm::Qtytxt_GotFocus()

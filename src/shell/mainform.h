@@ -200,6 +200,7 @@ private:
     void SendOrder();
     void OrderReply(const QString& reply);
     void stepPause();
+    void applyStandingPO(); // the standing PO number into the order's PO field, when chosen
 
     // ---- order history (history/) -------------------------------------------------------------
     // The cart and the order fields as an order of the history, not yet sent.
