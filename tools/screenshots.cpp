@@ -35,6 +35,15 @@ public:
         QTextStream(stdout) << "box [" << title << "] " << text << '\n';
         return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
     }
+    // The pictures need no file: every file dialog is cancelled.
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
 };
 
 class SilentSounds final : public Sounds

@@ -2,6 +2,7 @@
 #include "shell/seams.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QSoundEffect>
 #include <QThread>
@@ -63,6 +64,18 @@ QMessageBox::StandardButton BoxPrompter::ask(QWidget* parent, QMessageBox::Icon 
 {
     QMessageBox box(icon, title, text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString BoxPrompter::openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                  const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+QString BoxPrompter::saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                                  const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, suggested, filter);
 }
 
 void SystemSounds::play(const QString& wavPath)

@@ -28,13 +28,21 @@ public:
     virtual void cancelAlarm(int id) = 0;
 };
 
-class Prompter // every message box of the window goes through here
+class Prompter // every message box and file dialog of the window goes through here
 {
 public:
     virtual ~Prompter() = default;
     virtual QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon,
                                             const QString& title, const QString& text,
                                             QMessageBox::StandardButtons buttons) = 0;
+    // The file the user chose to read, or "" when the dialog was cancelled. folder: where the
+    // dialog opens; filter: as QFileDialog takes it ("Lists (*.csv *.txt)").
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                 const QString& filter) = 0;
+    // The file the user chose to write, or "" when cancelled. suggested: a full path whose
+    // folder the dialog opens in and whose name it offers.
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                                 const QString& filter) = 0;
 };
 
 class Sounds
@@ -78,6 +86,10 @@ public:
     QMessageBox::StandardButton ask(QWidget* parent, QMessageBox::Icon icon, const QString& title,
                                     const QString& text,
                                     QMessageBox::StandardButtons buttons) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested,
+                         const QString& filter) override;
 };
 
 class SystemSounds final : public Sounds

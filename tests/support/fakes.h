@@ -127,6 +127,22 @@ public:
         }
         return answers.dequeue();
     }
+    // File dialogs: each answers with the next queued path, or "" (cancelled) when none is
+    // queued; every dialog is recorded as "open|caption|folder" or "save|caption|suggested".
+    QQueue<QString> fileAnswers;
+    QStringList fileDialogs;
+    QString openFileName(QWidget*, const QString& caption, const QString& folder,
+                         const QString&) override
+    {
+        fileDialogs << QStringLiteral("open|") + caption + u'|' + folder;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+    }
+    QString saveFileName(QWidget*, const QString& caption, const QString& suggested,
+                         const QString&) override
+    {
+        fileDialogs << QStringLiteral("save|") + caption + u'|' + suggested;
+        return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
+    }
     QStringList shown() const
     {
         QStringList texts;
@@ -138,6 +154,8 @@ public:
     {
         boxes.clear();
         answers.clear();
+        fileAnswers.clear();
+        fileDialogs.clear();
         unanswered = 0;
     }
 };
