@@ -102,9 +102,9 @@ int main(int argc, char** argv)
             const history::Order order = sampleOrder(n, random);
             QElapsedTimer timer;
             timer.start();
-            history.record(order);
+            const qint64 id = history.record(order);
             if (n % 3 == 0)
-                history.confirmLastSent(n + 1);
+                history.confirm(id, n + 1);
             recordMs << msSince(timer);
         }
     }

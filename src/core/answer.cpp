@@ -3,6 +3,8 @@
 #include "core/numbers.h"
 #include "core/text.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 QString answer::partNumber(QStringView typed)
@@ -45,6 +47,12 @@ std::optional<QString> answer::serverErrorText(QStringView reply)
     return u"Error : "_s + fields.at(1).toString();
 }
 
+QString answer::withoutCutField(const QString& reply)
+{
+    const qsizetype whole = std::max(reply.lastIndexOf(u','), reply.lastIndexOf(u'<')) + 1;
+    return reply.left(std::max(whole, std::min<qsizetype>(reply.size(), 3)));
+}
+
 QStringList answer::splitRecords(QStringView reply)
 {
     QStringList records;
@@ -80,7 +88,7 @@ bool answer::isNewerVersion(QStringView serverVersion, QStringView ownVersion)
 }
 
 answer::RowResult answer::buildAnswerRow(QStringView tag, const QStringList& fields,
-                                         RowWorkingValues& v, QString& stage)
+                                         RowWorkingValues& v, QString& stage, bool readNote)
 {
     RowResult result;
     const auto fail = [&] { result.failedStages << stage; };
@@ -96,7 +104,7 @@ answer::RowResult answer::buildAnswerRow(QStringView tag, const QStringList& fie
         if (auto value = field(index))
             target = *value;
     };
-    const auto assignNumber = [&](qsizetype index, float& target) {
+    const auto assignNumber = [&](qsizetype index, auto& target) {
         const auto value = field(index);
         if (!value)
             return;
@@ -114,9 +122,9 @@ answer::RowResult answer::buildAnswerRow(QStringView tag, const QStringList& fie
         else
             target = text::padRight(target, width);
     };
-    // Likewise a price wider than its column is appended whole.
-    const auto appendPrice = [&](float value, qsizetype width) {
-        v.scratch = numbers::pricePattern(value);
+    // Likewise a price wider than its column is appended whole; a missing one leaves blanks.
+    const auto appendPrice = [&](std::optional<float> value, qsizetype width) {
+        v.scratch = value ? numbers::pricePattern(*value) : QString();
         if (v.scratch.size() > width)
             fail();
         else
@@ -147,7 +155,8 @@ answer::RowResult answer::buildAnswerRow(QStringView tag, const QStringList& fie
     assignNumber(8, v.net);
     assignNumber(9, v.core);
     assignNumber(10, v.environmental);
-    assignText(11, v.availabilityNote);
+    if (readNote)
+        assignText(11, v.availabilityNote);
     fillRight(v.lin, 4);
     fillRight(v.part, 13);
     fillRight(v.description, 17);
@@ -189,4 +198,11 @@ answer::RowResult answer::buildAnswerRow(QStringView tag, const QStringList& fie
         v.availabilityNote.clear();
     }
     return result;
+}
+
+QString answer::availabilityNoteRow(const QStringList& fields, bool& failed)
+{
+    failed = fields.size() <= 11;
+    const QString note = failed ? QString() : text::trimBlanks(fields.at(11));
+    return note.isEmpty() ? QString() : u"       "_s + note;
 }

@@ -37,6 +37,10 @@ enum class ReplyKind {
 // "Error : " + field 1 of a "<E>" reply; nothing when the reply has no field 1.
 [[nodiscard]] std::optional<QString> serverErrorText(QStringView reply);
 
+// A reply cut by a reset: the field the reset cut (after the last comma or "<") may be missing
+// characters, so it is left out; the three characters of the reply's tag are always kept.
+[[nodiscard]] QString withoutCutField(const QString& reply);
+
 // The records of an inquiry answer: the pieces after each "<", blank-trimmed. Text before the
 // first "<" is dropped; empty pieces (from "<<" or a final "<") are kept as empty records.
 [[nodiscard]] QStringList splitRecords(QStringView reply);
@@ -63,9 +67,8 @@ inline constexpr quint32 Black = 0x000000;
 inline constexpr QStringView DisplayDataStage = u"GetInquiry: Display Data";
 inline constexpr QStringView FormatPricingStage = u"GetInquiry: Format Pricing";
 
-// The working values of the row builder. They carry over from one display record to the next
-// within one reply, so that a missing or unreadable field repeats what the previous record had;
-// a fresh reply starts from these defaults.
+// The working values of the row builder. Each record starts from these defaults, so that a
+// missing or unreadable field shows blanks, never a value of another record.
 struct RowWorkingValues
 {
     QString note;
@@ -75,8 +78,8 @@ struct RowWorkingValues
     QString part;
     QString description;
     QString quantity;
-    float list = 0;
-    float net = 0;
+    std::optional<float> list; // nothing: blanks in the column
+    std::optional<float> net;
     float core = 0;
     float environmental = 0;
     QString avail;
@@ -96,8 +99,13 @@ struct RowResult
 // "note LIN PART# DESCRIPTION LIST NET Cor/Env e AVAIL". Every step either completes or leaves
 // its working value as it was and reports the stage it failed in: a missing field, a price or
 // quantity that is not a number (point as decimal separator), a text too long for its column.
-// stage is the caller's stage label; the builder moves it on as it works.
+// stage is the caller's stage label; the builder moves it on as it works. readNote false: the
+// availability note (field 11) is not read, as it has not arrived whole yet (see availabilityNoteRow).
 [[nodiscard]] RowResult buildAnswerRow(QStringView tag, const QStringList& fields,
-                                       RowWorkingValues& values, QString& stage);
+                                       RowWorkingValues& values, QString& stage,
+                                       bool readNote = true);
+// The indented availability-note row of a display record's field 11; empty when the note is
+// empty or missing (missing: failed is set).
+[[nodiscard]] QString availabilityNoteRow(const QStringList& fields, bool& failed);
 
 } // namespace answer

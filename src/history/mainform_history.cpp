@@ -38,10 +38,11 @@ void MainForm::wireHistory()
         ensureInformationTab();
         m_historyTab->showOrders();
     });
-    connect(m_serverLink, &ServerLink::requestWritten, this, [this](ServerLink::Kind kind) {
-        if (kind == ServerLink::Kind::Order)
-            RecordSentOrder();
-    });
+    connect(m_serverLink, &ServerLink::requestWritten, this,
+            [this](quint64 id, ServerLink::Kind kind) {
+                if (kind == ServerLink::Kind::Order)
+                    RecordSentOrder(id);
+            });
 }
 
 // The tab's view of the history, made with the tab's controls (ensureInformationTab).
@@ -62,24 +63,54 @@ history::Order MainForm::cartAsOrder() const
                                   m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime());
 }
 
-void MainForm::NoteOrderBeingSent()
+void MainForm::RecordSentOrder(quint64 id)
 {
-    // Taken when the message is built: the cart may change before it has been written.
-    m_orderBeingSent = std::make_unique<history::Order>(cartAsOrder());
-}
-
-void MainForm::RecordSentOrder()
-{
-    if (!m_orderBeingSent)
+    const auto sent = m_sentOrders.find(id);
+    if (sent == m_sentOrders.end())
         return;
-    m_orderBeingSent->sentAt = QDateTime::currentDateTime();
-    m_history->record(*m_orderBeingSent);
-    m_orderBeingSent.reset();
+    sent->second.order.sentAt = QDateTime::currentDateTime();
+    sent->second.historyId = m_history->record(sent->second.order);
 }
 
-void MainForm::ConfirmSentOrder(qint32 number)
+void MainForm::ConfirmSentOrder(quint64 id, qint32 number)
 {
-    m_history->confirmLastSent(number);
+    // The order this confirmation's connection carried, whatever was sent since.
+    const auto sent = m_sentOrders.find(id);
+    if (sent != m_sentOrders.end() && sent->second.historyId > 0)
+        m_history->confirm(sent->second.historyId, number);
+}
+
+std::optional<QStringList> MainForm::linesSent(quint64 id) const
+{
+    const auto sent = m_sentOrders.find(id);
+    if (sent == m_sentOrders.end())
+        return std::nullopt;
+    QStringList lines;
+    for (const history::Line& line : sent->second.order.lines)
+        lines << line.cartLine;
+    return lines;
+}
+
+QString MainForm::overdueOrderTime() const
+{
+    const double now = Timer();
+    for (const ServerLink::PendingOrder& pending : m_serverLink->ordersAwaitingConfirmation()) {
+        const auto sent = m_sentOrders.find(pending.id);
+        if (now - pending.sentAt > ServerLink::OrderOverdueSeconds && sent != m_sentOrders.end())
+            return sent->second.order.sentAt.toString(u"HH:mm"_s);
+    }
+    return {};
+}
+
+void MainForm::showOverdueOrders()
+{
+    std::erase_if(m_sentOrders, [this](const auto& sent) {
+        return !m_serverLink->isPending(sent.first); // its connection has ended
+    });
+    const QString time = overdueOrderTime();
+    if (!time.isEmpty())
+        m_ui.MessageLbl->setText(u"No confirmation yet for the order sent at "_s + time
+                                 + u"; it stays in My Order"_s);
 }
 
 bool MainForm::ConfirmResend()

@@ -201,7 +201,6 @@ bool OrderHistory::setAside()
     close();
     m_summaries.clear();
     m_loaded = false;
-    m_lastSent = 0;
     const QString path = m_folder.filePath(FileName);
     QString aside;
     for (int n = 1;; ++n) {
@@ -269,9 +268,6 @@ std::optional<QSqlError> OrderHistory::insert(const history::Order& order, const
 
 qint64 OrderHistory::record(const history::Order& order)
 {
-    // A confirmation belongs to the order sent last; one that could not be recorded must not
-    // let the reply to it confirm an earlier one.
-    m_lastSent = 0;
     const QString search = history::searchText(order);
     qint64 id = 0;
     // A second attempt only when the first found the file damaged and started a new one.
@@ -286,7 +282,6 @@ qint64 OrderHistory::record(const history::Order& order)
     }
     if (id <= 0)
         return 0;
-    m_lastSent = id;
     if (m_loaded)
         m_summaries.prepend(
             history::Summary{id, sentAtText(order.sentAt), order.status, order.number, search});
@@ -294,11 +289,9 @@ qint64 OrderHistory::record(const history::Order& order)
     return id;
 }
 
-bool OrderHistory::confirmLastSent(qint32 number)
+bool OrderHistory::confirm(qint64 id, qint32 number)
 {
-    const qint64 id = m_lastSent;
-    m_lastSent = 0;
-    if (id == 0 || !ensureOpen())
+    if (id <= 0 || !ensureOpen())
         return false;
     const QString status = history::confirmedStatus(number);
     const qint32 stored = number >= 1 ? number : 0;

@@ -29,13 +29,13 @@ public:
     [[nodiscard]] bool isOpen() const;
 
     // Records a sent order with all its lines, or nothing of it. Returns the new order's id, 0
-    // when it could not be recorded. The order recorded last is the one confirmLastSent() sets.
+    // when it could not be recorded.
     qint64 record(const history::Order& order);
 
-    // The confirmation of the order this history recorded last: a number of 1 or more makes it
+    // The confirmation of the order recorded with this id: a number of 1 or more makes it
     // "Confirmed" with that number, anything else "Confirmed, no number". Only an order still
     // "Sent" is changed, and only once. False when there is none or it could not be written.
-    bool confirmLastSent(qint32 number);
+    bool confirm(qint64 id, qint32 number);
 
     // Every recorded order, newest first. The first call opens the file and reads the summaries;
     // later calls give the copy kept in memory, which record() and the confirmations keep current.
@@ -77,6 +77,5 @@ private:
     QString m_connection;
     bool m_told = false;
     bool m_loaded = false;
-    qint64 m_lastSent = 0;
     QList<history::Summary> m_summaries; // newest first
 };

@@ -6,6 +6,15 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The fields of a display record that its row shows: 0 to 10 (11 is the availability note).
+constexpr qsizetype RowFields = 11;
+// GetInquiry's reply has no request of the link (whose ids start at 1).
+constexpr quint64 WholeReply = 0;
+
+} // namespace
+
 PartInquiry::PartInquiry(QObject* parent)
     : QObject(parent)
 {
@@ -22,176 +31,185 @@ PartInquiry::Request PartInquiry::request(const QString& account, const QString&
 
 void PartInquiry::GetInquiry(const QString& reply)
 {
-    beginReply();
-    continueReply(reply, true);
+    m_replies.erase(WholeReply);
+    takeReply(WholeReply, reply, true, true);
 }
 
-void PartInquiry::takeReply(const QString& reply, bool first, bool complete)
+void PartInquiry::takeReply(quint64 id, const QString& reply, bool ended, bool current)
 {
-    if (first)
-        beginReply();
-    continueReply(reply, complete);
+    if (!m_replies.contains(id)) {
+        Progress& progress = m_replies[id];
+        progress.current = current;
+        progress.stage = u"GetInquiry: Initial"_s;
+        if (current) {
+            // A new reply for the window: an answer still being taken in is no longer shown, and
+            // its connection, like that of a reply handled for good, is closed.
+            std::erase_if(m_replies, [id](const auto& entry) {
+                return entry.first != id && entry.second.current
+                    && (entry.second.kind == answer::ReplyKind::Inquiry || entry.second.finished);
+            });
+            // Other handlers may run in the window's slot; the server link hands on nothing
+            // more of this reply until its handling has returned.
+            emit replyStarted();
+            if (!m_replies.contains(id))
+                return;
+        }
+    }
+    continueReply(id, reply, ended);
+    // A reply handled for good is kept until it ends, so that what still comes is not taken
+    // for a new reply.
+    if (ended)
+        m_replies.erase(id);
 }
 
-void PartInquiry::reportStep(const QString& stage)
+void PartInquiry::continueReply(quint64 id, const QString& reply, bool ended)
 {
-    if (!m_quiet)
-        emit stepFailed(stage);
-}
-
-void PartInquiry::beginReply()
-{
-    m_stage.clear();
-    m_rows = {};
-    m_quiet = false;
-    m_progress = {};
-    m_rowsShown = 0;
-    // Other handlers may run in the window's slot; the server link hands on nothing more until
-    // this reply's handling has returned.
-    emit replyStarted();
-    m_stage = u"GetInquiry: Initial"_s;
-}
-
-void PartInquiry::continueReply(const QString& reply, bool complete)
-{
-    Progress& progress = m_progress;
+    Progress& progress = m_replies.at(id);
     if (progress.finished)
         return;
     if (!progress.decided) {
-        if (reply.size() < 3 && !complete)
+        if (reply.size() < 3 && !ended)
             return; // "<O" may yet become "<O>"
         progress.decided = true;
         progress.kind = answer::replyKind(reply);
     }
-    if (progress.kind != answer::ReplyKind::Inquiry) {
-        // A box, an order number or a login result is shown once, from the whole text.
-        if (!complete)
+    switch (progress.kind) {
+    case answer::ReplyKind::Login:
+        // No later byte can change it.
+        progress.finished = true;
+        emit loginPassed();
+        return;
+    case answer::ReplyKind::Empty:
+        progress.finished = true;
+        emit emptyReply();
+        return;
+    case answer::ReplyKind::Order:
+    case answer::ReplyKind::ServerError:
+        // Their text could still grow: taken whole, once.
+        if (!ended)
             return;
         progress.finished = true;
-        switch (progress.kind) {
-        case answer::ReplyKind::Empty:
-            emit emptyReply();
-            return;
-        case answer::ReplyKind::Order:
-            emit orderConfirmation(reply);
-            return;
-        case answer::ReplyKind::Login:
-            emit loginPassed();
-            return;
-        case answer::ReplyKind::ServerError: {
-            QString message;
-            if (const auto text = answer::serverErrorText(reply))
-                message = *text;
-            else
-                reportStep(m_stage); // no message field: the box comes up empty
-            emit serverError(message);
+        if (progress.kind == answer::ReplyKind::Order) {
+            emit orderConfirmation(id, reply);
             return;
         }
-        case answer::ReplyKind::Inquiry:
-            break;
+        if (const auto text = answer::serverErrorText(reply)) {
+            emit serverError(*text);
+        } else {
+            emit stepFailed(progress.stage); // no message field: the box comes up empty
+            emit serverError(QString());
         }
+        return;
+    case answer::ReplyKind::Inquiry:
+        break;
+    }
+    if (!progress.current) {
+        progress.finished = true; // an answer to a request no longer shown
         return;
     }
 
+    const int rowsBefore = progress.rows;
     if (progress.next < 0) {
-        m_stage = u"GetInquiry: Split Data"_s;
+        progress.stage = u"GetInquiry: Split Data"_s;
         progress.next = reply.indexOf(u'<'); // text before the first record is ignored
-        m_stage = u"GetInquiry: Parse Data"_s;
-        progress.stage = m_stage;
-    } else if (progress.lastShown) {
-        // The last record has grown (or may have): take back what it showed.
-        if (m_rowsShown > progress.rowsBefore) {
-            emit answerRowsTakenBack(m_rowsShown - progress.rowsBefore);
-            m_rowsShown = progress.rowsBefore;
-        }
-        m_rows = progress.valuesBefore;
-        progress.tag = progress.tagBefore;
-        progress.stage = progress.stageBefore;
-        progress.lastShown = false;
+        progress.stage = u"GetInquiry: Parse Data"_s;
     }
-    m_stage = progress.stage;
-
-    if (progress.next >= 0) {
-        // Records that have ended, one after another.
-        forever {
-            const qsizetype end = reply.indexOf(u'<', progress.next + 1);
-            if (end < 0)
-                break;
-            const QString record = text::trimBlanks(
-                QStringView(reply).mid(progress.next + 1, end - progress.next - 1));
-            progress.next = end;
-            if (!handleRecord(answer::splitFields(record))) {
-                progress.finished = true;
-                return;
-            }
+    while (progress.next >= 0 && progress.next < reply.size()) {
+        const qsizetype end = reply.indexOf(u'<', progress.next + 1);
+        const bool recordEnded = end >= 0 || ended;
+        const QStringView record = QStringView(reply).mid(
+            progress.next + 1, (end >= 0 ? end : reply.size()) - progress.next - 1);
+        if (!takeRecord(progress, record, recordEnded)) {
+            progress.finished = true; // not found: nothing after it is looked at
+            return;
         }
-        // The last record may still be cut. It is shown ahead of its end once all its prices
-        // are in (a comma after the environmental charge), and finished when the reply is.
-        const QString record = text::trimBlanks(QStringView(reply).mid(progress.next + 1));
-        const QStringList fields = answer::splitFields(record);
-        const auto tag = answer::recordTag(fields);
-        const bool showAhead = fields.size() >= 12 && tag && answer::isDisplayTag(*tag);
-        if (complete || showAhead) {
-            progress.lastShown = true;
-            progress.rowsBefore = m_rowsShown;
-            progress.valuesBefore = m_rows;
-            progress.tagBefore = progress.tag;
-            progress.stageBefore = m_stage;
-            m_quiet = !complete;
-            const bool goOn = handleRecord(fields);
-            m_quiet = false;
-            if (!goOn) {
-                progress.finished = true;
-                return;
-            }
-        }
+        if (end < 0)
+            break;
+        progress.next = end;
+        progress.record = {};
     }
-    progress.stage = m_stage;
-
-    m_stage = u"GetInquiry: Parse Complete"_s;
-    emit answerComplete();
+    // The ending steps, once: when the first rows are in (a whole reply: after all its records),
+    // or at the end of an answer without rows.
+    if (!progress.completed && (progress.rows > rowsBefore || ended)) {
+        progress.completed = true;
+        emit answerComplete();
+    }
 }
 
-bool PartInquiry::handleRecord(const QStringList& fields)
+bool PartInquiry::takeRecord(Progress& progress, QStringView text, bool recordEnded)
 {
-    Progress& progress = m_progress;
-    m_rows.availabilityNote.clear();
-    // An empty record has no tag: the previous one stays, so after a display record the same
-    // row is shown again.
-    if (const auto recordTag = answer::recordTag(fields))
-        progress.tag = *recordTag;
-    else
-        reportStep(m_stage);
+    Record& record = progress.record;
+    // Trailing blanks cut off a record that has not ended yet only touch its last field, which
+    // is not whole and not used.
+    const QString trimmed = text::trimBlanks(text);
+    const QStringList fields = answer::splitFields(trimmed);
+    const qsizetype whole = recordEnded ? fields.size() : fields.size() - 1;
 
-    if (progress.tag == u"NF>") {
-        emit partNotFound();
-        return false;
+    if (!record.tagKnown) {
+        if (fields.isEmpty()) {
+            // An empty record ("<<", a final "<"): it has no tag and shows nothing.
+            if (recordEnded)
+                emit stepFailed(progress.stage);
+            return true;
+        }
+        if (whole < 1 && fields.first().size() < 3)
+            return true; // "P>" may yet become "P>X"
+        record.tagKnown = true;
+        record.tag = *answer::recordTag(fields);
+        if (record.tag == u"NF>") {
+            emit partNotFound();
+            return false;
+        }
     }
-    if (answer::isDisplayTag(progress.tag)) {
-        AddAnswerRows(progress.tag, fields);
-    } else if (progress.tag == u"V>") {
+    if (answer::isDisplayTag(record.tag)) {
+        AddAnswerRows(progress, record.tag, fields, recordEnded);
+    } else if (record.tag == u"V>" && !record.versionRead && (whole >= 2 || recordEnded)) {
+        record.versionRead = true;
+        QString version;
         if (fields.size() > 1)
-            progress.version = fields.at(1); // untrimmed: a leading blank sorts before the digits
+            version = fields.at(1); // untrimmed: a leading blank sorts before the digits
         else
-            reportStep(m_stage);
-        if (answer::isNewerVersion(progress.version, vornik::VersionText))
+            emit stepFailed(progress.stage);
+        if (answer::isNewerVersion(version, vornik::VersionText))
             emit newVersionAvailable();
     }
     return true;
 }
 
-void PartInquiry::AddAnswerRows(const QString& tag, const QStringList& fields)
+void PartInquiry::AddAnswerRows(Progress& progress, const QString& tag, const QStringList& fields,
+                                bool recordEnded)
 {
-    const answer::RowResult result = answer::buildAnswerRow(tag, fields, m_rows, m_stage);
-    for (const QString& failed : result.failedStages)
-        reportStep(failed);
-    // A "nif" record off a "P>" tag has no row; the earlier row keeps its own colour.
-    if (result.row) {
-        ++m_rowsShown;
-        emit answerRow(*result.row, result.colour);
+    Record& record = progress.record;
+    const qsizetype whole = recordEnded ? fields.size() : fields.size() - 1;
+    if (!record.rowShown && (whole >= RowFields || recordEnded)) {
+        record.rowShown = true;
+        record.noteShown = recordEnded; // the builder reads the note of an ended record itself
+        answer::RowWorkingValues values; // this record's own: never another record's values
+        const answer::RowResult result =
+            answer::buildAnswerRow(tag, recordEnded ? fields : fields.mid(0, RowFields), values,
+                                   progress.stage, recordEnded);
+        for (const QString& failed : result.failedStages)
+            emit stepFailed(failed);
+        // A "nif" record off a "P>" tag has no row; the earlier row keeps its own colour.
+        if (result.row) {
+            ++progress.rows;
+            emit answerRow(*result.row, result.colour);
+        }
+        if (!result.noteRow.isEmpty()) {
+            ++progress.rows;
+            emit answerRow(result.noteRow, answer::Black);
+        }
+        return;
     }
-    if (!result.noteRow.isEmpty()) {
-        ++m_rowsShown;
-        emit answerRow(result.noteRow, answer::Black);
+    if (record.rowShown && !record.noteShown && (whole > RowFields || recordEnded)) {
+        record.noteShown = true;
+        bool failed = false;
+        const QString note = answer::availabilityNoteRow(fields, failed);
+        if (failed)
+            emit stepFailed(answer::DisplayDataStage.toString());
+        if (!note.isEmpty()) {
+            ++progress.rows;
+            emit answerRow(note, answer::Black);
+        }
     }
 }

@@ -1,7 +1,16 @@
 #pragma once
 // The part inquiry: the request for a typed part number, and the handling of every server reply
-// by its tag, building the answer rows of an inquiry answer as its records come in. The window
-// shows what it signals.
+// by its tag, building the answer rows of an inquiry answer as its fields come in whole. The
+// window shows what it signals.
+//
+// What is acted on when:
+//   - "<V>" as soon as its three characters are in; "<O>", "<E>" and an empty reply once the
+//     reply has ended, whole;
+//   - in an inquiry answer a field is whole when a comma follows it or its record has ended (the
+//     next "<", or the end of the reply); a row is shown once the fields it shows are whole, its
+//     availability note once that field is whole, and "NF>" as soon as its tag is in;
+//   - the ending steps (answerComplete) run once per reply, when its first rows are shown, or
+//     when it ends without any.
 
 #include "core/answer.h"
 
@@ -9,6 +18,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
 class PartInquiry : public QObject
@@ -28,60 +38,56 @@ public:
     [[nodiscard]] static Request request(const QString& account, const QString& login,
                                          const QString& typed);
 
-    // Handles one whole reply: an order confirmation, a login-test answer, a server error or an
-    // inquiry answer, whose records become rows.
+    // Handles one whole reply of the current request.
     void GetInquiry(const QString& reply);
-    // A reply, or more of it: every piece so far joined. first: a new reply begins; complete:
-    // it has ended. Records are handled once they have ended (the next "<" is in), and the last
-    // one again each time it grows, its earlier rows taken back.
-    void takeReply(const QString& reply, bool first, bool complete);
+    // The reply of request id, all of it so far; ended: it is whole. current: it answers the
+    // window's current request. A reply that begins while its request is no longer the current
+    // one (an order's confirmation after a later request was started) does not reset the
+    // order-entry panel and the status line, and shows no rows.
+    void takeReply(quint64 id, const QString& reply, bool ended, bool current);
 
 signals:
     void replyStarted(); // other handlers may run in its slot
     void emptyReply();
-    void orderConfirmation(const QString& reply);
+    void orderConfirmation(quint64 id, const QString& reply);
     void loginPassed();
     void serverError(const QString& message);
     void partNotFound();
     void answerRow(const QString& row, quint32 colour);
-    // The last rows shown belong to a record that has grown: they are shown again.
-    void answerRowsTakenBack(int count);
     void newVersionAvailable();
     // A step of the reply handling failed and was skipped; only trace mode shows where.
     void stepFailed(const QString& stage);
+    // Once per inquiry answer: its first rows are shown, or it ended without rows.
     void answerComplete();
 
 private:
-    void beginReply();
-    void continueReply(const QString& reply, bool complete);
-    // One record, split into its fields. False: not found, the reply ends here.
-    bool handleRecord(const QStringList& fields);
-    void AddAnswerRows(const QString& tag, const QStringList& fields);
-    void reportStep(const QString& stage);
-
-    // Where the reply being handled stands.
-    QString m_stage;
-    // The row builder's values, carried from one display record to the next of one reply.
-    answer::RowWorkingValues m_rows;
-    // True while a record is shown ahead of its end: its failed steps are not reported.
-    bool m_quiet = false;
-    int m_rowsShown = 0; // rows signalled for this reply and not taken back
-
-    // How far the reply being taken in has been handled.
+    // How far one reply has been handled.
+    struct Record
+    {
+        bool tagKnown = false;
+        QString tag;
+        bool rowShown = false;
+        bool noteShown = false;
+        bool versionRead = false;
+    };
     struct Progress
     {
-        bool decided = false; // the kind is known (three characters are in, or it is whole)
+        bool current = false;  // it began as the reply of the window's current request
+        bool decided = false;  // the kind is known (three characters are in, or it has ended)
         answer::ReplyKind kind = answer::ReplyKind::Inquiry;
         bool finished = false; // handled for good: a box was shown, or not found
-        qsizetype next = -1;   // the "<" of the first record not yet ended; -1: none yet
-        QString tag;           // carried from record to record, as the whole reply carries it
-        QString version;
-        QString stage; // the stage the records left behind
-        // Before the last record was handled, to take it back when it grows.
-        bool lastShown = false;
-        int rowsBefore = 0;
-        answer::RowWorkingValues valuesBefore;
-        QString tagBefore;
-        QString stageBefore;
-    } m_progress;
+        bool completed = false; // the ending steps have run
+        qsizetype next = -1;   // the "<" of the record being taken in; -1: none yet
+        Record record;
+        QString stage;
+        int rows = 0; // rows shown
+    };
+
+    void continueReply(quint64 id, const QString& reply, bool ended);
+    // Acts on what is whole of one record. False: not found, the reply ends here.
+    bool takeRecord(Progress& progress, QStringView text, bool recordEnded);
+    void AddAnswerRows(Progress& progress, const QString& tag, const QStringList& fields,
+                       bool recordEnded);
+
+    std::map<quint64, Progress> m_replies; // the replies being taken in, by request
 };

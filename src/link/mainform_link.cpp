@@ -9,15 +9,14 @@
 
 using namespace Qt::StringLiterals;
 
-bool MainForm::sendRequest(ServerLink::Kind kind, const QString& request)
+std::optional<quint64> MainForm::sendRequest(ServerLink::Kind kind, const QString& request)
 {
     // The base port is read afresh from the OPTIONS tab for every request.
     const auto base = numbers::toInt16(numbers::numericValue(m_ui.ServerSocketTxt->text()));
     if (!base)
-        return false;
+        return std::nullopt;
     m_serverLink->setServer(m_settings->hostIP(), *base);
-    m_serverLink->SendSockData(kind, request);
-    return true;
+    return m_serverLink->SendSockData(kind, request);
 }
 
 bool MainForm::linkBusy(ServerLink::Kind kind)

@@ -1,38 +1,52 @@
 // Server link: the request/reply exchange on the four rotating ports, without blocking the window.
+//
+// One connection per request. Its states:
+//
+//   Queued     -> Connecting   its turn: no other request is connecting
+//   Connecting -> Open         connected, the request written
+//   Connecting -> Pausing      the attempt failed, attempts are left (a pause to the next second)
+//   Pausing    -> Connecting   the pause is over: the next port
+//   Connecting, Pausing -> (gone)  given up, unknown host, stopped, port overflow: Failed
+//   Open       -> Ended        the server closed or reset, the close deadline passed, or an
+//                              order's hold time passed
+//   Ended      -> (gone)       the reply has been handed on whole
+//   any        -> (gone)       cancelled, superseded by the window's next request, program end
+//
+// Only one connection is Connecting or Pausing at a time; any number can be Open (the window's
+// current request beside orders held for their confirmation, or other clients' requests).
 #include "link/serverlink.h"
 
+#include "core/answer.h"
 #include "core/files.h"
 #include "core/numbers.h"
 #include "core/text.h"
 #include "shell/seams.h"
 
 #include <QTcpSocket>
-#include <QTimer>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+// A whole second strictly past the close deadline: the alarm fires just after it.
+constexpr double PastDeadline = 0.001;
+} // namespace
 
 ServerLink::ServerLink(Clock& clock, QObject* parent)
     : QObject(parent)
     , m_clock(clock)
-    , m_socket(new QTcpSocket(this))
+    , m_winsock(new QTcpSocket(this))
 {
     setObjectName(u"ServerLink"_s);
-    m_socket->setObjectName(u"Winsock"_s);
-    connect(m_socket, &QTcpSocket::connected, this, &ServerLink::connected);
-    connect(m_socket, &QTcpSocket::readyRead, this, &ServerLink::Winsock_DataArrival);
-    connect(m_socket, &QTcpSocket::disconnected, this, &ServerLink::serverClosed);
-    connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
-        if (m_phase == Phase::Connecting)
-            attemptFailed(error == QAbstractSocket::HostNotFoundError);
-        else if (m_phase == Phase::Open && m_socket->state() == QAbstractSocket::UnconnectedState)
-            serverClosed(); // a reset rather than an orderly close
-    });
+    m_winsock->setObjectName(u"Winsock"_s);
 }
 
 ServerLink::~ServerLink()
 {
-    m_socket->disconnect(this);
-    dropConnection(); // no alarm may call into the link once it is gone
+    // The program ends: every connection is dropped, no alarm may call into the link.
+    while (!m_connections.empty())
+        remove(m_connections.back()->id);
 }
 
 void ServerLink::setServer(const QString& host, qint16 basePort)
@@ -51,300 +65,486 @@ double ServerLink::nextSecond(double clock)
     return numbers::roundHalfEven(clock + 0.5);
 }
 
+ServerLink::Connection* ServerLink::find(quint64 id) const
+{
+    if (id == 0)
+        return nullptr;
+    for (const auto& c : m_connections)
+        if (c->id == id)
+            return c.get();
+    return nullptr;
+}
+
+quint64 ServerLink::currentRequest() const
+{
+    return m_current;
+}
+
+qint32 ServerLink::SocketTimer() const
+{
+    const Connection* c = current();
+    return c ? c->socketTimer : 0;
+}
+
+bool ServerLink::awaitingConfirmation(const Connection& c) const
+{
+    return c.kind == Kind::Order && c.state == State::Open;
+}
+
+std::vector<ServerLink::PendingOrder> ServerLink::ordersAwaitingConfirmation() const
+{
+    std::vector<PendingOrder> orders;
+    for (const auto& c : m_connections)
+        if (c->window && awaitingConfirmation(*c))
+            orders.push_back({c->id, c->sentAt});
+    return orders;
+}
+
 bool ServerLink::isBusy(Kind kind) const
 {
-    return attempting() || m_waiting.has_value() || (kind == Kind::Order && m_awaitingOrder);
+    const double now = m_clock.secondsSinceMidnight();
+    return std::any_of(m_connections.begin(), m_connections.end(), [&](const auto& c) {
+        if (!c->window)
+            return false;
+        if (c->state == State::Queued || attempting(*c))
+            return true;
+        return kind == Kind::Order && awaitingConfirmation(*c)
+            && now - c->sentAt < OrderOverdueSeconds;
+    });
 }
 
-bool ServerLink::SendSockData(Kind kind, const QString& request)
+quint64 ServerLink::SendSockData(Kind kind, const QString& request)
 {
     if (isBusy(kind))
-        return false;
-    if (m_awaitingOrder) {
-        // The order's connection stays until its confirmation has been handled.
-        m_waiting = Waiting{kind, request, m_host, m_base};
-        emit progress(u"Waiting for the confirmation of the order sent; your request follows."_s);
-        return true;
-    }
-    start(kind, request);
-    return true;
+        return 0;
+    const quint64 id =
+        add(kind, request,
+            [this](quint64 of, QString text, ReplyState state) {
+                if (state == ReplyState::Failed || (state == ReplyState::Ended && text.isEmpty()))
+                    return; // told through failed() and attemptsEnded(); or nothing came
+                emit replyArrived(of, std::move(text), state == ReplyState::Ended);
+            },
+            true);
+    startNext();
+    if (Connection* c = find(id); c && c->state == State::Queued)
+        c->waited = true;
+    return id;
 }
 
-void ServerLink::start(Kind kind, const QString& request)
+quint64 ServerLink::queue(Kind kind, const QString& request, ReplyHandler handler)
 {
-    dropConnection();
-    // The deadline belonged to the connection just closed; it must not close the new one.
-    m_socketTimer = 0;
-    m_kind = kind;
-    m_request = request;
-    m_attemptHost = text::trimBlanks(m_host);
-    m_attemptBase = m_base;
-    m_told = false;
-    m_attempts = 0;
-    if (m_attemptHost.isEmpty()) {
-        emit failed(u"No server address is set. Enter the Connection IP Address or Dynamic URL on "
-                    "the OPTIONS tab and press SAVE."_s,
-                    QMessageBox::Warning);
-        emit attemptsEnded();
+    const quint64 id = add(kind, request, std::move(handler), false);
+    startNext();
+    if (Connection* c = find(id); c && c->state == State::Queued)
+        c->waited = true;
+    return id;
+}
+
+quint64 ServerLink::add(Kind kind, const QString& request, ReplyHandler handler, bool window)
+{
+    auto c = std::make_unique<Connection>();
+    c->id = ++m_lastId;
+    c->kind = kind;
+    c->request = request;
+    c->handler = std::move(handler);
+    c->window = window;
+    c->host = text::trimBlanks(m_host);
+    c->base = m_base;
+    m_connections.push_back(std::move(c));
+    return m_lastId;
+}
+
+void ServerLink::startNext()
+{
+    Connection* next = nullptr;
+    for (const auto& c : m_connections) {
+        if (attempting(*c))
+            return; // one request connects at a time
+        if (!next && c->state == State::Queued)
+            next = c.get();
+    }
+    if (!next)
+        return;
+    const quint64 id = next->id;
+    const bool told = next->waited && next->window;
+    start(*next);
+    if (told && find(id))
+        emit leftQueue(id, find(id)->kind);
+}
+
+void ServerLink::start(Connection& c)
+{
+    if (c.window) {
+        // The window's previous connection is closed, as every request of the window always
+        // did; an order that still awaits its confirmation keeps its connection instead.
+        if (Connection* previous = current()) {
+            if (awaitingConfirmation(*previous)) {
+                previous->socket->setObjectName(u"HeldOrder"_s);
+                m_winsock = nullptr;
+                m_current = 0;
+            } else {
+                remove(previous->id);
+            }
+        }
+        m_current = c.id;
+        m_attempts = 0;
+        m_reply.clear();
+    }
+    takeSocket(c);
+    if (c.host.isEmpty()) {
+        fail(c.id,
+             u"No server address is set. Enter the Connection IP Address or Dynamic URL on the "
+             "OPTIONS tab and press SAVE."_s,
+             QMessageBox::Warning, true);
         return;
     }
-    m_offset = kind == Kind::Order ? 2 : 3; // advanced before its first use
-    nextAttempt();
+    c.offset = c.kind == Kind::Order ? 2 : 3; // advanced before its first use
+    nextAttempt(c);
 }
 
-void ServerLink::nextAttempt()
+void ServerLink::takeSocket(Connection& c)
 {
-    m_offset = static_cast<qint16>(m_offset + 1);
-    if (m_offset > MaxSocketOffset())
-        m_offset = 0;
-    ++m_attempts;
-    const int port = m_attemptBase + m_offset;
+    if (c.window) {
+        if (!m_winsock) {
+            m_winsock = new QTcpSocket(this);
+            m_winsock->setObjectName(u"Winsock"_s);
+        }
+        c.socket = m_winsock;
+    } else {
+        c.socket = new QTcpSocket(this);
+        c.socket->setObjectName(u"RequestSocket"_s);
+    }
+    QTcpSocket* socket = c.socket;
+    socket->disconnect(this);
+    const quint64 id = c.id;
+    connect(socket, &QTcpSocket::connected, this, [this, id] { connected(id); });
+    connect(socket, &QTcpSocket::readyRead, this, [this, id] { Winsock_DataArrival(id); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, id] {
+        if (Connection* open = find(id); open && open->state == State::Open)
+            end(id, End::ServerClosed);
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this,
+            [this, id, socket](QAbstractSocket::SocketError error) {
+                Connection* open = find(id);
+                if (!open)
+                    return;
+                if (open->state == State::Connecting)
+                    attemptFailed(id, error == QAbstractSocket::HostNotFoundError);
+                else if (open->state == State::Open
+                         && socket->state() == QAbstractSocket::UnconnectedState)
+                    end(id, End::Reset); // a reset rather than an orderly close
+            });
+}
+
+void ServerLink::nextAttempt(Connection& c)
+{
+    c.offset = static_cast<qint16>(c.offset + 1);
+    if (c.offset > MaxSocketOffset())
+        c.offset = 0;
+    ++c.attempts;
+    if (c.id == m_current)
+        m_attempts = c.attempts;
+    const int port = c.base + c.offset;
     if (port > 32767 || port < 0) {
-        stageFailed(u"SendSockData: Find Socket"_s); // the 16-bit port sum overflows
+        stageFailed(c.id, u"SendSockData: Find Socket"_s); // the 16-bit port sum overflows
         return;
     }
-    if (m_attempts > 1) {
-        m_told = true;
-        emit progress(
-            u"Connecting to %1 port %2 (attempt %3 of %4) ... Esc stops"_s.arg(m_attemptHost)
-                .arg(port)
-                .arg(m_attempts)
-                .arg(MaxAttempts));
+    if (c.attempts > 1 && c.window) {
+        c.told = true;
+        emit progress(u"Connecting to %1 port %2 (attempt %3 of %4) ... Esc stops"_s.arg(c.host)
+                          .arg(port)
+                          .arg(c.attempts)
+                          .arg(MaxAttempts));
     }
     // The attempt lasts as long as five state readings one WaitNextSecond apart would: the
     // first at once, the second at the next second, then one a second.
     const double now = m_clock.secondsSinceMidnight();
     const double deadline = nextSecond(now) + 3.0;
-    m_phase = Phase::Connecting;
-    const quint64 generation = ++m_generation;
-    m_attemptAlarm = m_clock.startAlarm(deadline - now, [this, generation] {
-        m_attemptAlarm = 0;
-        if (generation == m_generation && m_phase == Phase::Connecting)
-            attemptFailed(false);
+    c.state = State::Connecting;
+    const quint64 id = c.id;
+    c.attemptAlarm = m_clock.startAlarm(deadline - now, [this, id] {
+        Connection* attempt = find(id);
+        if (!attempt)
+            return;
+        attempt->attemptAlarm = 0;
+        if (attempt->state == State::Connecting)
+            attemptFailed(id, false);
     });
-    m_socket->connectToHost(m_attemptHost, static_cast<quint16>(port));
+    c.socket->connectToHost(c.host, static_cast<quint16>(port));
 }
 
-void ServerLink::attemptFailed(bool hostUnknown)
+void ServerLink::attemptFailed(quint64 id, bool hostUnknown)
 {
-    dropConnection();
+    Connection* c = find(id);
+    if (!c)
+        return;
+    cancelAlarm(c->attemptAlarm);
+    c->socket->abort();
     if (hostUnknown) {
         // Retrying a name that does not resolve cannot succeed; say so at once.
-        emit failed(u"The server address \""_s + m_attemptHost
-                        + u"\" could not be found. Check the Connection IP Address or Dynamic "
-                          "URL on the OPTIONS tab."_s,
-                    QMessageBox::Warning);
-        emit attemptsEnded();
+        fail(id,
+             u"The server address \""_s + c->host
+                 + u"\" could not be found. Check the Connection IP Address or Dynamic URL on "
+                   "the OPTIONS tab."_s,
+             QMessageBox::Warning, true);
         return;
     }
-    if (m_attempts >= MaxAttempts) {
-        if (m_told)
+    if (c->attempts >= MaxAttempts) {
+        if (c->told)
             emit progress(QString());
-        emit failed(u"ERROR: Unable to establish socket connection to server"_s,
-                    QMessageBox::Critical);
-        emit attemptsEnded();
+        fail(id, u"ERROR: Unable to establish socket connection to server"_s,
+             QMessageBox::Critical, true);
         return;
     }
     // The pause after a failed attempt: up to the next whole second, as WaitNextSecond waits.
-    m_phase = Phase::Pausing;
+    c->state = State::Pausing;
     const double now = m_clock.secondsSinceMidnight();
-    const quint64 generation = m_generation;
-    m_pauseAlarm = m_clock.startAlarm(nextSecond(now) - now, [this, generation] {
-        m_pauseAlarm = 0;
-        if (generation == m_generation && m_phase == Phase::Pausing)
-            nextAttempt();
+    c->pauseAlarm = m_clock.startAlarm(nextSecond(now) - now, [this, id] {
+        Connection* paused = find(id);
+        if (!paused)
+            return;
+        paused->pauseAlarm = 0;
+        if (paused->state == State::Pausing)
+            nextAttempt(*paused);
     });
 }
 
-void ServerLink::connected()
+void ServerLink::fail(quint64 id, const QString& message, QMessageBox::Icon icon,
+                      bool attemptsOver)
 {
-    if (m_phase != Phase::Connecting)
+    Connection* c = find(id);
+    if (!c)
         return;
-    cancelAlarm(m_attemptAlarm);
-    m_phase = Phase::Open;
-    emit lampChanged(m_offset, true);
-    if (m_told)
-        emit progress(u"Connected to %1 port %2, waiting for the answer ..."_s.arg(m_attemptHost)
-                          .arg(m_attemptBase + m_offset));
-    resetReply();
-    const QByteArray bytes = files::toAnsi(m_request);
-    if (m_socket->write(bytes) != bytes.size()) {
-        stageFailed(u"SendSockData: Send Data"_s);
+    const bool window = c->window;
+    const ReplyHandler handler = c->handler;
+    remove(id);
+    if (window) {
+        emit failed(message, icon);
+        if (attemptsOver)
+            emit attemptsEnded();
+    }
+    if (handler)
+        handler(id, message, ReplyState::Failed);
+    startNext();
+}
+
+void ServerLink::stageFailed(quint64 id, const QString& stage)
+{
+    Connection* c = find(id);
+    if (!c)
+        return;
+    const QString message = u"*Err - "_s + stage;
+    if (c->state == State::Open) {
+        // The request is out; only its trace failed. The reply is still awaited.
+        if (c->window)
+            emit failed(message, QMessageBox::Warning);
         return;
     }
-    m_socket->flush(); // hand the request to the network now, not at the next event
-    emit requestWritten(m_kind);
-    if (m_kind == Kind::Order) {
-        m_awaitingOrder = true;
-        const quint64 generation = m_generation;
-        m_orderAlarm = m_clock.startAlarm(OrderReplySeconds, [this, generation] {
-            m_orderAlarm = 0;
-            if (generation != m_generation || !m_reply.isEmpty())
-                return;       // a reply came: it settles the order when it has been handled
-            dropConnection(); // no confirmation: the cart stays for the user to decide
-            orderSettled();
+    fail(id, message, QMessageBox::Warning, false); // the inquiry button is left to the timer
+}
+
+void ServerLink::connected(quint64 id)
+{
+    Connection* c = find(id);
+    if (!c || c->state != State::Connecting)
+        return;
+    cancelAlarm(c->attemptAlarm);
+    c->state = State::Open;
+    if (c->id == m_current) {
+        emit lampChanged(c->offset, true);
+        if (c->told)
+            emit progress(u"Connected to %1 port %2, waiting for the answer ..."_s.arg(c->host)
+                              .arg(c->base + c->offset));
+    }
+    const QByteArray bytes = files::toAnsi(c->request);
+    if (c->socket->write(bytes) != bytes.size()) {
+        c->state = State::Connecting; // the request is not out: no reply to wait for
+        stageFailed(id, u"SendSockData: Send Data"_s);
+        return;
+    }
+    c->socket->flush(); // hand the request to the network now, not at the next event
+    c->sentAt = m_clock.secondsSinceMidnight();
+    if (c->kind == Kind::Order) {
+        // The connection stays for the confirmation, however long the server takes, up to here.
+        c->holdAlarm = m_clock.startAlarm(OrderHoldSeconds, [this, id] {
+            Connection* held = find(id);
+            if (!held)
+                return;
+            held->holdAlarm = 0;
+            if (held->state == State::Open && held->reply.isEmpty())
+                end(id, End::HoldOver);
         });
     }
-    if (m_trace && !m_trace(m_request))
-        stageFailed(u"SendSockData: Send Data"_s); // the request is out; only the log failed
+    const Kind kind = c->kind;
+    const QString request = c->request;
+    emit requestWritten(id, kind);
+    startNext(); // the next request may connect now
+    if (m_trace && !m_trace(request))
+        stageFailed(id, u"SendSockData: Send Data"_s);
 }
 
-void ServerLink::stageFailed(const QString& stage)
+void ServerLink::Winsock_DataArrival(quint64 id)
 {
-    cancelAlarm(m_attemptAlarm);
-    cancelAlarm(m_pauseAlarm);
-    if (m_phase != Phase::Open)
-        m_phase = Phase::Idle; // the socket is left as it is
-    emit failed(u"*Err - "_s + stage, QMessageBox::Warning);
-}
-
-void ServerLink::serverClosed()
-{
-    if (m_phase != Phase::Open)
+    Connection* c = find(id);
+    if (!c)
         return;
-    takeAvailable();
-    if (!m_reply.isEmpty())
-        m_replyComplete = true;
-    const quint64 generation = m_generation;
-    deliver();
-    if (generation == m_generation && m_awaitingOrder && !m_delivering)
-        orderSettled(); // closed without a confirmation
+    takeAvailable(*c);
+    deliver(id);
 }
 
-bool ServerLink::cancel()
+void ServerLink::takeAvailable(Connection& c)
 {
-    bool stopped = false;
-    if (m_waiting) {
-        m_waiting.reset();
-        stopped = true;
-    }
-    if (attempting()) {
-        dropConnection();
-        stopped = true;
-    }
-    if (stopped) {
-        emit progress(u"Stopped: the request was not sent to the server."_s);
-        emit attemptsEnded();
-    }
-    return stopped;
-}
-
-void ServerLink::abandon(Kind kind)
-{
-    if (m_waiting && m_waiting->kind == kind)
-        m_waiting.reset();
-    if (m_kind == kind && m_phase != Phase::Idle) {
-        dropConnection();
-        if (m_told)
-            emit progress(QString());
-    }
+    if (c.state != State::Open || !c.socket->isOpen() || c.socket->bytesAvailable() <= 0)
+        return;
+    c.reply += files::fromAnsi(c.socket->readAll());
+    if (c.id == m_current)
+        m_reply = c.reply;
+    const double now = m_clock.secondsSinceMidnight();
+    c.socketTimer = numbers::toInt32(now + CloseAfterSeconds).value_or(0);
+    cancelAlarm(c.closeAlarm);
+    const quint64 id = c.id;
+    c.closeAlarm = m_clock.startAlarm(c.socketTimer - now + PastDeadline, [this, id] {
+        Connection* due = find(id);
+        if (!due)
+            return;
+        due->closeAlarm = 0;
+        // While its handler runs (a box is open) the end waits until the handler returns.
+        if (!due->delivering)
+            end(id, End::Deadline);
+    });
 }
 
 void ServerLink::closeIfDue()
 {
-    if (m_socketTimer <= 0 || m_clock.secondsSinceMidnight() <= m_socketTimer)
-        return;
-    if (m_delivering)
-        return; // a box of the reply is open: the next tick closes
-    takeAvailable();
-    if (!m_reply.isEmpty() && !m_replyComplete)
-        m_replyComplete = true; // closing ends the reply: hand it on whole first
-    deliver();
-    if (m_delivering || m_socketTimer <= 0 || m_clock.secondsSinceMidnight() <= m_socketTimer)
-        return; // more arrived meanwhile and pushed the deadline out
-    const bool order = m_awaitingOrder;
-    dropConnection();
-    ClearSocketLights();
-    m_socketTimer = 0;
-    if (order)
-        orderSettled();
+    const double now = m_clock.secondsSinceMidnight();
+    std::vector<quint64> due;
+    for (const auto& c : m_connections)
+        if (c->state == State::Open && c->socketTimer > 0 && now > c->socketTimer
+            && !c->delivering)
+            due.push_back(c->id);
+    for (const quint64 id : due)
+        end(id, End::Deadline);
 }
 
-void ServerLink::Winsock_DataArrival()
+void ServerLink::end(quint64 id, End how)
 {
-    takeAvailable();
-    deliver();
-}
-
-void ServerLink::takeAvailable()
-{
-    if (m_phase != Phase::Open || !m_socket->isOpen() || m_socket->bytesAvailable() <= 0)
+    Connection* c = find(id);
+    if (!c || c->state != State::Open)
         return;
-    m_reply += files::fromAnsi(m_socket->readAll());
-    m_replyComplete = m_completeDelivered = false;
-    m_socketTimer = numbers::toInt32(m_clock.secondsSinceMidnight() + 1.3).value_or(0);
-    cancelAlarm(m_quietAlarm);
-    const quint64 generation = m_generation;
-    m_quietAlarm = m_clock.startAlarm(QuietSeconds, [this, generation] {
-        m_quietAlarm = 0;
-        if (generation != m_generation)
-            return;
-        m_replyComplete = true;
-        deliver();
-    });
-}
-
-void ServerLink::deliver()
-{
-    // A box the dispatcher shows runs an event loop: what arrives meanwhile is read and
-    // collected, and handed on here when the box has closed, never in parallel.
-    if (m_delivering)
-        return;
-    m_delivering = true;
-    const quint64 generation = m_generation;
-    forever {
-        takeAvailable(); // the socket does not signal again for bytes that came in meanwhile
-        if (generation != m_generation)
-            break;
-        const bool grown = m_reply.size() > m_delivered;
-        const bool completes = m_replyComplete && !m_completeDelivered;
-        if (m_reply.isEmpty() || (!grown && !completes))
-            break;
-        const bool first = m_delivered == 0; // nothing of this reply handed on yet
-        m_delivered = m_reply.size();
-        m_completeDelivered = m_replyComplete;
-        emit replyArrived(m_reply, first, m_completeDelivered);
+    takeAvailable(*c);
+    // A reset is no end marker: the field it cut may be missing characters, so it is not taken.
+    if (how == End::Reset)
+        c->reply = answer::withoutCutField(c->reply);
+    if (c->id == m_current) {
+        m_reply = c->reply;
+        if (how == End::Deadline)
+            ClearSocketLights(); // the close rule's own step
     }
-    m_delivering = false;
-    if (generation == m_generation && m_awaitingOrder && m_completeDelivered)
-        orderSettled(); // the confirmation has been handled
+    c->state = State::Ended;
+    cancelAlarm(c->closeAlarm);
+    cancelAlarm(c->holdAlarm);
+    c->socketTimer = 0;
+    c->socket->abort();
+    deliver(id);
 }
 
-void ServerLink::orderSettled()
+void ServerLink::deliver(quint64 id)
 {
-    m_awaitingOrder = false;
-    cancelAlarm(m_orderAlarm);
-    if (!m_waiting)
+    Connection* c = find(id);
+    // A box the handler shows runs an event loop: what arrives meanwhile is read and collected,
+    // and handed on here when the box has closed, never in parallel.
+    if (!c || c->delivering)
         return;
-    // Started from the event loop: the caller may still be inside a socket signal.
-    QTimer::singleShot(0, this, [this] {
-        if (!m_waiting || m_awaitingOrder || attempting())
+    c->delivering = true;
+    forever {
+        c = find(id);
+        if (!c)
+            return; // dropped by the handler (cancelled, superseded)
+        takeAvailable(*c); // the socket does not signal again for bytes that came meanwhile
+        if (c->state == State::Open && c->socketTimer > 0
+            && m_clock.secondsSinceMidnight() > c->socketTimer) {
+            // The deadline passed while the handler ran.
+            c->delivering = false;
+            end(id, End::Deadline);
             return;
-        const Waiting waiting = *m_waiting;
-        m_waiting.reset();
-        m_host = waiting.host;
-        m_base = waiting.base;
-        start(waiting.kind, waiting.request);
-    });
+        }
+        const bool ended = c->state == State::Ended;
+        const bool grown = c->reply.size() > std::max<qsizetype>(c->handedOn, 0);
+        if (!ended && !grown)
+            break;
+        c->handedOn = c->reply.size();
+        const ReplyHandler handler = c->handler;
+        const QString text = c->reply;
+        if (handler)
+            handler(id, text, ended ? ReplyState::Ended : ReplyState::Growing);
+        if (ended) {
+            remove(id);
+            return;
+        }
+    }
+    c->delivering = false;
 }
 
-void ServerLink::dropConnection()
+bool ServerLink::cancel(quint64 id)
 {
-    // The order's alarm runs only while its confirmation is awaited.
-    for (int* alarm : {&m_attemptAlarm, &m_pauseAlarm, &m_orderAlarm, &m_quietAlarm})
+    if (!find(id))
+        return false;
+    remove(id);
+    startNext();
+    return true;
+}
+
+bool ServerLink::cancel()
+{
+    std::vector<quint64> stopped;
+    for (const auto& c : m_connections)
+        if (c->window && (c->state == State::Queued || attempting(*c)))
+            stopped.push_back(c->id);
+    if (stopped.empty())
+        return false;
+    for (const quint64 id : stopped)
+        remove(id);
+    emit progress(u"Stopped: the request was not sent to the server."_s);
+    emit attemptsEnded();
+    startNext();
+    return true;
+}
+
+void ServerLink::abandon(Kind kind)
+{
+    std::vector<quint64> dropped;
+    bool told = false;
+    for (const auto& c : m_connections)
+        if (c->window && c->kind == kind) {
+            dropped.push_back(c->id);
+            told = told || (c->told && attempting(*c));
+        }
+    for (const quint64 id : dropped)
+        remove(id);
+    if (told)
+        emit progress(QString());
+    if (!dropped.empty())
+        startNext();
+}
+
+void ServerLink::remove(quint64 id)
+{
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [id](const auto& c) { return c->id == id; });
+    if (it == m_connections.end())
+        return;
+    std::unique_ptr<Connection> c = std::move(*it);
+    m_connections.erase(it);
+    for (int* alarm : {&c->attemptAlarm, &c->pauseAlarm, &c->closeAlarm, &c->holdAlarm})
         cancelAlarm(*alarm);
-    m_awaitingOrder = false;
-    m_phase = Phase::Idle;
-    ++m_generation;
-    m_socket->abort();
-    resetReply();
-}
-
-void ServerLink::resetReply()
-{
-    m_reply.clear();
-    m_delivered = 0;
-    m_replyComplete = m_completeDelivered = false;
+    if (id == m_current)
+        m_current = 0;
+    if (QTcpSocket* socket = c->socket) {
+        socket->disconnect(this);
+        socket->abort();
+        if (socket != m_winsock)
+            socket->deleteLater(); // a held order's or another client's socket
+    }
 }
 
 void ServerLink::ClearSocketLights()

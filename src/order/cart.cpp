@@ -72,6 +72,13 @@ bool Cart::ClearOrder()
     return files::saveWhole(m_orderFile, QByteArray()).isEmpty();
 }
 
+bool Cart::removeSentLines(const QStringList& sent)
+{
+    for (const QString& line : sent)
+        m_lines.removeOne(line);
+    return files::saveWhole(m_orderFile, orderFileBytes(m_lines)).isEmpty();
+}
+
 QString Cart::itemCountText() const
 {
     return numbers::numberText(static_cast<double>(m_lines.size()));

@@ -35,6 +35,10 @@ public:
     // Empties the cart and MyOrder.dat once an order was sent. False when MyOrder.dat could not
     // be emptied: it still holds the sent order.
     [[nodiscard]] bool ClearOrder();
+    // Once a confirmation came for an order that carried sent: one line equal to each of its
+    // lines leaves the cart (lines added since stay) and MyOrder.dat follows. False when
+    // MyOrder.dat could not be written.
+    [[nodiscard]] bool removeSentLines(const QStringList& sent);
 
     // The line-item count and the sub-total, as shown.
     [[nodiscard]] QString itemCountText() const;

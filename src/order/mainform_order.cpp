@@ -288,15 +288,19 @@ void MainForm::SendOrder()
     const QString request = m_cart->orderMessage(
         m_settings->accNum(), m_settings->loginName(), m_ui.OrderInfoTxt[0]->text(),
         m_ui.OrderInfoTxt[1]->text(), m_ui.OrderInfoTxt[2]->text());
-    NoteOrderBeingSent();
-    if (!sendRequest(ServerLink::Kind::Order, request))
+    // Taken when the message is built: the cart may change before it has been written.
+    history::Order order = cartAsOrder();
+    const auto id = sendRequest(ServerLink::Kind::Order, request);
+    if (id && *id != 0)
+        m_sentOrders[*id] = SentOrder{std::move(order), 0};
+    if (!id)
         MsgBox(u"The order was not sent: the Connection Socket# on the OPTIONS tab is not a valid "
                "port number. Please correct it as given by your supplier, SAVE, and send the "
                "order again."_s,
                QMessageBox::Warning);
 }
 
-void MainForm::OrderReply(const QString& reply)
+void MainForm::OrderReply(quint64 id, const QString& reply)
 {
     const auto number = m_cart->OrderReply(reply);
     if (!number) {
@@ -305,7 +309,7 @@ void MainForm::OrderReply(const QString& reply)
         reportStep(u"GetInquiry: Initial"_s);
         return;
     }
-    ConfirmSentOrder(*number);
+    ConfirmSentOrder(id, *number);
     PlaySound(u"ordersent.wav"_s);
     if (*number >= 1)
         MsgBox(u"Order Sent. Note your Order Number >"_s + numbers::numberText(*number) + u" <"_s,
@@ -314,6 +318,20 @@ void MainForm::OrderReply(const QString& reply)
         // "establisned" is how the confirmation has always read; kept on purpose.
         MsgBox(u"Order Sent, but Order Number Could NOT be establisned!"_s,
                QMessageBox::Information);
-    ClearOrder();
-    SlideOrderFrame(false);
+    // Only the lines this order carried leave the cart; lines added since stay, with the
+    // fields and the panel as the user has them.
+    const auto sent = linesSent(id);
+    if (!sent || m_cart->lines() == *sent) {
+        ClearOrder();
+        SlideOrderFrame(false);
+        return;
+    }
+    if (!m_cart->removeSentLines(*sent))
+        MsgBox(u"Your order was sent, but MyOrder.dat in the program folder could not be "
+               "updated and still holds its items. At the next start they will be offered "
+               "again: do not send them a second time. Please check that the program folder "
+               "can be written to."_s,
+               QMessageBox::Warning);
+    showCartLines();
+    UpdateOrderTotals();
 }

@@ -437,7 +437,15 @@ void MainForm::wireSubsystems()
     connect(m_shell, &Shell::housekeeping, this, &MainForm::tickHousekeeping);
 
     // The server link reaches the window only through these.
-    connect(m_serverLink, &ServerLink::replyArrived, m_inquiry, &PartInquiry::takeReply);
+    connect(m_serverLink, &ServerLink::replyArrived, this,
+            [this](quint64 id, const QString& reply, bool ended) {
+                m_inquiry->takeReply(id, reply, ended, id == m_serverLink->currentRequest());
+            });
+    // A login test that waited behind another request has its five seconds from now on.
+    connect(m_serverLink, &ServerLink::leftQueue, this, [this](quint64, ServerLink::Kind kind) {
+        if (kind == ServerLink::Kind::LoginTest && m_settings->loginTestTimer() > 0)
+            m_settings->startLoginTest(Timer());
+    });
     connect(m_serverLink, &ServerLink::lampChanged, this,
             [this](int offset, bool lit) { m_ui.LedLight[size_t(offset)]->setVisible(lit); });
     connect(m_serverLink, &ServerLink::progress, m_ui.MessageLbl, &QLabel::setText);
@@ -452,7 +460,7 @@ void MainForm::wireSubsystems()
 
     // Escape stops a request that is still looking for the server.
     auto* stop = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(stop, &QShortcut::activated, m_serverLink, &ServerLink::cancel);
+    connect(stop, &QShortcut::activated, m_serverLink, [this] { m_serverLink->cancel(); });
 
     connect(m_inquiry, &PartInquiry::replyStarted, this, &MainForm::showReplyStarted);
     connect(m_inquiry, &PartInquiry::emptyReply, this, [this] {
@@ -473,10 +481,6 @@ void MainForm::wireSubsystems()
         m_ui.AnswerList->addRow(row, QColor::fromRgb(colour));
         // Rows appear one by one during a long answer, at most one repaint per frame.
         m_ui.AnswerList->repaintThrottled();
-    });
-    connect(m_inquiry, &PartInquiry::answerRowsTakenBack, this, [this](int count) {
-        for (int i = 0; i < count; ++i)
-            m_ui.AnswerList->removeRow(m_ui.AnswerList->rowCount() - 1);
     });
     connect(m_inquiry, &PartInquiry::newVersionAvailable, this, [this] {
         m_ui.NewVerLbl->setText(u"NEW UPDATE AVAILABLE!"_s);
@@ -588,6 +592,17 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event)
 void MainForm::closeEvent(QCloseEvent* event)
 {
     if (!m_unloaded && !m_startRefused) {
+        // Closing drops the connection an overdue confirmation could still arrive on.
+        const QString overdue = overdueOrderTime();
+        if (!overdue.isEmpty()
+            && MsgBox(u"The order sent at "_s + overdue
+                          + u" has not been confirmed yet, and it stays in My Order. If you close "
+                            "now, its confirmation can no longer arrive. Close anyway?"_s,
+                      QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+                != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
         m_unloaded = true;
         Form_Unload();
     }

@@ -8,6 +8,7 @@
 //   OrderHistory, HistoryTab (history/) the record of sent orders and the information tab
 // The handlers live in the folder of the subsystem they serve.
 
+#include "core/history.h"
 #include "link/serverlink.h"
 #include "shell/seams.h"
 
@@ -17,7 +18,9 @@
 #include <QStringList>
 
 #include <array>
+#include <map>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QFrame;
@@ -35,9 +38,6 @@ class Settings;
 class Shell;
 class OrderHistory;
 class HistoryTab;
-namespace history {
-struct Order;
-}
 namespace shellrules {
 enum class Help;
 }
@@ -166,7 +166,8 @@ private:
     // ---- server link (link/) ------------------------------------------------------------------
     // Hands the request to the server link, with the base port read from ServerSocketTxt. False
     // only when the port text is no 16-bit number: that error goes back to the caller.
-    bool sendRequest(ServerLink::Kind kind, const QString& request);
+    // The request's id, 0 when the link is busy with one of its kind.
+    std::optional<quint64> sendRequest(ServerLink::Kind kind, const QString& request);
     // True, with a word in the status line, while the link cannot take a request of this kind.
     bool linkBusy(ServerLink::Kind kind);
     void SocketNumLbl_MouseDown(int index);
@@ -198,16 +199,22 @@ private:
     void showCartLines();
     void ClearOrder();
     void SendOrder();
-    void OrderReply(const QString& reply);
+    void OrderReply(quint64 id, const QString& reply);
     void stepPause();
     void applyStandingPO(); // the standing PO number into the order's PO field, when chosen
 
     // ---- order history (history/) -------------------------------------------------------------
     // The cart and the order fields as an order of the history, not yet sent.
     [[nodiscard]] history::Order cartAsOrder() const;
-    void NoteOrderBeingSent(); // the cart and fields the order message was just built from
-    void RecordSentOrder();    // the order message has been written to the server
-    void ConfirmSentOrder(qint32 number);
+    void RecordSentOrder(quint64 id); // the order message has been written to the server
+    void ConfirmSentOrder(quint64 id, qint32 number);
+    // The cart lines of the order request id carried; nothing when it is not known.
+    [[nodiscard]] std::optional<QStringList> linesSent(quint64 id) const;
+    // The status line's word on orders whose confirmation is overdue; forgets orders whose
+    // connection has ended.
+    void showOverdueOrders();
+    // The send time (HH:MM) of the earliest order whose confirmation is overdue; "" when none.
+    [[nodiscard]] QString overdueOrderTime() const;
     // False when the cart equals an order sent within half an hour and still unconfirmed, and
     // the user does not want to send it again.
     bool ConfirmResend();
@@ -236,7 +243,14 @@ private:
     ServerLink* m_serverLink = nullptr;
     OrderHistory* m_history = nullptr; // opens its file only when first needed
     HistoryTab* m_historyTab = nullptr;
-    std::unique_ptr<history::Order> m_orderBeingSent; // recorded once it has been written
+    // The orders sent, by request, until their connection has ended: the cart and fields the
+    // message was built from, and their id in the history once written (0 before).
+    struct SentOrder
+    {
+        history::Order order;
+        qint64 historyId = 0;
+    };
+    std::map<quint64, SentOrder> m_sentOrders;
     bool m_startRefused = false;
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE

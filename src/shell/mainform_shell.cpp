@@ -66,6 +66,7 @@ void MainForm::tickHousekeeping(bool nested)
     // The status line would show an update download's progress here; no download is ever made,
     // so every tick clears it.
     m_ui.MessageLbl->clear();
+    showOverdueOrders();
 
     if (!nested && m_settings->hasUpdateNotice()) {
         MsgBox(m_settings->updateNotice(), QMessageBox::Information);

@@ -15,19 +15,16 @@ struct Shown
     QStringList failedStages;
 };
 
-// Runs the records of one reply through the row builder as the window does: working values kept
-// from record to record, the availability note emptied before each, a failed tag keeping the last.
+// Runs the records of one reply through the row builder as the window does: each record from
+// fresh working values, an empty record (no tag) skipped.
 Shown showRecords(const QStringList& records)
 {
     Shown shown;
-    answer::RowWorkingValues values;
     QString stage = u"GetInquiry: Parse Data"_s;
-    QString tag;
     for (const QString& record : records) {
-        values.availabilityNote.clear();
+        answer::RowWorkingValues values;
         const QStringList fields = answer::splitFields(record);
-        if (const auto recordTag = answer::recordTag(fields))
-            tag = *recordTag;
+        const QString tag = answer::recordTag(fields).value_or(QString());
         if (!answer::isDisplayTag(tag))
             continue;
         const answer::RowResult result = answer::buildAnswerRow(tag, fields, values, stage);
@@ -74,8 +71,8 @@ private slots:
     void fourRecordExample();
     void columns_data();
     void columns();
-    void carriedValues_data();
-    void carriedValues();
+    void recordsOwnValues_data();
+    void recordsOwnValues();
     void shortRecordReportsEachMissingField();
     void overflowReportsTheFailedFill();
 };
@@ -243,8 +240,8 @@ void TestAnswer::columns_data()
         << u"NS>,X,P,D,1,1,,,1,0,0"_s << 1 << u"       X"_s << 73;
     QTest::newRow("fields trimmed")
         << u"A>, X , P ,  D ,1,1,,,1,0,0"_s << 1 << u"CanUse X   P            D    "_s << 73;
-    QTest::newRow("comma as decimal separator is no number")
-        << u"P>,X,P,D,1,\"1,5\",,,1,0,0"_s << 42 << u"      .00"_s << 73;
+    QTest::newRow("comma as decimal separator is no number: blank")
+        << u"P>,X,P,D,1,\"1,5\",,,1,0,0"_s << 42 << u"         "_s << 73;
     QTest::newRow("wide list price appended whole")
         << u"P>,X,P,D,1,1234567.5,,,1,0,0"_s << 42 << u"1234567.50    1.00"_s << 74;
 }
@@ -260,30 +257,29 @@ void TestAnswer::columns()
     QCOMPARE(text.size(), length);
 }
 
-void TestAnswer::carriedValues_data()
+void TestAnswer::recordsOwnValues_data()
 {
     QTest::addColumn<QStringList>("records");
     QTest::addColumn<QStringList>("rows");
     const QString first = u"P>,XYZ,PF1,OIL FILTER,12,8.95,,,5.37,1,0"_s;
     const QString firstRow =
         u"*      XYZ PF1          OIL FILTER            8.95    5.37    1.00     12"_s;
-    QTest::newRow("short record repeats the previous prices")
+    QTest::newRow("short record shows blanks, never the previous prices")
         << QStringList{first, u"S>,XYZ,PF2,AIR,3"_s}
         << QStringList{
                firstRow,
-               u"SupeBy XYZ PF2          AIR                   8.95    5.37    1.00      3"_s};
-    QTest::newRow("NIF in capitals repeats the previous AVAIL")
+               u"SupeBy XYZ PF2          AIR                                             3"_s};
+    QTest::newRow("NIF in capitals shows a blank AVAIL, not the previous one")
         << QStringList{first, u"P>,XYZ,PF2,AIR,NIF,1,,,1,0,0"_s}
         << QStringList{
                firstRow,
-               u"*      XYZ PF2          AIR                   1.00    1.00             12"_s};
+               u"*      XYZ PF2          AIR                   1.00    1.00               "_s};
     QTest::newRow("empty quantity of the first record is blank")
         << QStringList{u"P>,XYZ,PF1,OIL,,1,,,1,0,0"_s}
         << QStringList{
                u"*      XYZ PF1          OIL                   1.00    1.00               "_s};
-    QTest::newRow("empty record repeats the row without its note")
-        << QStringList{first + u",NOTE"_s, QString()}
-        << QStringList{firstRow, u"       NOTE"_s, firstRow};
+    QTest::newRow("empty record adds no row")
+        << QStringList{first + u",NOTE"_s, QString()} << QStringList{firstRow, u"       NOTE"_s};
     QTest::newRow("note of blanks adds no row")
         << QStringList{first + u",    "_s} << QStringList{firstRow};
     QTest::newRow("nif off P> has no row, but its note")
@@ -295,7 +291,7 @@ void TestAnswer::carriedValues_data()
                u"*      ABCDEPF1          OIL                   1.00    1.00              1"_s};
 }
 
-void TestAnswer::carriedValues()
+void TestAnswer::recordsOwnValues()
 {
     QFETCH(QStringList, records);
     QFETCH(QStringList, rows);
@@ -309,7 +305,7 @@ void TestAnswer::shortRecordReportsEachMissingField()
     QCOMPARE(shown.failedStages, QStringList(5, u"GetInquiry: Display Data"_s));
     QCOMPARE(shown.rows,
              QStringList{
-                 u"*      XYZ PF1          OIL                    .00     .00              4"_s});
+                 u"*      XYZ PF1          OIL                                             4"_s});
 }
 
 void TestAnswer::overflowReportsTheFailedFill()

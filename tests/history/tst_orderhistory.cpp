@@ -114,7 +114,7 @@ private slots:
     void recordedOrdersReadBackNewestFirstAfterARestart();
     void confirmation_data();
     void confirmation();
-    void confirmationGoesToTheOrderSentLast();
+    void confirmationGoesToItsOwnOrder();
     void find_data();
     void find();
     void unconfirmedDuplicate_data();
@@ -158,8 +158,7 @@ void TestOrderHistory::recordedOrdersReadBackNewestFirstAfterARestart()
         QVERIFY(!QFile::exists(path(OrderHistory::FileName)));
         firstId = history.record(first);
         QVERIFY(firstId > 0);
-        QVERIFY(history.record(second) > 0);
-        QVERIFY(history.confirmLastSent(4711));
+        QVERIFY(history.confirm(history.record(second), 4711));
     }
     OrderHistory again(m_folder->path());
     QCOMPARE(statuses(again), (QStringList{u"Confirmed 4711"_s, u"Sent 0"_s}));
@@ -185,29 +184,28 @@ void TestOrderHistory::confirmation()
     QFETCH(qint32, number);
     QFETCH(QString, expected);
     OrderHistory history(m_folder->path());
-    QVERIFY(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)) > 0);
+    const qint64 id = history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning));
+    QVERIFY(id > 0);
     QCOMPARE(statuses(history), QStringList{u"Sent 0"_s});
-    QVERIFY(history.confirmLastSent(number));
+    QVERIFY(history.confirm(id, number));
     QCOMPARE(statuses(history), QStringList{expected});
     // A second confirmation changes nothing.
-    QVERIFY(!history.confirmLastSent(99));
+    QVERIFY(!history.confirm(id, 99));
     QCOMPARE(statuses(history), QStringList{expected});
     OrderHistory reread(m_folder->path());
     QCOMPARE(statuses(reread), QStringList{expected});
 }
 
-void TestOrderHistory::confirmationGoesToTheOrderSentLast()
+void TestOrderHistory::confirmationGoesToItsOwnOrder()
 {
     OrderHistory history(m_folder->path());
-    QVERIFY(history.confirmLastSent(1) == false); // nothing sent yet
-    history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning));
+    QVERIFY(!history.confirm(0, 1)); // an order that was never recorded
+    const qint64 first = history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning));
     history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning.addSecs(30)));
-    QVERIFY(history.confirmLastSent(12));
-    QCOMPARE(statuses(history), (QStringList{u"Confirmed 12"_s, u"Sent 0"_s}));
-    // A later program run confirms nothing it did not send.
-    OrderHistory later(m_folder->path());
-    QVERIFY(!later.confirmLastSent(13));
-    QCOMPARE(statuses(later), (QStringList{u"Confirmed 12"_s, u"Sent 0"_s}));
+    // The first order's confirmation, arriving after the second was sent.
+    QVERIFY(history.confirm(first, 12));
+    QCOMPARE(statuses(history), (QStringList{u"Sent 0"_s, u"Confirmed 12"_s}));
+    QVERIFY(!history.confirm(first + 100, 13));
 }
 
 void TestOrderHistory::find_data()
@@ -227,11 +225,10 @@ void TestOrderHistory::find()
     QFETCH(QString, filter);
     QFETCH(QStringList, pos);
     OrderHistory history(m_folder->path());
-    history.record(orderOf(u"Po-1"_s, {u"X1"_s, u"SHARED-7"_s}, Morning));
+    const qint64 first = history.record(orderOf(u"Po-1"_s, {u"X1"_s, u"SHARED-7"_s}, Morning));
     history.summaries();
-    history.confirmLastSent(4711);
-    history.record(orderOf(u"PO2"_s, {u"AB-9"_s}, Morning.addSecs(60)));
-    history.confirmLastSent(0);
+    history.confirm(first, 4711);
+    history.confirm(history.record(orderOf(u"PO2"_s, {u"AB-9"_s}, Morning.addSecs(60))), 0);
     history.record(orderOf(u"PO3"_s, {u"shared-7"_s}, Morning.addSecs(120)));
     QStringList found;
     for (const history::Summary& summary : history.find(filter))
@@ -261,9 +258,9 @@ void TestOrderHistory::unconfirmedDuplicate()
     OrderHistory history(m_folder->path());
     // The same order once before, long enough ago to be out of the question.
     history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning.addSecs(-40 * 60)));
-    history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning));
+    const qint64 id = history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning));
     if (confirmed)
-        history.confirmLastSent(5);
+        history.confirm(id, 5);
     const auto sentAt = history.unconfirmedDuplicate(orderOf(cartPo, {u"A1"_s, u"B2"_s}, {}),
                                                      Morning.addSecs(minutesLater * 60));
     QCOMPARE(sentAt.has_value(), asks);
@@ -274,8 +271,7 @@ void TestOrderHistory::unconfirmedDuplicate()
 void TestOrderHistory::tabKeepsTheSelectionAndFollowsNewOrders()
 {
     OrderHistory history(m_folder->path());
-    history.record(orderOf(u"PO1"_s, {u"ABC123"_s, u"PF-9"_s}, Morning));
-    history.confirmLastSent(4711);
+    history.confirm(history.record(orderOf(u"PO1"_s, {u"ABC123"_s, u"PF-9"_s}, Morning)), 4711);
     history.record(orderOf(u"PO2"_s, {u"XY1"_s}, Morning.addSecs(60)));
 
     QWidget window;
@@ -374,7 +370,7 @@ void TestOrderHistory::fileThatCannotBeOpenedIsToldOnce()
     OrderHistory history(m_folder->path());
     QSignalSpy trouble(&history, &OrderHistory::trouble);
     QCOMPARE(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)), 0);
-    QVERIFY(!history.confirmLastSent(1));
+    QVERIFY(!history.confirm(1, 1));
     QCOMPARE(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)), 0);
     QVERIFY(history.summaries().isEmpty());
     QVERIFY(!history.unconfirmedDuplicate(orderOf(u"PO1"_s, {u"A1"_s}, {}), Morning));
@@ -422,8 +418,8 @@ void TestOrderHistory::fullDiskLosesNothingRecorded()
         parts << u"LONGPARTNO"_s + QString::number(i);
     QCOMPARE(history.record(orderOf(u"PO2"_s, parts, Morning)), 0);
     QCOMPARE(history.record(orderOf(u"PO3"_s, parts, Morning)), 0);
-    // The failed order must not take the confirmation of the one before.
-    QVERIFY(!history.confirmLastSent(4711));
+    // The failed order has no id a confirmation could reach.
+    QVERIFY(!history.confirm(0, 4711));
     ::setrlimit(RLIMIT_FSIZE, &old);
     QCOMPARE(trouble.size(), 1);
     OrderHistory reread(m_folder->path());

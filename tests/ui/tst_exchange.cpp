@@ -22,8 +22,8 @@ struct Link
     ServerLink link{clock};
     struct Reply
     {
+        quint64 id;
         QString text;
-        bool first;
         bool complete;
     };
     QList<Reply> replies;
@@ -37,8 +37,8 @@ struct Link
     {
         clock.now = 36000.3;
         QObject::connect(&link, &ServerLink::replyArrived, &link,
-                         [this](const QString& text, bool first, bool complete) {
-                             replies << Reply{text, first, complete};
+                         [this](quint64 id, const QString& text, bool complete) {
+                             replies << Reply{id, text, complete};
                          });
         QObject::connect(&link, &ServerLink::lampChanged, &link, [this](int offset, bool on) {
             if (on)
@@ -288,17 +288,18 @@ void TestExchange::replyEnds()
     if (serverCloses) {
         QTRY_VERIFY(!l.replies.isEmpty() && l.replies.last().complete);
     } else {
+        // A pause of any length short of the close deadline does not end it.
+        l.clock.advance(0.79);
         QTest::qWait(20);
         QVERIFY(l.replies.isEmpty() || !l.replies.last().complete); // it could still be cut
-        l.clock.advance(ServerLink::QuietSeconds);
+        l.clock.advance(1.0);
     }
     // Each hand-on carries all that came so far; exactly one says the reply is whole.
     QVERIFY(!l.replies.isEmpty());
-    QVERIFY(l.replies.first().first);
     int completes = 0;
     for (qsizetype i = 0; i < l.replies.size(); ++i) {
         QVERIFY(QString::fromLatin1(whole).startsWith(l.replies.at(i).text));
-        QCOMPARE(l.replies.at(i).first, i == 0);
+        QCOMPARE(l.replies.at(i).id, l.replies.first().id);
         completes += l.replies.at(i).complete ? 1 : 0;
     }
     QCOMPARE(completes, 1);
@@ -382,57 +383,60 @@ void TestExchange::orderConfirmationIsNeverLost_data()
 {
     QTest::addColumn<QByteArray>("confirmation"); // empty: the server stays silent
     QTest::addColumn<bool>("serverCloses");
-    QTest::newRow("confirmation arrives") << QByteArray("<O>,4711") << false;
-    QTest::newRow("server closes without one") << QByteArray() << true;
-    QTest::newRow("server silent for 30 s") << QByteArray() << false;
+    QTest::addColumn<double>("after"); // seconds after the order was written
+    QTest::newRow("confirmation") << QByteArray("<O>,4711") << false << 2.0;
+    QTest::newRow("confirmation after 5 minutes") << QByteArray("<O>,4711") << false << 300.0;
+    QTest::newRow("server closes without one") << QByteArray() << true << 2.0;
+    QTest::newRow("server silent for 10 minutes") << QByteArray() << false << 600.0;
 }
 
 void TestExchange::orderConfirmationIsNeverLost()
 {
     QFETCH(QByteArray, confirmation);
     QFETCH(bool, serverCloses);
+    QFETCH(double, after);
     LoopbackServer server;
-    bool confirm = false;
     server.reply = [&](const QByteArray& request) -> QByteArray {
-        if (request.startsWith("<I>"))
-            return "<P>,ROW";
-        return confirm ? confirmation : QByteArray();
+        return request.startsWith("<I>") ? "<P>,ROW" : "";
     };
     Link l;
     l.clock.autoAdvance = false;
     l.aim(server);
-    QVERIFY(l.link.SendSockData(ServerLink::Kind::Order, u"<O>,1,X,,,,<X>  End of Order"_s));
+    const quint64 order = l.link.SendSockData(ServerLink::Kind::Order, u"<O>,1,X,,,,<X>  End"_s);
+    QVERIFY(order);
     QTRY_COMPARE(server.requests.size(), 1);
-    // An inquiry while the confirmation is outstanding waits for it; a second order is refused.
+    QTcpSocket* orderSide = server.clients().first();
+    // A second order waits until the first is overdue; an inquiry goes at once, on a connection
+    // of its own, and the order's connection is held beside it.
     QVERIFY(l.link.isBusy(ServerLink::Kind::Order));
     QVERIFY(!l.link.SendSockData(ServerLink::Kind::Order, u"<O>,again"_s));
-    QVERIFY(!l.link.isBusy(ServerLink::Kind::Inquiry));
     QVERIFY(l.link.SendSockData(ServerLink::Kind::Inquiry, u"<I>,1,X,Y"_s));
-    QVERIFY(l.link.isBusy(ServerLink::Kind::Inquiry));
-    QVERIFY(l.progress.last().startsWith(u"Waiting for the confirmation"_s));
-    QTest::qWait(100);
-    QCOMPARE(server.connections, 1); // the order's connection is kept
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.connections, 2);
+    QTRY_VERIFY(!l.replies.isEmpty());
+    QCOMPARE(l.replies.first().text, u"<P>,ROW"_s);
+    QVERIFY(l.replies.first().id != order);
+    QCOMPARE(l.link.ordersAwaitingConfirmation().size(), size_t(1));
+    QCOMPARE(l.link.findChildren<QTcpSocket*>(u"Winsock"_s).size(), 1);
 
-    QTcpSocket* serverSide = server.clients().first();
+    l.clock.advance(after - 0.01);
+    QTest::qWait(20);
+    QCOMPARE(orderSide->state(), QAbstractSocket::ConnectedState); // not dropped before its time
+    QCOMPARE(l.link.isBusy(ServerLink::Kind::Order), after < ServerLink::OrderOverdueSeconds);
     if (!confirmation.isEmpty()) {
-        serverSide->write(confirmation);
-        serverSide->flush();
-        QTRY_COMPARE(l.link.reply(), QString::fromLatin1(confirmation));
-        l.clock.advance(ServerLink::QuietSeconds);
+        orderSide->write(confirmation);
+        orderSide->flush();
+        QTRY_VERIFY(l.replies.last().id == order);
+        l.clock.advance(2.0); // the close deadline
         QCOMPARE(l.replies.last().text, QString::fromLatin1(confirmation));
         QVERIFY(l.replies.last().complete);
     } else if (serverCloses) {
-        serverSide->disconnectFromHost();
+        orderSide->disconnectFromHost();
     } else {
-        l.clock.advance(ServerLink::OrderReplySeconds - 1);
-        QTest::qWait(50);
-        QCOMPARE(server.requests.size(), 1); // still waiting
-        l.clock.advance(1);
+        l.clock.advance(0.02);
     }
-    // Then the inquiry goes, on a connection of its own.
-    QTRY_COMPARE(server.requests.size(), 2);
-    QCOMPARE(server.requests.last().bytes, QByteArray("<I>,1,X,Y"));
-    QCOMPARE(server.connections, 2);
+    QTRY_VERIFY(l.link.ordersAwaitingConfirmation().empty());
+    QVERIFY(!l.link.isBusy(ServerLink::Kind::Order));
     QVERIFY(l.failures.isEmpty());
 }
 

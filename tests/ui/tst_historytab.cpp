@@ -241,8 +241,8 @@ void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain()
     QFETCH(bool, again);
     m_confirm = false; // the server takes the order and says nothing
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
-    // The connection gives up waiting for the confirmation; the cart stays.
-    m_fx->clock.advance(ServerLink::OrderReplySeconds + 1);
+    // The confirmation is overdue (its connection still waits for it); the cart stays.
+    m_fx->clock.advance(ServerLink::OrderOverdueSeconds + 1);
     QCOMPARE(list("OrderList")->rowCount(), 1);
     m_fx->prompter.clear();
     const qsizetype sent = m_server->requests.size();

@@ -1,6 +1,7 @@
 // The order side of the window: the two sliding panels, the order-entry panel, the cart and
 // MyOrder.dat, the order message and its confirmation.
 #include "core/text.h"
+#include "history/orderhistory.h"
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "shell/twips.h"
@@ -14,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTcpSocket>
 
 #include <unistd.h>
 
@@ -84,7 +86,7 @@ private slots:
     void confirmationWithoutNumberInTraceMode();
     void wholeRoadOfOneOrder();
     void sentOrderLeftInTheFileIsTold();
-    void inquiryWaitsForTheConfirmation();
+    void confirmationAfterALaterRequest();
     void cartSurvivesRestart();
 
 private:
@@ -840,36 +842,41 @@ void TestOrdering::wholeRoadOfOneOrder()
                           subsystem<Shell>(*m_form).folder() + u"ordersent.wav"_s}));
 }
 
-void TestOrdering::inquiryWaitsForTheConfirmation()
+void TestOrdering::confirmationAfterALaterRequest()
 {
-    // An inquiry started between SEND ORDER and the confirmation must not cost the confirmation:
-    // the cart would stay and the order be sent twice.
+    // The confirmation comes on the order's own connection after an inquiry was started and a
+    // line added: it confirms that order and removes its lines only, and resets nothing the
+    // user is working on.
     LoopbackServer server;
     server.reply = [](const QByteArray& request) -> QByteArray {
-        return request.startsWith("<O>") ? QByteArray("<O>,4711") : QByteArray("<P>,A,B,C");
+        return request.startsWith("<I>") ? "<P>,XYZ,ABC123,FILTER,12,19.95,,,12.50,0,0," : "";
     };
-    server.answerAfterMs = 300; // the confirmation comes late
-    FormFixture fx;
-    fx.writeSettings(server.basePort());
-    fx.write(u"MyOrder.dat"_s, fileOf({FilterLine}));
-    MainForm& form = fx.start();
-    fx.prompter.answers << QMessageBox::Yes; // keep the saved cart
-    subsystem<Shell>(form).MiscTimer_Timer();
-    fx.prompter.clear();
-    auto* cart = form.findChild<ListControl*>(u"OrderList"_s);
-    auto* part = form.findChild<QLineEdit*>(u"Parttxt"_s);
-    QCOMPARE(cart->rowCount(), 1);
-    fx.prompter.answers << QMessageBox::Yes;
-    form.findChild<QPushButton*>(u"SendOrderCmd"_s)->click();
-    QTRY_COMPARE(server.connections, 1);
-    part->setText(u"PF1234"_s);
-    QTest::keyClick(part, Qt::Key_Return);
-    QTRY_COMPARE(server.requests.size(), 2);
-    QCOMPARE(server.requests.first().bytes.left(3), QByteArray("<O>"));
-    QCOMPARE(server.requests.last().bytes, QByteArray("<I>,1234,JSMITH,PF1234"));
-    QVERIFY(fx.prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
-    QCOMPARE(cart->rowCount(), 0);
-    QCOMPARE(fx.read(u"MyOrder.dat"_s), QByteArray());
+    m_fx->pointAt(server.basePort());
+    order(u"2"_s);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->SendOrderCmd_Click();
+    QTRY_COMPARE(server.requests.size(), 1);
+    order(u"3"_s); // added after the order was sent
+    const QString added = control<ListControl>(*m_form, "OrderList")->rowText(1);
+    control<QLineEdit>(*m_form, "Parttxt")->setText(u"ABC123"_s);
+    m_form->InquiryCmd_Click();
+    QTRY_COMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 1);
+    QCOMPARE(server.connections, 2);
+    control<QLineEdit>(*m_form, "Qtytxt")->setText(u"7"_s);
+    control<QLabel>(*m_form, "OrderPNumLbl")->setText(u"XYZ ABC123"_s);
+    control<QLabel>(*m_form, "MessageLbl")->setText(u"mine"_s);
+
+    QTcpSocket* orderSide = server.clients().first();
+    orderSide->write("<O>,4711");
+    orderSide->flush();
+    QTRY_VERIFY(m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rows(), QStringList{added});
+    QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf({added}));
+    QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 1"_s);
+    QCOMPARE(control<QLineEdit>(*m_form, "Qtytxt")->text(), u"7"_s);
+    QCOMPARE(control<QLabel>(*m_form, "OrderPNumLbl")->text(), u"XYZ ABC123"_s);
+    QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), u"mine"_s);
+    QCOMPARE(m_form->findChild<OrderHistory*>()->summaries().first().status, u"Confirmed"_s);
 }
 
 void TestOrdering::cartSurvivesRestart()
