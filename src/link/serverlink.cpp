@@ -26,11 +26,56 @@
 
 #include <algorithm>
 
+#ifdef __linux__
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
 using namespace Qt::StringLiterals;
 
 namespace {
 // A whole second strictly past the close deadline: the alarm fires just after it.
 constexpr double PastDeadline = 0.001;
+// A second descriptor of the connected socket, kept to read the kernel's state of the connection
+// after the socket has closed its own (-1 where that is not available).
+int watchDescriptor(const QTcpSocket& socket)
+{
+#ifdef __linux__
+    const qintptr descriptor = socket.socketDescriptor();
+    return descriptor >= 0 ? ::fcntl(int(descriptor), F_DUPFD_CLOEXEC, 0) : -1;
+#else
+    Q_UNUSED(socket)
+    return -1;
+#endif
+}
+
+// True when the server reset the connection rather than closing it in order: the socket reports
+// both alike, the kernel's state of the connection tells them apart.
+bool wasReset(int watch)
+{
+#ifdef __linux__
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (watch >= 0 && ::getsockopt(watch, IPPROTO_TCP, TCP_INFO, &info, &size) == 0)
+        return info.tcpi_state == TCP_CLOSE;
+#else
+    Q_UNUSED(watch)
+#endif
+    return false;
+}
+
+void closeWatch(int& watch)
+{
+#ifdef __linux__
+    if (watch >= 0)
+        ::close(watch);
+#endif
+    watch = -1;
+}
+
 } // namespace
 
 ServerLink::ServerLink(Clock& clock, QObject* parent)
@@ -231,7 +276,8 @@ void ServerLink::takeSocket(Connection& c)
                 if (open->state == State::Connecting)
                     attemptFailed(id, error == QAbstractSocket::HostNotFoundError);
                 else if (open->state == State::Open
-                         && socket->state() == QAbstractSocket::UnconnectedState)
+                         && (socket->state() == QAbstractSocket::UnconnectedState
+                             || wasReset(open->watch)))
                     end(id, End::Reset); // a reset rather than an orderly close
             });
 }
@@ -350,6 +396,7 @@ void ServerLink::connected(quint64 id)
         return;
     cancelAlarm(c->attemptAlarm);
     c->state = State::Open;
+    c->watch = watchDescriptor(*c->socket);
     if (c->id == m_current) {
         emit lampChanged(c->offset, true);
         if (c->told)
@@ -444,6 +491,7 @@ void ServerLink::end(quint64 id, End how)
     cancelAlarm(c->closeAlarm);
     cancelAlarm(c->holdAlarm);
     c->socketTimer = 0;
+    closeWatch(c->watch);
     c->socket->abort();
     deliver(id);
 }
@@ -539,6 +587,7 @@ void ServerLink::remove(quint64 id)
         cancelAlarm(*alarm);
     if (id == m_current)
         m_current = 0;
+    closeWatch(c->watch);
     if (QTcpSocket* socket = c->socket) {
         socket->disconnect(this);
         socket->abort();

@@ -141,6 +141,7 @@ private:
         int attempts = 0;
         bool told = false; // the progress line has been used for it
         QTcpSocket* socket = nullptr;
+        int watch = -1; // tells a reset from a close (see watchDescriptor)
         double sentAt = 0;
         QString reply;
         qsizetype handedOn = -1; // characters handed to the handler; -1: nothing yet

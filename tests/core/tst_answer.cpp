@@ -64,6 +64,8 @@ private slots:
     void serverErrorText();
     void splitRecords_data();
     void splitRecords() { compareRule<QString, QStringList>(answer::splitRecords); }
+    void withoutCutField_data();
+    void withoutCutField() { compareRule<QString>(answer::withoutCutField); }
     void recordTag_data();
     void recordTag();
     void newerVersion_data();
@@ -133,6 +135,18 @@ void TestAnswer::serverErrorText()
     QFETCH(QString, reply);
     QFETCH(QString, expected);
     QCOMPARE(answer::serverErrorText(reply).value_or(QString()), expected);
+}
+
+void TestAnswer::withoutCutField_data()
+{
+    addRuleColumns<QString>();
+    QTest::newRow("price cut inside: left out, the record kept")
+        << u"<A>,QRS,B7721,OIL FILTER HD,3,2"_s << u"<A>,QRS,B7721,OIL FILTER HD,3,"_s;
+    QTest::newRow("ends with a comma: whole") << u"<P>,A,0,"_s << u"<P>,A,0,"_s;
+    QTest::newRow("tag of the next record cut") << u"<P>,A,<S"_s << u"<P>,A,<"_s;
+    QTest::newRow("order number cut") << u"<O>,47"_s << u"<O>,"_s;
+    QTest::newRow("the reply's tag stays") << u"<O>"_s << u"<O>"_s;
+    QTest::newRow("shorter than a tag stays") << u"<E"_s << u"<E"_s;
 }
 
 void TestAnswer::splitRecords_data()

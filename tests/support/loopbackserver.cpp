@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 LoopbackServer::LoopbackServer(QList<int> listenOn, QObject* parent)
     : QObject(parent)
 {
@@ -61,6 +63,13 @@ QList<QTcpSocket*> LoopbackServer::clients() const
         if (client)
             live << client.data();
     return live;
+}
+
+void LoopbackServer::reset(QTcpSocket* client)
+{
+    const linger hard{1, 0};
+    ::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+    client->abort();
 }
 
 QTcpServer* LoopbackServer::serverAt(int offset) const

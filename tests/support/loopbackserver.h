@@ -54,6 +54,8 @@ public:
     [[nodiscard]] QByteArray received() const;
     int connections = 0; // connections accepted
     [[nodiscard]] QList<QTcpSocket*> clients() const;
+    // Drops a connection with a reset (RST) instead of an orderly close.
+    static void reset(QTcpSocket* client);
 
 private:
     void accept(QTcpServer* server, int offset);

@@ -1,5 +1,6 @@
 // The part inquiry in the window: the request on the wire, the reply dispatch, the answer rows
 // and the selection of a row.
+#include "core/answer.h"
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "support/controls.h"
@@ -349,20 +350,36 @@ void TestInquiry::replyInPiecesEndsAsWhole_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("newVersion");
+    QTest::addColumn<double>("pause"); // between the two pieces, on the fake clock
+    QTest::addColumn<bool>("reset"); // the first piece, then a reset: as if whole without the cut
+                                     // field (the last three columns are not used)
     const QString notice = u"NEW UPDATE AVAILABLE!"_s;
-    QTest::newRow("answer with a version record")
-        << (FourRecords + u"<V>,23.08.01"_s).toLatin1() << FourRows << QStringList() << QString()
-        << notice;
-    QTest::newRow("a row, then not found")
-        << QByteArray("<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<NF>,PF1234<V>,99.01.01")
-        << QStringList{PRow} << QStringList{u"PART NUMBER NOT FOUND"_s} << u"Part Not Found!"_s
-        << QString();
-    QTest::newRow("confirmation") << QByteArray("<O>,4711") << QStringList()
-                                  << QStringList{u"Order Sent. Note your Order Number > 4711 <"_s}
-                                  << u"Getting Results ..."_s << QString();
-    QTest::newRow("server error") << QByteArray("<E>,Account not on file") << QStringList()
-                                  << QStringList{u"Error : Account not on file"_s}
-                                  << u"Getting Results ..."_s << QString();
+    const QByteArray answer = (FourRecords + u"<V>,23.08.01"_s).toLatin1();
+    const QString number = u"Order Sent. Note your Order Number > 4711 <"_s;
+    const QString error = u"Error : Account not on file"_s;
+    const QString busy = u"Getting Results ..."_s;
+    for (const double pause : {0.0, 0.7}) {
+        const QByteArray p = pause > 0 ? ", paused 0.7 s" : "";
+        QTest::newRow("answer with a version record" + p)
+            << answer << FourRows << QStringList() << QString() << notice << pause << false;
+        QTest::newRow("a row, then not found" + p)
+            << QByteArray("<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<NF>,PF1234<V>,99.01.01")
+            << QStringList{PRow} << QStringList{u"PART NUMBER NOT FOUND"_s} << u"Part Not Found!"_s
+            << QString() << pause << false;
+        QTest::newRow("confirmation" + p) << QByteArray("<O>,4711") << QStringList()
+                                          << QStringList{number} << busy << QString() << pause
+                                          << false;
+        QTest::newRow("server error" + p) << QByteArray("<E>,Account not on file")
+                                          << QStringList() << QStringList{error} << busy
+                                          << QString() << pause << false;
+    }
+    QTest::newRow("answer, reset") << answer << FourRows << QStringList() << QString()
+                                   << QString() << 0.0 << true;
+    QTest::newRow("confirmation, reset") << QByteArray("<O>,4711") << QStringList()
+                                         << QStringList() << QString() << QString() << 0.0 << true;
+    QTest::newRow("server error, reset") << QByteArray("<E>,Account not on file")
+                                         << QStringList() << QStringList() << QString()
+                                         << QString() << 0.0 << true;
 }
 
 void TestInquiry::replyInPiecesEndsAsWhole()
@@ -372,37 +389,63 @@ void TestInquiry::replyInPiecesEndsAsWhole()
     QFETCH(QStringList, boxes);
     QFETCH(QString, message);
     QFETCH(QString, newVersion);
-    LoopbackServer server;
-    server.reply = [&](const QByteArray&) { return reply; };
+    QFETCH(double, pause);
+    QFETCH(bool, reset);
+    LoopbackServer server; // the test writes the reply itself and keeps the connection open
     server.answerAfterMs = 2;
-    server.pieceGapMs = 3;
     pointAt(server);
-    m_fx->clock.autoAdvance = false; // the pieces come within the quiet time of each other
+    m_fx->clock.autoAdvance = false;
     auto* part = m_form->findChild<QLineEdit*>(u"Parttxt"_s);
     auto* answers = m_form->findChild<ListControl*>(u"AnswerList"_s);
     auto* status = m_form->findChild<QLabel*>(u"MessageLbl"_s);
     auto* notice = m_form->findChild<QLabel*>(u"NewVerLbl"_s);
     auto* link = &subsystem<ServerLink>(*m_form);
-    QList<QColor> colours; // of the reply sent whole
-    // Cut 0 sends the reply whole; every other cut sends it in two pieces, cut there.
-    for (int cut = 0; cut < reply.size(); ++cut) {
+    const auto outcome = [&] {
+        return QStringList{answers->rows().join(u'|'), m_fx->prompter.shown().join(u'|'),
+                           status->text(), notice->text()};
+    };
+    // Cut 0 sends the reply whole; every other cut sends it in two pieces, cut there. With a
+    // reset, the first piece is all that comes.
+    for (int cut = reset ? 1 : 0; cut <= reply.size() - (reset ? 0 : 1); ++cut) {
         const QByteArray where = "cut at " + QByteArray::number(cut);
-        server.pieces = cut == 0 ? QList<int>{} : QList<int>{cut};
         m_fx->prompter.clear();
         notice->clear();
         part->setText(u"PF1234"_s);
         QTest::keyClick(part, Qt::Key_Return);
-        QVERIFY2(settle([&] { return link->reply() == QString::fromLatin1(reply); }),
+        QVERIFY2(settle([&] { return server.requests.size() == qsizetype(link->currentRequest()); }),
                  where.constData());
-        if (cut == 0 && boxes.isEmpty()) // rows of a whole answer show with no added wait
-            QCOMPARE(answers->rows(), rows);
-        m_fx->clock.advance(2.0);
-        QVERIFY2(answers->rows() == rows, where.constData());
-        for (int i = 0; i < answers->rowCount(); ++i) {
-            if (cut == 0)
-                colours << answers->rowColour(i);
-            QVERIFY2(answers->rowColour(i) == colours.at(i), where.constData());
+        QTcpSocket* client = server.clients().last();
+        const auto send = [&](const QByteArray& piece, const QByteArray& sofar) {
+            client->write(piece);
+            client->flush();
+            QVERIFY2(settle([&] { return link->reply() == QString::fromLatin1(sofar); }),
+                     where.constData());
+        };
+        const QByteArray first = reply.left(cut == 0 ? reply.size() : cut);
+        send(first, first);
+        m_fx->clock.advance(pause);
+        QTest::qWait(1);
+        // Nothing shown yet that the whole reply would not show.
+        QVERIFY2(rows.mid(0, answers->rowCount()) == answers->rows(), where.constData());
+        if (reply.startsWith("<O>") || reply.startsWith("<E>"))
+            QVERIFY2(m_fx->prompter.boxes.isEmpty(), where.constData()); // it could still grow
+        if (reset) {
+            LoopbackServer::reset(client);
+            QVERIFY2(settle([&] { return link->currentRequest() == 0; }), where.constData());
+            // As if the reply had been whole without the field the reset cut.
+            const QStringList streamed = outcome();
+            answers->clear();
+            m_fx->prompter.clear();
+            notice->clear();
+            subsystem<PartInquiry>(*m_form).GetInquiry(
+                answer::withoutCutField(QString::fromLatin1(first)));
+            QVERIFY2(outcome() == streamed, where.constData());
+            continue;
         }
+        if (cut > 0)
+            send(reply.mid(cut), reply);
+        m_fx->clock.advance(2.0); // past the close deadline: the reply has ended
+        QVERIFY2(answers->rows() == rows, where.constData());
         QVERIFY2(m_fx->prompter.shown() == boxes, where.constData());
         QVERIFY2(status->text() == message, where.constData());
         QVERIFY2(notice->text() == newVersion, where.constData());
