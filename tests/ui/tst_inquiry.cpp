@@ -3,6 +3,7 @@
 #include "core/answer.h"
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
+#include "shell/twips.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
@@ -10,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTcpSocket>
 
 using namespace Qt::StringLiterals;
@@ -59,11 +61,19 @@ private slots:
     void replyArrivingDuringAnotherIsHandledAfterIt();
     void replyInPiecesEndsAsWhole_data();
     void replyInPiecesEndsAsWhole();
+    void replyCutTwiceWithPauses_data();
+    void replyCutTwiceWithPauses();
+    void laterPiecesLeaveTheUserAlone_data();
+    void laterPiecesLeaveTheUserAlone();
     void selection_data();
     void selection();
 
 private:
     void pointAt(const LoopbackServer& server);
+    // Sends an inquiry and waits until the server has the request; its connection, kept open.
+    QTcpSocket* ask(LoopbackServer& server);
+    // Writes a piece of the reply and waits until the link has it all so far.
+    void send(QTcpSocket* client, const QByteArray& piece);
     MainForm* m_form = nullptr;
 };
 
@@ -450,6 +460,111 @@ void TestInquiry::replyInPiecesEndsAsWhole()
         QVERIFY2(status->text() == message, where.constData());
         QVERIFY2(notice->text() == newVersion, where.constData());
     }
+}
+
+QTcpSocket* TestInquiry::ask(LoopbackServer& server)
+{
+    const qsizetype before = server.requests.size();
+    control<QLineEdit>(*m_form, "Parttxt")->setText(u"PF1234"_s);
+    m_form->InquiryCmd_Click();
+    if (!settle([&] { return server.requests.size() > before; }))
+        return nullptr;
+    return server.clients().last();
+}
+
+void TestInquiry::send(QTcpSocket* client, const QByteArray& piece)
+{
+    const QString sofar = subsystem<ServerLink>(*m_form).reply() + QString::fromLatin1(piece);
+    client->write(piece);
+    client->flush();
+    QVERIFY(settle([&] { return subsystem<ServerLink>(*m_form).reply() == sofar; }));
+}
+
+void TestInquiry::replyCutTwiceWithPauses_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+    const qsizetype size = FourRecords.size();
+    QRandomGenerator random(20261209);
+    for (int i = 0; i < 24; ++i) {
+        const int a = int(random.bounded(1, int(size)));
+        const int b = int(random.bounded(1, int(size)));
+        if (a != b)
+            QTest::addRow("cut at %d and %d", qMin(a, b), qMax(a, b)) << qMin(a, b) << qMax(a, b);
+    }
+}
+
+void TestInquiry::replyCutTwiceWithPauses()
+{
+    // Every moment shows a beginning of the whole answer's rows: never a row with the values of
+    // another record, never one taken back.
+    QFETCH(int, first);
+    QFETCH(int, second);
+    LoopbackServer server;
+    server.answerAfterMs = 2;
+    pointAt(server);
+    m_fx->clock.autoAdvance = false;
+    auto* answers = control<ListControl>(*m_form, "AnswerList");
+    QTcpSocket* client = ask(server);
+    QVERIFY(client);
+    const QByteArray reply = FourRecords.toLatin1();
+    for (const auto& [from, to] : {std::pair{0, first}, {first, second}, {second, -1}}) {
+        send(client, reply.mid(from, to < 0 ? -1 : to - from));
+        QVERIFY(FourRows.mid(0, answers->rowCount()) == answers->rows());
+        m_fx->clock.advance(0.7);
+        QVERIFY(FourRows.mid(0, answers->rowCount()) == answers->rows());
+    }
+    m_fx->clock.advance(1.0);
+    QCOMPARE(answers->rows(), FourRows);
+    QCOMPARE(subsystem<ServerLink>(*m_form).currentRequest(), quint64(0)); // ended: closed
+}
+
+void TestInquiry::laterPiecesLeaveTheUserAlone_data()
+{
+    QTest::addColumn<bool>("typesNext"); // false: selects row 2 of the list
+    QTest::newRow("row 2 selected stays selected and focused") << false;
+    QTest::newRow("the next part typed and Enter asks for it") << true;
+}
+
+void TestInquiry::laterPiecesLeaveTheUserAlone()
+{
+    QFETCH(bool, typesNext);
+    LoopbackServer server;
+    server.answerAfterMs = 2;
+    pointAt(server);
+    auto* answers = control<ListControl>(*m_form, "AnswerList");
+    auto* part = control<QLineEdit>(*m_form, "Parttxt");
+    QTcpSocket* client = ask(server);
+    QVERIFY(client);
+    const QByteArray reply = (FourRecords + u"<V>,23.08.01"_s).toLatin1();
+    const qsizetype cut = reply.indexOf("<P>,XYZ,PF99");
+    send(client, reply.left(cut));
+    QCOMPARE(answers->rowCount(), 3); // the third record's note is not whole yet
+    QCOMPARE(answers->selectedIndex(), 0);
+    QVERIFY(answers->hasFocus());
+    if (typesNext) {
+        part->setFocus();
+        part->clear();
+        QTest::keyClicks(part, u"pf99"_s);
+    } else {
+        answers->setSelectedIndex(2);
+    }
+    send(client, reply.mid(cut));
+    m_fx->clock.advance(2.0); // the reply ends
+    QCOMPARE(answers->rows(), FourRows);
+    if (!typesNext) {
+        QCOMPARE(answers->selectedIndex(), 2);
+        QVERIFY(answers->hasFocus());
+        QCOMPARE(twips::left(answers), 290); // in view
+        return;
+    }
+    QVERIFY(part->hasFocus());
+    QCOMPARE(part->text(), u"pf99"_s);
+    QVERIFY(twips::left(answers) <= 0); // out of view, as typing put it
+    QTest::keyClick(part, Qt::Key_Return);
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.requests.last().bytes, QByteArray("<I>,1234,JSMITH,PF99"));
+    QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
 }
 
 void TestInquiry::selection_data()
