@@ -40,7 +40,8 @@ private:
     DemoServer* m_server;
 };
 
-// One connection: receive until the request is whole, answer once, then linger. The linger
+// One connection: receive until the request is whole, answer once, then linger (or, kept open,
+// wait for the client to close). The linger
 // matters: closing a socket that still has unread input makes the kernel reset the connection,
 // which can destroy the reply before the client has read it. So the server shuts its sending
 // side down after the reply, reads and drops whatever else arrives, and closes when the client
@@ -193,13 +194,15 @@ private:
         }
         m_writable.setEnabled(false);
         m_deadline.stop();
-        ::shutdown(m_fd, SHUT_WR);
+        const ServerOptions& options = m_server->options();
+        if (!options.keepOpen)
+            ::shutdown(m_fd, SHUT_WR);
         if (m_peerClosed) {
             closeNow();
             return;
         }
         m_state = State::Lingering;
-        m_linger.start(m_server->options().lingerMs);
+        m_linger.start(options.keepOpen ? options.idleMs : options.lingerMs);
     }
 
     void onDeadline()

@@ -19,6 +19,9 @@ struct ServerOptions
     int quietMs = 200;       // no bytes for this long completes a request as it stands
     int inquiryQuietMs = 150;
     int lingerMs = 1'000; // after the reply, how long the client may take to close first
+    // After the reply the connection stays open (nothing marks the reply's end) until the
+    // client closes it, or idleMs pass.
+    bool keepOpen = false;
     qsizetype maxRequest = 64 * 1024;
 };
 

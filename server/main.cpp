@@ -84,8 +84,12 @@ int main(int argc, char* argv[])
     const QCommandLineOption versionOption(u"client-version"_s,
                                            u"Client version announced after inquiry answers."_s,
                                            u"version"_s, demo::ClientVersion.toString());
+    const QCommandLineOption keepOpenOption(
+        u"keep-open"_s,
+        u"Keep each connection open after the reply, until the client closes it (or the idle "
+        "time passes), as servers that never mark a reply's end do."_s);
     parser.addOptions({addressOption, portOption, dbOption, catalogOption, accountsOption,
-                       idleOption, versionOption});
+                       idleOption, versionOption, keepOpenOption});
     parser.process(app);
 
     demo::ServerOptions options;
@@ -107,6 +111,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     options.basePort = static_cast<quint16>(port);
+    options.keepOpen = parser.isSet(keepOpenOption);
 
     const QString catalogPath =
         parser.isSet(catalogOption) ? parser.value(catalogOption) : dataFile(u"catalog.csv"_s);

@@ -4,6 +4,7 @@
 #include "shell/listcontrol.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
+#include "support/rulerows.h"
 #include "support/sqlrows.h"
 
 #include <QFrame>
@@ -24,6 +25,7 @@ class TestEndToEnd : public QObject
 private slots:
     void init();
     void cleanup();
+    void wholeOrderReachesTheServerDatabase_data();
     void wholeOrderReachesTheServerDatabase();
 
 private:
@@ -31,7 +33,7 @@ private:
     void orderFirstRow(MainForm& f, const QString& quantity);
     QStringList rows(const QString& sql);
 
-    QTemporaryDir m_serverFolder;
+    std::unique_ptr<QTemporaryDir> m_serverFolder;
     QProcess m_server;
     quint16 m_port = 0;
 };
@@ -39,8 +41,12 @@ private:
 void TestEndToEnd::init()
 {
     m_server.setProcessChannelMode(QProcess::SeparateChannels);
-    m_server.start(QStringLiteral(DEMOSERVER_BINARY),
-                   {u"--port"_s, u"0"_s, u"--db"_s, m_serverFolder.filePath(u"orders.sqlite"_s)});
+    m_serverFolder = std::make_unique<QTemporaryDir>(); // a new order database for each row
+    QStringList arguments{u"--port"_s, u"0"_s, u"--db"_s,
+                          m_serverFolder->filePath(u"orders.sqlite"_s)};
+    if (column<bool>("keepOpen"))
+        arguments << u"--keep-open"_s;
+    m_server.start(QStringLiteral(DEMOSERVER_BINARY), arguments);
     QVERIFY(m_server.waitForStarted(5000));
     QRegularExpression listening(u"listening on 127\\.0\\.0\\.1:(\\d+)-"_s);
     QByteArray out;
@@ -82,7 +88,14 @@ void TestEndToEnd::orderFirstRow(MainForm& f, const QString& quantity)
 
 QStringList TestEndToEnd::rows(const QString& sql)
 {
-    return sqlRows(m_serverFolder.filePath(u"orders.sqlite"_s), sql);
+    return sqlRows(m_serverFolder->filePath(u"orders.sqlite"_s), sql);
+}
+
+void TestEndToEnd::wholeOrderReachesTheServerDatabase_data()
+{
+    QTest::addColumn<bool>("keepOpen"); // read by init(), which starts the server
+    QTest::newRow("server closes after each reply") << false;
+    QTest::newRow("connections kept open: replies end by the close deadline") << true;
 }
 
 void TestEndToEnd::wholeOrderReachesTheServerDatabase()
