@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTcpSocket>
 
 #include <unistd.h>
@@ -87,6 +88,7 @@ private slots:
     void wholeRoadOfOneOrder();
     void sentOrderLeftInTheFileIsTold();
     void confirmationAfterALaterRequest();
+    void overdueConfirmationIsToldAndAskedAtClose();
     void cartSurvivesRestart();
 
 private:
@@ -877,6 +879,37 @@ void TestOrdering::confirmationAfterALaterRequest()
     QCOMPARE(control<QLabel>(*m_form, "OrderPNumLbl")->text(), u"XYZ ABC123"_s);
     QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), u"mine"_s);
     QCOMPARE(m_form->findChild<OrderHistory*>()->summaries().first().status, u"Confirmed"_s);
+}
+
+void TestOrdering::overdueConfirmationIsToldAndAskedAtClose()
+{
+    LoopbackServer server; // takes the order and says nothing
+    m_fx->pointAt(server.basePort());
+    subsystem<Cart>(*m_form).savedOrderChecked();
+    order(u"2"_s);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    m_form->SendOrderCmd_Click();
+    QTRY_COMPARE(server.requests.size(), 1);
+    auto* status = control<QLabel>(*m_form, "MessageLbl");
+    m_fx->clock.advance(ServerLink::OrderOverdueSeconds - 1);
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    QCOMPARE(status->text(), QString());
+    m_fx->clock.advance(2);
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    const QRegularExpression told(
+        u"^No confirmation yet for the order sent at \\d\\d:\\d\\d; it stays in My Order$"_s);
+    QVERIFY2(told.match(status->text()).hasMatch(), qPrintable(status->text()));
+
+    m_fx->prompter.clear();
+    m_fx->prompter.answers << QMessageBox::No;
+    QVERIFY(!m_form->close()); // asked, and the window stays
+    QCOMPARE(m_fx->prompter.boxes.size(), 1);
+    QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
+    QVERIFY(m_fx->prompter.shown().first().contains(u"has not been confirmed yet"_s));
+    QVERIFY(m_form->isVisible());
+    QCOMPARE(server.clients().first()->state(), QAbstractSocket::ConnectedState);
+    m_fx->prompter.answers << QMessageBox::Yes;
+    QVERIFY(m_form->close());
 }
 
 void TestOrdering::cartSurvivesRestart()
