@@ -3,17 +3,24 @@
 // thread and answers as soon as a whole request has arrived. It also times, for every
 // connection, how long the client takes from the server's accepting it to the request's first
 // byte: on loopback, and with the handshake held up as on a distant link (the SYN dropped once).
+// The server keeps every connection open after replying, so it also times how soon the window
+// acts once a whole reply is in: the rows, the not-found box, the login test's PASSED, and the
+// order number's box once the close deadline has passed.
 #include "benchsupport.h"
 #include "core/files.h"
 #include "core/settingsfile.h"
+#include "link/serverlink.h"
 #include "shell/listcontrol.h"
 #include "shell/mainform.h"
 #include "support/controls.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -21,6 +28,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 
@@ -38,12 +46,27 @@ double nowMs()
     return double(duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count()) / 1e6;
 }
 
-// Answers every connection once its request (which ends in the part number PF1234) is in.
+// The reply to a whole request; empty while the request is not whole yet.
+QByteArray replyTo(const QByteArray& request)
+{
+    if (request.endsWith("PF1234"))
+        return Answer;
+    if (request.endsWith("NOPART"))
+        return "<NF>,NOPART";
+    if (request.startsWith("<V>") && request.endsWith(","))
+        return "<V>";
+    if (request.endsWith("End of Order"))
+        return "<O>,4711";
+    return {};
+}
+
+// Answers every connection once its request is in, and keeps the connection open.
 class AnswerServer : public QTcpServer
 {
 public:
-    QList<double> acceptToFirstByte; // ms, one per connection that sent something
-    QTcpSocket* filler = nullptr;    // fills the accept queue while the handshake is held
+    QList<double> acceptToFirstByte;  // ms, one per connection that sent something
+    QTcpSocket* filler = nullptr;     // fills the accept queue while the handshake is held
+    std::atomic<double> lastReplyMs{0}; // when the last reply was handed to the network
 
     AnswerServer()
     {
@@ -60,10 +83,12 @@ public:
                         *first = false;
                         acceptToFirstByte << nowMs() - accepted;
                     }
-                    if (socket->peek(4096).endsWith("PF1234")) {
+                    const QByteArray reply = replyTo(socket->peek(65536));
+                    if (!reply.isEmpty()) {
                         socket->readAll();
-                        socket->write(Answer);
+                        socket->write(reply);
                         socket->flush();
+                        lastReplyMs = nowMs();
                     }
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -87,6 +112,47 @@ public:
         QTimer::singleShot(holdMs, this, [this] { resumeAccepting(); });
     }
 };
+
+// Answers boxes as the tests' prompter does, and notes when each came up.
+class TimedPrompter final : public Prompter
+{
+public:
+    explicit TimedPrompter(const Clock& clock)
+        : m_clock(clock)
+    { }
+    QStringList texts;
+    QList<double> shownMs;    // steady clock
+    QList<double> shownClock; // the window's clock, seconds
+    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&,
+                                    const QString& text, QMessageBox::StandardButtons) override
+    {
+        texts << text;
+        shownMs << nowMs();
+        shownClock << m_clock.secondsSinceMidnight();
+        return QMessageBox::Yes;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+
+private:
+    const Clock& m_clock;
+};
+
+// Runs the event loop until done() holds or ten seconds have passed.
+template <typename Done> bool waitFor(Done done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done() && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return done();
+}
 
 } // namespace
 
@@ -114,7 +180,7 @@ int main(int argc, char* argv[])
 
     QTemporaryDir folder;
     SystemClock clock;
-    ScriptedPrompter prompter;
+    TimedPrompter prompter(clock);
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
     const QString login =
@@ -223,6 +289,52 @@ int main(int argc, char* argv[])
             Qt::BlockingQueuedConnection);
     }
 
+    // A whole reply, the connection kept open: from its last byte to what the window shows.
+    auto* const link = form.findChild<ServerLink*>();
+    auto* const passed = control<QFrame>(form, "PassedPic");
+    auto* const sendOrder = control<QPushButton>(form, "SendOrderCmd");
+    const int actRounds = 10;
+    QList<double> toRows, toNotFound, toPassed, deadlineToOrderBox;
+    for (int i = 0; i < actRounds; ++i) {
+        partField->setFocus();
+        partField->setText(u"PF1234"_s);
+        QTest::keyClick(partField, Qt::Key_Return);
+        if (!waitFor([&] { return answers->rowCount() >= 4; }))
+            return 1;
+        toRows << nowMs() - server->lastReplyMs;
+
+        const qsizetype boxes = prompter.texts.size();
+        partField->setFocus();
+        partField->setText(u"NOPART"_s);
+        QTest::keyClick(partField, Qt::Key_Return);
+        if (!waitFor([&] { return prompter.texts.size() > boxes; }))
+            return 1;
+        toNotFound << prompter.shownMs.last() - server->lastReplyMs;
+
+        passed->hide();
+        form.Testcmd_Click();
+        if (!waitFor([&] { return passed->isVisibleTo(&form); }))
+            return 1;
+        toPassed << nowMs() - server->lastReplyMs;
+    }
+    for (int i = 0; i < 5; ++i) {
+        partField->setText(u"PF1234"_s);
+        QTest::keyClick(partField, Qt::Key_Return);
+        if (!waitFor([&] { return answers->rowCount() >= 4; }))
+            return 1;
+        answers->setSelectedIndex(0);
+        form.OrderCmd_Click();
+        const qsizetype boxes = prompter.texts.size();
+        sendOrder->click(); // "Send This Order Now ?" is answered Yes
+        qint32 deadline = 0;
+        if (!waitFor([&] {
+                deadline = std::max(deadline, link->SocketTimer());
+                return prompter.texts.size() > boxes + 1;
+            }))
+            return 1;
+        deadlineToOrderBox << (prompter.shownClock.last() - deadline) * 1000.0;
+    }
+
     QTextStream(stdout) << "median of " << rounds << " round trips each" << Qt::endl;
     // Each round connected three times: the window, then the two bare references.
     QList<double> acceptWindow;
@@ -240,6 +352,12 @@ int main(int argc, char* argv[])
                         << Qt::endl;
     QTextStream(stdout) << "  of which Enter handled (the request handed to the link): "
                         << median(sent) << " ms" << Qt::endl;
+    QTextStream(stdout) << "connection kept open, median of " << actRounds
+                        << " (targets < 50 ms): last byte to rows shown " << median(toRows)
+                        << " ms; to the not-found box " << median(toNotFound)
+                        << " ms; to PASSED " << median(toPassed) << " ms; close deadline to the "
+                        << "order number's box " << median(deadlineToOrderBox) << " ms (of 5)"
+                        << Qt::endl;
     printRow(u"inquiry round trip (Enter to rows shown) vs bare socket"_s, median(window), u"ms"_s,
              median(bare), 2.0);
     printRow(u"inquiry round trip vs bare socket + rows painted in a plain list"_s, median(window),
