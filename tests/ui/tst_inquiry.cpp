@@ -8,6 +8,7 @@
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -382,6 +383,8 @@ void TestInquiry::replyInPiecesEndsAsWhole_data()
         QTest::newRow("server error" + p) << QByteArray("<E>,Account not on file")
                                           << QStringList() << QStringList{error} << busy
                                           << QString() << pause << false;
+        QTest::newRow("login answer" + p) << QByteArray("<V>,OK") << QStringList()
+                                          << QStringList() << busy << QString() << pause << false;
     }
     QTest::newRow("answer, reset") << answer << FourRows << QStringList() << QString()
                                    << QString() << 0.0 << true;
@@ -410,6 +413,7 @@ void TestInquiry::replyInPiecesEndsAsWhole()
     auto* status = m_form->findChild<QLabel*>(u"MessageLbl"_s);
     auto* notice = m_form->findChild<QLabel*>(u"NewVerLbl"_s);
     auto* link = &subsystem<ServerLink>(*m_form);
+    auto* passed = m_form->findChild<QFrame*>(u"PassedPic"_s);
     const auto outcome = [&] {
         return QStringList{answers->rows().join(u'|'), m_fx->prompter.shown().join(u'|'),
                            status->text(), notice->text()};
@@ -420,6 +424,7 @@ void TestInquiry::replyInPiecesEndsAsWhole()
         const QByteArray where = "cut at " + QByteArray::number(cut);
         m_fx->prompter.clear();
         notice->clear();
+        passed->hide();
         part->setText(u"PF1234"_s);
         QTest::keyClick(part, Qt::Key_Return);
         QVERIFY2(settle([&] { return server.requests.size() == qsizetype(link->currentRequest()); }),
@@ -439,6 +444,12 @@ void TestInquiry::replyInPiecesEndsAsWhole()
         QVERIFY2(rows.mid(0, answers->rowCount()) == answers->rows(), where.constData());
         if (reply.startsWith("<O>") || reply.startsWith("<E>"))
             QVERIFY2(m_fx->prompter.boxes.isEmpty(), where.constData()); // it could still grow
+        // What no later byte can change is acted on at once.
+        if (reply.startsWith("<V>"))
+            QVERIFY2(!passed->isHidden() == (first.size() >= 3), where.constData());
+        const qsizetype notFound = first.indexOf("<NF>");
+        if (notFound >= 0 && first.size() >= notFound + 4)
+            QVERIFY2(m_fx->prompter.shown() == boxes, where.constData());
         if (reset) {
             LoopbackServer::reset(client);
             QVERIFY2(settle([&] { return link->currentRequest() == 0; }), where.constData());
