@@ -64,8 +64,8 @@ QByteArray replyTo(const QByteArray& request)
 class AnswerServer : public QTcpServer
 {
 public:
-    QList<double> acceptToFirstByte;  // ms, one per connection that sent something
-    QTcpSocket* filler = nullptr;     // fills the accept queue while the handshake is held
+    QList<double> acceptToFirstByte;    // ms, one per connection that sent something
+    QTcpSocket* filler = nullptr;       // fills the accept queue while the handshake is held
     std::atomic<double> lastReplyMs{0}; // when the last reply was handed to the network
 
     AnswerServer()
@@ -354,8 +354,8 @@ int main(int argc, char* argv[])
                         << median(sent) << " ms" << Qt::endl;
     QTextStream(stdout) << "connection kept open, median of " << actRounds
                         << " (targets < 50 ms): last byte to rows shown " << median(toRows)
-                        << " ms; to the not-found box " << median(toNotFound)
-                        << " ms; to PASSED " << median(toPassed) << " ms; close deadline to the "
+                        << " ms; to the not-found box " << median(toNotFound) << " ms; to PASSED "
+                        << median(toPassed) << " ms; close deadline to the "
                         << "order number's box " << median(deadlineToOrderBox) << " ms (of 5)"
                         << Qt::endl;
     printRow(u"inquiry round trip (Enter to rows shown) vs bare socket"_s, median(window), u"ms"_s,

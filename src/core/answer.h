@@ -100,7 +100,8 @@ struct RowResult
 // its working value as it was and reports the stage it failed in: a missing field, a price or
 // quantity that is not a number (point as decimal separator), a text too long for its column.
 // stage is the caller's stage label; the builder moves it on as it works. readNote false: the
-// availability note (field 11) is not read, as it has not arrived whole yet (see availabilityNoteRow).
+// availability note (field 11) is not read, as it has not arrived whole yet (see
+// availabilityNoteRow).
 [[nodiscard]] RowResult buildAnswerRow(QStringView tag, const QStringList& fields,
                                        RowWorkingValues& values, QString& stage,
                                        bool readNote = true);

@@ -183,7 +183,7 @@ void PartInquiry::AddAnswerRows(Progress& progress, const QString& tag, const QS
     const qsizetype whole = recordEnded ? fields.size() : fields.size() - 1;
     if (!record.rowShown && (whole >= RowFields || recordEnded)) {
         record.rowShown = true;
-        record.noteShown = recordEnded; // the builder reads the note of an ended record itself
+        record.noteShown = recordEnded;  // the builder reads the note of an ended record itself
         answer::RowWorkingValues values; // this record's own: never another record's values
         const answer::RowResult result =
             answer::buildAnswerRow(tag, recordEnded ? fields : fields.mid(0, RowFields), values,

@@ -72,12 +72,12 @@ private:
     };
     struct Progress
     {
-        bool current = false;  // it began as the reply of the window's current request
-        bool decided = false;  // the kind is known (three characters are in, or it has ended)
+        bool current = false; // it began as the reply of the window's current request
+        bool decided = false; // the kind is known (three characters are in, or it has ended)
         answer::ReplyKind kind = answer::ReplyKind::Inquiry;
-        bool finished = false; // handled for good: a box was shown, or not found
+        bool finished = false;  // handled for good: a box was shown, or not found
         bool completed = false; // the ending steps have run
-        qsizetype next = -1;   // the "<" of the record being taken in; -1: none yet
+        qsizetype next = -1;    // the "<" of the record being taken in; -1: none yet
         Record record;
         QString stage;
         int rows = 0; // rows shown

@@ -162,14 +162,14 @@ quint64 ServerLink::SendSockData(Kind kind, const QString& request)
 {
     if (isBusy(kind))
         return 0;
-    const quint64 id =
-        add(kind, request,
-            [this](quint64 of, QString text, ReplyState state) {
-                if (state == ReplyState::Failed || (state == ReplyState::Ended && text.isEmpty()))
-                    return; // told through failed() and attemptsEnded(); or nothing came
-                emit replyArrived(of, std::move(text), state == ReplyState::Ended);
-            },
-            true);
+    const quint64 id = add(
+        kind, request,
+        [this](quint64 of, QString text, ReplyState state) {
+            if (state == ReplyState::Failed || (state == ReplyState::Ended && text.isEmpty()))
+                return; // told through failed() and attemptsEnded(); or nothing came
+            emit replyArrived(of, std::move(text), state == ReplyState::Ended);
+        },
+        true);
     startNext();
     if (Connection* c = find(id); c && c->state == State::Queued)
         c->waited = true;
@@ -338,8 +338,8 @@ void ServerLink::attemptFailed(quint64 id, bool hostUnknown)
     if (c->attempts >= MaxAttempts) {
         if (c->told)
             emit progress(QString());
-        fail(id, u"ERROR: Unable to establish socket connection to server"_s,
-             QMessageBox::Critical, true);
+        fail(id, u"ERROR: Unable to establish socket connection to server"_s, QMessageBox::Critical,
+             true);
         return;
     }
     // The pause after a failed attempt: up to the next whole second, as WaitNextSecond waits.
@@ -355,8 +355,7 @@ void ServerLink::attemptFailed(quint64 id, bool hostUnknown)
     });
 }
 
-void ServerLink::fail(quint64 id, const QString& message, QMessageBox::Icon icon,
-                      bool attemptsOver)
+void ServerLink::fail(quint64 id, const QString& message, QMessageBox::Icon icon, bool attemptsOver)
 {
     Connection* c = find(id);
     if (!c)
@@ -400,8 +399,8 @@ void ServerLink::connected(quint64 id)
     if (c->id == m_current) {
         emit lampChanged(c->offset, true);
         if (c->told)
-            emit progress(u"Connected to %1 port %2, waiting for the answer ..."_s.arg(c->host)
-                              .arg(c->base + c->offset));
+            emit progress(u"Connected to %1 port %2, waiting for the answer ..."_s.arg(c->host).arg(
+                c->base + c->offset));
     }
     const QByteArray bytes = files::toAnsi(c->request);
     if (c->socket->write(bytes) != bytes.size()) {
@@ -466,8 +465,7 @@ void ServerLink::closeIfDue()
     const double now = m_clock.secondsSinceMidnight();
     std::vector<quint64> due;
     for (const auto& c : m_connections)
-        if (c->state == State::Open && c->socketTimer > 0 && now > c->socketTimer
-            && !c->delivering)
+        if (c->state == State::Open && c->socketTimer > 0 && now > c->socketTimer && !c->delivering)
             due.push_back(c->id);
     for (const quint64 id : due)
         end(id, End::Deadline);
@@ -507,7 +505,7 @@ void ServerLink::deliver(quint64 id)
     forever {
         c = find(id);
         if (!c)
-            return; // dropped by the handler (cancelled, superseded)
+            return;        // dropped by the handler (cancelled, superseded)
         takeAvailable(*c); // the socket does not signal again for bytes that came meanwhile
         if (c->state == State::Open && c->socketTimer > 0
             && m_clock.secondsSinceMidnight() > c->socketTimer) {

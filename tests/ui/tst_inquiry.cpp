@@ -362,8 +362,8 @@ void TestInquiry::replyInPiecesEndsAsWhole_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("newVersion");
     QTest::addColumn<double>("pause"); // between the two pieces, on the fake clock
-    QTest::addColumn<bool>("reset"); // the first piece, then a reset: as if whole without the cut
-                                     // field (the last three columns are not used)
+    QTest::addColumn<bool>("reset");   // the first piece, then a reset: as if whole without the cut
+                                       // field (the last three columns are not used)
     const QString notice = u"NEW UPDATE AVAILABLE!"_s;
     const QByteArray answer = (FourRecords + u"<V>,23.08.01"_s).toLatin1();
     const QString number = u"Order Sent. Note your Order Number > 4711 <"_s;
@@ -377,22 +377,21 @@ void TestInquiry::replyInPiecesEndsAsWhole_data()
             << QByteArray("<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<NF>,PF1234<V>,99.01.01")
             << QStringList{PRow} << QStringList{u"PART NUMBER NOT FOUND"_s} << u"Part Not Found!"_s
             << QString() << pause << false;
-        QTest::newRow("confirmation" + p) << QByteArray("<O>,4711") << QStringList()
-                                          << QStringList{number} << busy << QString() << pause
-                                          << false;
-        QTest::newRow("server error" + p) << QByteArray("<E>,Account not on file")
-                                          << QStringList() << QStringList{error} << busy
-                                          << QString() << pause << false;
-        QTest::newRow("login answer" + p) << QByteArray("<V>,OK") << QStringList()
-                                          << QStringList() << busy << QString() << pause << false;
+        QTest::newRow("confirmation" + p)
+            << QByteArray("<O>,4711") << QStringList() << QStringList{number} << busy << QString()
+            << pause << false;
+        QTest::newRow("server error" + p)
+            << QByteArray("<E>,Account not on file") << QStringList() << QStringList{error} << busy
+            << QString() << pause << false;
+        QTest::newRow("login answer" + p) << QByteArray("<V>,OK") << QStringList() << QStringList()
+                                          << busy << QString() << pause << false;
     }
-    QTest::newRow("answer, reset") << answer << FourRows << QStringList() << QString()
-                                   << QString() << 0.0 << true;
-    QTest::newRow("confirmation, reset") << QByteArray("<O>,4711") << QStringList()
+    QTest::newRow("answer, reset")
+        << answer << FourRows << QStringList() << QString() << QString() << 0.0 << true;
+    QTest::newRow("confirmation, reset") << QByteArray("<O>,4711") << QStringList() << QStringList()
+                                         << QString() << QString() << 0.0 << true;
+    QTest::newRow("server error, reset") << QByteArray("<E>,Account not on file") << QStringList()
                                          << QStringList() << QString() << QString() << 0.0 << true;
-    QTest::newRow("server error, reset") << QByteArray("<E>,Account not on file")
-                                         << QStringList() << QStringList() << QString()
-                                         << QString() << 0.0 << true;
 }
 
 void TestInquiry::replyInPiecesEndsAsWhole()
@@ -427,8 +426,9 @@ void TestInquiry::replyInPiecesEndsAsWhole()
         passed->hide();
         part->setText(u"PF1234"_s);
         QTest::keyClick(part, Qt::Key_Return);
-        QVERIFY2(settle([&] { return server.requests.size() == qsizetype(link->currentRequest()); }),
-                 where.constData());
+        QVERIFY2(
+            settle([&] { return server.requests.size() == qsizetype(link->currentRequest()); }),
+            where.constData());
         QTcpSocket* client = server.clients().last();
         const auto send = [&](const QByteArray& piece, const QByteArray& sofar) {
             client->write(piece);
