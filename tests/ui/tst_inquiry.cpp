@@ -361,37 +361,35 @@ void TestInquiry::replyInPiecesEndsAsWhole_data()
     QTest::addColumn<QStringList>("boxes");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("newVersion");
-    QTest::addColumn<double>("pause"); // between the two pieces, on the fake clock
-    QTest::addColumn<bool>("reset");   // the first piece, then a reset: as if whole without the cut
-                                       // field (the last three columns are not used)
-    const QString notice = u"NEW UPDATE AVAILABLE!"_s;
+    QTest::addColumn<double>("pause"); // between the pieces, on the fake clock; -1: a reset
     const QByteArray answer = (FourRecords + u"<V>,23.08.01"_s).toLatin1();
-    const QString number = u"Order Sent. Note your Order Number > 4711 <"_s;
-    const QString error = u"Error : Account not on file"_s;
+    const QByteArray notFound =
+        "<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<NF>,PF1234<V>,99.01.01";
     const QString busy = u"Getting Results ..."_s;
     for (const double pause : {0.0, 0.7}) {
         const QByteArray p = pause > 0 ? ", paused 0.7 s" : "";
         QTest::newRow("answer with a version record" + p)
-            << answer << FourRows << QStringList() << QString() << notice << pause << false;
+            << answer << FourRows << QStringList() << QString() << u"NEW UPDATE AVAILABLE!"_s
+            << pause;
         QTest::newRow("a row, then not found" + p)
-            << QByteArray("<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<NF>,PF1234<V>,99.01.01")
-            << QStringList{PRow} << QStringList{u"PART NUMBER NOT FOUND"_s} << u"Part Not Found!"_s
-            << QString() << pause << false;
+            << notFound << QStringList{PRow} << QStringList{u"PART NUMBER NOT FOUND"_s}
+            << u"Part Not Found!"_s << QString() << pause;
         QTest::newRow("confirmation" + p)
-            << QByteArray("<O>,4711") << QStringList() << QStringList{number} << busy << QString()
-            << pause << false;
+            << QByteArray("<O>,4711") << QStringList()
+            << QStringList{u"Order Sent. Note your Order Number > 4711 <"_s} << busy << QString()
+            << pause;
         QTest::newRow("server error" + p)
-            << QByteArray("<E>,Account not on file") << QStringList() << QStringList{error} << busy
-            << QString() << pause << false;
-        QTest::newRow("login answer" + p) << QByteArray("<V>,OK") << QStringList() << QStringList()
-                                          << busy << QString() << pause << false;
+            << QByteArray("<E>,Account not on file") << QStringList()
+            << QStringList{u"Error : Account not on file"_s} << busy << QString() << pause;
+        QTest::newRow("login answer" + p)
+            << QByteArray("<V>,OK") << QStringList() << QStringList() << busy << QString() << pause;
     }
-    QTest::newRow("answer, reset")
-        << answer << FourRows << QStringList() << QString() << QString() << 0.0 << true;
-    QTest::newRow("confirmation, reset") << QByteArray("<O>,4711") << QStringList() << QStringList()
-                                         << QString() << QString() << 0.0 << true;
-    QTest::newRow("server error, reset") << QByteArray("<E>,Account not on file") << QStringList()
-                                         << QStringList() << QString() << QString() << 0.0 << true;
+    // The first piece, then a reset: as if whole without the field the reset cut.
+    for (const auto& [name, reset] : {std::pair{"answer, reset", answer},
+                                      {"confirmation, reset", QByteArray("<O>,4711")},
+                                      {"server error, reset", QByteArray("<E>,Error")}})
+        QTest::newRow(name) << reset << (reset == answer ? FourRows : QStringList())
+                            << QStringList() << QString() << QString() << -1.0;
 }
 
 void TestInquiry::replyInPiecesEndsAsWhole()
@@ -402,21 +400,19 @@ void TestInquiry::replyInPiecesEndsAsWhole()
     QFETCH(QString, message);
     QFETCH(QString, newVersion);
     QFETCH(double, pause);
-    QFETCH(bool, reset);
+    const bool reset = pause < 0;
     LoopbackServer server; // the test writes the reply itself and keeps the connection open
     server.answerAfterMs = 2;
     pointAt(server);
     m_fx->clock.autoAdvance = false;
-    auto* part = m_form->findChild<QLineEdit*>(u"Parttxt"_s);
-    auto* answers = m_form->findChild<ListControl*>(u"AnswerList"_s);
-    auto* status = m_form->findChild<QLabel*>(u"MessageLbl"_s);
-    auto* notice = m_form->findChild<QLabel*>(u"NewVerLbl"_s);
-    auto* link = &subsystem<ServerLink>(*m_form);
-    auto* passed = m_form->findChild<QFrame*>(u"PassedPic"_s);
+    auto* answers = control<ListControl>(*m_form, "AnswerList");
+    auto* notice = control<QLabel>(*m_form, "NewVerLbl");
+    auto* passed = control<QFrame>(*m_form, "PassedPic");
     const auto outcome = [&] {
         return QStringList{answers->rows().join(u'|'), m_fx->prompter.shown().join(u'|'),
-                           status->text(), notice->text()};
+                           control<QLabel>(*m_form, "MessageLbl")->text(), notice->text()};
     };
+    const QStringList whole{rows.join(u'|'), boxes.join(u'|'), message, newVersion};
     // Cut 0 sends the reply whole; every other cut sends it in two pieces, cut there. With a
     // reset, the first piece is all that comes.
     for (int cut = reset ? 1 : 0; cut <= reply.size() - (reset ? 0 : 1); ++cut) {
@@ -424,22 +420,11 @@ void TestInquiry::replyInPiecesEndsAsWhole()
         m_fx->prompter.clear();
         notice->clear();
         passed->hide();
-        part->setText(u"PF1234"_s);
-        QTest::keyClick(part, Qt::Key_Return);
-        QVERIFY2(
-            settle([&] { return server.requests.size() == qsizetype(link->currentRequest()); }),
-            where.constData());
-        QTcpSocket* client = server.clients().last();
-        const auto send = [&](const QByteArray& piece, const QByteArray& sofar) {
-            client->write(piece);
-            client->flush();
-            QVERIFY2(settle([&] { return link->reply() == QString::fromLatin1(sofar); }),
-                     where.constData());
-        };
+        QTcpSocket* client = ask(server);
+        QVERIFY2(client, where.constData());
         const QByteArray first = reply.left(cut == 0 ? reply.size() : cut);
-        send(first, first);
-        m_fx->clock.advance(pause);
-        QTest::qWait(1);
+        send(client, first);
+        m_fx->clock.advance(qMax(pause, 0.0));
         // Nothing shown yet that the whole reply would not show.
         QVERIFY2(rows.mid(0, answers->rowCount()) == answers->rows(), where.constData());
         if (reply.startsWith("<O>") || reply.startsWith("<E>"))
@@ -452,7 +437,8 @@ void TestInquiry::replyInPiecesEndsAsWhole()
             QVERIFY2(m_fx->prompter.shown() == boxes, where.constData());
         if (reset) {
             LoopbackServer::reset(client);
-            QVERIFY2(settle([&] { return link->currentRequest() == 0; }), where.constData());
+            QVERIFY2(settle([&] { return subsystem<ServerLink>(*m_form).currentRequest() == 0; }),
+                     where.constData());
             // As if the reply had been whole without the field the reset cut.
             const QStringList streamed = outcome();
             answers->clear();
@@ -464,12 +450,9 @@ void TestInquiry::replyInPiecesEndsAsWhole()
             continue;
         }
         if (cut > 0)
-            send(reply.mid(cut), reply);
+            send(client, reply.mid(cut));
         m_fx->clock.advance(2.0); // past the close deadline: the reply has ended
-        QVERIFY2(answers->rows() == rows, where.constData());
-        QVERIFY2(m_fx->prompter.shown() == boxes, where.constData());
-        QVERIFY2(status->text() == message, where.constData());
-        QVERIFY2(notice->text() == newVersion, where.constData());
+        QVERIFY2(outcome() == whole, where.constData());
     }
 }
 
