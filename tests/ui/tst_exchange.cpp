@@ -88,6 +88,7 @@ private slots:
     void arrivalSetsCloseDeadline_data();
     void arrivalSetsCloseDeadline();
     void arrivalsDuringABoxAreHandledAfterIt();
+    void queuedRequestTakesItsTurnAndItsOwnReply();
     void orderConfirmationIsNeverLost_data();
     void orderConfirmationIsNeverLost();
     void windowWaitsWithoutBlocking_data();
@@ -377,6 +378,39 @@ void TestExchange::arrivalsDuringABoxAreHandledAfterIt()
     l.clock.now = l.link.SocketTimer() + 0.5;
     l.link.closeIfDue(); // now it may
     QCOMPARE(l.socket()->state(), QAbstractSocket::UnconnectedState);
+}
+
+void TestExchange::queuedRequestTakesItsTurnAndItsOwnReply()
+{
+    LoopbackServer server;
+    server.reply = [](const QByteArray& request) {
+        return request.startsWith("<V>") ? QByteArray("<V>") : QByteArray("<P>,PAD");
+    };
+    server.closeAfterReply = true;
+    Link l;
+    l.aim(server);
+    QList<std::pair<QString, ServerLink::ReplyState>> pad;
+    const auto handler = [&](quint64, QString text, ServerLink::ReplyState state) {
+        pad << std::pair{text, state};
+    };
+    QList<quint64> left;
+    QObject::connect(&l.link, &ServerLink::leftQueue, &l.link,
+                     [&](quint64 id, ServerLink::Kind) { left << id; });
+    QVERIFY(l.link.queue(ServerLink::Kind::Inquiry, u"<I>,1,X,PAD"_s, handler));
+    // The window's login test waits while the other request connects, then has its turn.
+    const quint64 test = l.link.SendSockData(ServerLink::Kind::LoginTest, u"<V>,1,X,"_s);
+    QTRY_COMPARE(server.requests.size(), 2);
+    QCOMPARE(server.requests.first().bytes, QByteArray("<I>,1,X,PAD"));
+    QCOMPARE(left, QList<quint64>{test});
+    QTRY_VERIFY(!pad.isEmpty() && pad.last().second == ServerLink::ReplyState::Ended);
+    QCOMPARE(pad.last().first, u"<P>,PAD"_s);
+    QTRY_VERIFY(!l.replies.isEmpty() && l.replies.last().complete);
+    for (const Link::Reply& reply : std::as_const(l.replies))
+        QCOMPARE(reply.id, test); // the test's own reply goes to the window, the other's not
+    // No server address: the handler is told at once.
+    l.link.setServer(QString(), 0);
+    l.link.queue(ServerLink::Kind::Inquiry, u"<I>,1,X,Y"_s, handler);
+    QCOMPARE(pad.last().second, ServerLink::ReplyState::Failed);
 }
 
 void TestExchange::orderConfirmationIsNeverLost_data()
