@@ -485,10 +485,16 @@ void MainForm::wireSubsystems()
     connect(m_inquiry, &PartInquiry::stepFailed, this, &MainForm::reportStep);
     connect(m_inquiry, &PartInquiry::answerComplete, this, &MainForm::showAnswerComplete);
 
-    connect(m_cart, &Cart::saveFailed, this, [this] {
-        MsgBox(u"Your order could not be saved to MyOrder.dat in the program folder. The items "
-               "shown in My Order are unchanged, but MyOrder.dat may not match them if the "
-               "program is closed now. Please check that the program folder can be written to."_s,
+    connect(m_cart, &Cart::saveFailed, this, [this](bool emptied) {
+        MsgBox(emptied
+                   ? u"The items were removed from My Order, but MyOrder.dat in the program "
+                     "folder could not be emptied and still holds them: they will be offered "
+                     "again at the next start. Please check that the program folder can be "
+                     "written to."_s
+                   : u"Your order could not be saved to MyOrder.dat in the program folder. The "
+                     "items shown in My Order are unchanged, but MyOrder.dat may not match them "
+                     "if the program is closed now. Please check that the program folder can be "
+                     "written to."_s,
                QMessageBox::Warning);
     });
 }
