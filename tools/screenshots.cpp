@@ -3,6 +3,8 @@
 // the options tab).
 // Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
+// vornik-screenshots PROGRAM_FOLDER OUTPUT_FILE PART saves one picture instead: the window with
+// the server's answer for PART (the demo's picture where there is no display).
 #include "history/orderhistory.h"
 #include "order/cart.h"
 #include "shell/listcontrol.h"
@@ -86,10 +88,13 @@ void inquire(MainForm& form, const QString& part)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    const auto arguments = toolArguments(2, "vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER");
+    const bool onePart = QCoreApplication::arguments().size() == 4;
+    const auto arguments =
+        toolArguments(onePart ? 3 : 2,
+                      "vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER\n"
+                      "       vornik-screenshots PROGRAM_FOLDER OUTPUT_FILE PART");
     if (!arguments)
         return 2;
-    const QDir out(arguments->at(1));
     SystemClock clock;
     PrintingPrompter prompter;
     SilentSounds sounds;
@@ -103,6 +108,14 @@ int main(int argc, char* argv[])
         return 1;
     subsystem<Shell>(form).MiscTimer_Timer(); // reads the settings
 
+    if (onePart) {
+        inquire(form, arguments->at(2));
+        return control<ListControl>(form, "AnswerList")->rowCount() > 0
+                && save(form, arguments->at(1))
+            ? 0
+            : 1;
+    }
+    const QDir out(arguments->at(1));
     bool ok = true;
     // A cart with lines from two answers.
     inquire(form, u"PH3600"_s);

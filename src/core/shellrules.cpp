@@ -53,8 +53,14 @@ QByteArray shellrules::traceRecord(QStringView date, QStringView time, QStringVi
     return files::toAnsi(record);
 }
 
-QString shellrules::traceTimeFormat(QStringView longFormat)
+QString shellrules::traceTimeFormat(QStringView localeFormat)
 {
+    // Newer locale data puts a narrow or non-breaking space before AM/PM or between the parts;
+    // the 8-bit log would get a '?' for it.
+    QString longFormat = localeFormat.toString();
+    for (QChar& ch : longFormat)
+        if (ch.category() == QChar::Separator_Space)
+            ch = u' ';
     QString out;
     bool quoted = false;
     for (qsizetype i = 0; i < longFormat.size(); ++i) {

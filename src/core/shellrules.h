@@ -16,8 +16,9 @@ namespace shellrules {
 [[nodiscard]] QByteArray traceRecord(QStringView date, QStringView time, QStringView request);
 
 // The time format of the trace record: the locale's long time format without its time-zone
-// designators ("HH:mm:ss t" gives "HH:mm:ss"). Quoted literal text stays as it is.
-[[nodiscard]] QString traceTimeFormat(QStringView longFormat);
+// designators ("HH:mm:ss t" gives "HH:mm:ss"), every space of another kind (narrow, no-break)
+// written as a blank. Quoted literal text stays as it is otherwise.
+[[nodiscard]] QString traceTimeFormat(QStringView localeFormat);
 
 // The help texts the option fields show when they receive the focus.
 enum class Help {

@@ -94,7 +94,7 @@ bool Cart::writeOrderFile(const QByteArray& bytes)
     // Replaced whole and atomically: a failed or interrupted save leaves the old file.
     if (files::saveWhole(m_orderFile, bytes).isEmpty())
         return true;
-    emit saveFailed();
+    emit saveFailed(m_lines.isEmpty());
     return false;
 }
 

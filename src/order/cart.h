@@ -74,7 +74,8 @@ public:
 
 signals:
     // MyOrder.dat could not be replaced; the old file is kept and the lines stay as they are.
-    void saveFailed();
+    // emptied: the cart had just been emptied, so the file still holds the lines removed.
+    void saveFailed(bool emptied);
 
 private:
     bool writeOrderFile(const QByteArray& bytes);

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
@@ -147,8 +148,10 @@ MainForm::MainForm(const Seams& seams, const QString& programFolder, const QStri
 
 MainForm::~MainForm()
 {
-    // Deleting the controls moves the focus; no handler may run on a window being destroyed.
+    // Deleting the controls moves the focus and the current tab; no handler may run on a window
+    // being destroyed.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(m_ui.SSTab1, &QTabWidget::currentChanged, this, nullptr);
 }
 
 void MainForm::buildLayout()
@@ -489,10 +492,16 @@ void MainForm::wireSubsystems()
     connect(m_inquiry, &PartInquiry::stepFailed, this, &MainForm::reportStep);
     connect(m_inquiry, &PartInquiry::answerComplete, this, &MainForm::showAnswerComplete);
 
-    connect(m_cart, &Cart::saveFailed, this, [this] {
-        MsgBox(u"Your order could not be saved to MyOrder.dat in the program folder. The items "
-               "shown in My Order are unchanged, but MyOrder.dat may not match them if the "
-               "program is closed now. Please check that the program folder can be written to."_s,
+    connect(m_cart, &Cart::saveFailed, this, [this](bool emptied) {
+        MsgBox(emptied
+                   ? u"The items were removed from My Order, but MyOrder.dat in the program "
+                     "folder could not be emptied and still holds them: they will be offered "
+                     "again at the next start. Please check that the program folder can be "
+                     "written to."_s
+                   : u"Your order could not be saved to MyOrder.dat in the program folder. The "
+                     "items shown in My Order are unchanged, but MyOrder.dat may not match them "
+                     "if the program is closed now. Please check that the program folder can be "
+                     "written to."_s,
                QMessageBox::Warning);
     });
 }
@@ -506,6 +515,7 @@ void MainForm::routeEvents()
         watched->installEventFilter(this);
 
     connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
+    connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, &MainForm::parkFocusOnTabBar);
     connect(m_ui.InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
     connect(m_ui.OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
     connect(m_ui.ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
@@ -524,28 +534,51 @@ void MainForm::routeEvents()
 // a click, Tab, or the program's own setFocus. Qt also moves the focus when the window is
 // deactivated and activated again, when a context menu or a message box opens and closes, and
 // when a tab change hides the control that had it (to the tab bar, then into the new page); none
-// of these is a move between two controls, so none reaches a handler.
+// of these is a move between two controls, so none reaches a got-focus handler. A control hidden
+// by a tab change has been left all the same, so its lost-focus handler runs.
 void MainForm::routeFocusMove(QWidget* old, QWidget* now)
 {
     if (!old || !now || old->window() != this || now->window() != this)
         return;
-    if (!old->isVisible() || old == m_displacedFocus) {
+    const bool left = old != m_displacedFocus;
+    if (!old->isVisible() || !left) {
         if (!m_displacedFocus)
             QTimer::singleShot(0, this, [this] { m_displacedFocus = nullptr; });
         m_displacedFocus = now;
+        if (left)
+            leaveControl(old);
         return;
     }
     // The handler of the control left runs first, then that of the control entered.
-    for (int i = 0; i < 3; ++i)
-        if (old == m_ui.OrderInfoTxt[size_t(i)])
-            OrderInfoTxt_LostFocus(i);
-    if (const auto lost = focusHandlers(old).lost)
-        (this->*lost)();
+    leaveControl(old);
     for (int i = 0; i < 2; ++i)
         if (now == m_ui.PoOptionCheck[size_t(i)])
             PoOptionCheck_GotFocus(i);
     if (const auto gained = focusHandlers(now).gained)
         (this->*gained)();
+}
+
+void MainForm::leaveControl(QWidget* old)
+{
+    for (int i = 0; i < 3; ++i)
+        if (old == m_ui.OrderInfoTxt[size_t(i)])
+            OrderInfoTxt_LostFocus(i);
+    if (const auto lost = focusHandlers(old).lost)
+        (this->*lost)();
+}
+
+// After a tab change the keyboard focus rests on the tab bar rather than in a field of the new
+// page that the user never chose: the next click into a field is then a move, and runs that
+// field's got-focus handler.
+void MainForm::parkFocusOnTabBar()
+{
+    QWidget* focus = focusWidget();
+    QTabBar* bar = m_ui.SSTab1->tabBar();
+    if (focus && focus != bar && m_ui.SSTab1->isAncestorOf(focus)) {
+        m_displacedFocus = focus; // the move to the tab bar is the program's, not the user's
+        bar->setFocus(Qt::OtherFocusReason);
+    }
+    m_displacedFocus = nullptr; // the tab change's own moves are over
 }
 
 MainForm::FocusHandlers MainForm::focusHandlers(const QWidget* control) const

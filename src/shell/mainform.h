@@ -136,6 +136,8 @@ private:
     void wireHistoryTab();
     void routeEvents();
     void routeFocusMove(QWidget* old, QWidget* now);
+    void leaveControl(QWidget* old); // the lost-focus handlers of the control left
+    void parkFocusOnTabBar();
     struct FocusHandlers
     {
         void (MainForm::*gained)() = nullptr;

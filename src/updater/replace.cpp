@@ -80,17 +80,76 @@ ostrel::UpdateFiles ostrel::findFiles(const UpdateJob& job)
     found.source = existingFile(job.folder, job.name + u".NEW"_s);
     found.target = existingFile(job.folder, job.name + u".EXE"_s);
     if (found.target.isEmpty()) {
-        // This platform's programs carry no extension: the program itself is NAME.
-        const QString program = existingFile(job.folder, job.name);
-        if (!program.isEmpty() && QFileInfo(program).isExecutable()) {
-            found.target = program;
-            found.targetIsProgram = true;
-        } else {
+        // This platform's programs carry no extension: the program itself is NAME, also when it
+        // has lost its execute bits.
+        found.target = existingFile(job.folder, job.name);
+        found.targetIsProgram = !found.target.isEmpty();
+        if (!found.targetIsProgram)
             found.target = job.targetPath();
-        }
     }
+    found.old = existingFile(job.folder, job.name + u".OLD"_s);
+    if (found.old.isEmpty())
+        found.old =
+            QFileInfo(found.target).path() + u'/' + QFileInfo(job.name).fileName() + u".OLD"_s;
     return found;
 }
+
+namespace {
+
+constexpr auto ExecuteBits = QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+
+// A program file without any execute bit gets one for each class that may read it.
+QFileDevice::Permissions runnable(QFileDevice::Permissions permissions)
+{
+    if (permissions & ExecuteBits)
+        return permissions;
+    if (permissions & QFileDevice::ReadOwner)
+        permissions |= QFileDevice::ExeOwner;
+    if (permissions & QFileDevice::ReadGroup)
+        permissions |= QFileDevice::ExeGroup;
+    if (permissions & QFileDevice::ReadOther)
+        permissions |= QFileDevice::ExeOther;
+    return permissions;
+}
+
+// Copies the whole of source into target, which is open; the number of bytes copied, or nothing
+// when reading or writing failed.
+std::optional<qint64> copyInto(QFile& source, QSaveFile& target, bool* readFailed)
+{
+    constexpr qint64 chunkSize = 64 * 1024;
+    qint64 copied = 0;
+    while (!source.atEnd()) {
+        const QByteArray chunk = source.read(chunkSize);
+        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
+            *readFailed = true;
+            return std::nullopt;
+        }
+        if (target.write(chunk) != chunk.size())
+            return std::nullopt;
+        copied += chunk.size();
+    }
+    return copied;
+}
+
+// Keeps the program being replaced as NAME.OLD, replacing that file whole and atomically.
+bool keepOldProgram(const QString& program, const QString& old)
+{
+    QFile current(program);
+    if (!current.open(QIODevice::ReadOnly))
+        return false;
+    QSaveFile copy(old);
+    if (!copy.open(QIODevice::WriteOnly))
+        return false;
+    copy.setPermissions(current.permissions()); // the old program can be moved back and run
+    bool readFailed = false;
+    if (!copyInto(current, copy, &readFailed)) {
+        copy.cancelWriting();
+        return false;
+    }
+    return copy.commit();
+}
+
+} // namespace
 
 std::optional<QString> ostrel::replaceExecutable(const UpdateJob& job)
 {
@@ -115,23 +174,31 @@ std::optional<QString> ostrel::replaceExecutable(const UpdateJob& job)
     QSaveFile target(found.target);
     // Read before the temporary file exists: the program keeps the permissions it has.
     const QFileDevice::Permissions permissions =
-        found.targetIsProgram ? QFile::permissions(found.target) : source.permissions();
+        found.targetIsProgram ? runnable(QFile::permissions(found.target)) : source.permissions();
     if (!target.open(QIODevice::WriteOnly))
         return cannotReplace();
-    // Applies to the temporary file, so the renamed target carries them.
-    target.setPermissions(permissions);
+    // Applies to the temporary file, so the renamed target carries them. A program that could
+    // not be made runnable again would leave the user without one.
+    if (!target.setPermissions(permissions) && found.targetIsProgram) {
+        target.cancelWriting();
+        return u"The program file could not be made executable:\n"_s + targetPath;
+    }
 
-    constexpr qint64 chunkSize = 64 * 1024;
-    while (!source.atEnd()) {
-        const QByteArray chunk = source.read(chunkSize);
-        if (chunk.isEmpty() && source.error() != QFileDevice::NoError) {
-            target.cancelWriting();
-            return cannotRead();
-        }
-        if (target.write(chunk) != chunk.size()) {
-            target.cancelWriting();
-            return cannotReplace();
-        }
+    bool readFailed = false;
+    const std::optional<qint64> copied = copyInto(source, target, &readFailed);
+    if (!copied) {
+        target.cancelWriting();
+        return readFailed ? cannotRead() : cannotReplace();
+    }
+    if (*copied == 0) {
+        // A download cut to nothing would leave no program at all.
+        target.cancelWriting();
+        return u"The new program file is empty, so the program was not replaced:\n"_s + sourcePath;
+    }
+    if (QFileInfo::exists(found.target) && !keepOldProgram(found.target, found.old)) {
+        target.cancelWriting();
+        return u"The program file could not be kept as "_s + QFileInfo(found.old).fileName()
+            + u", so it was not replaced:\n"_s + QDir::toNativeSeparators(found.old);
     }
     if (!target.commit())
         return cannotReplace();
@@ -148,9 +215,9 @@ void ostrel::pauseMilliseconds(int milliseconds)
         QThread::msleep(static_cast<unsigned long>(std::min<qint64>(left, 100)));
 }
 
-int ostrel::waitMilliseconds(const QString& environmentValue)
+int ostrel::waitMilliseconds(const QString& setting)
 {
     bool ok = false;
-    const int value = environmentValue.toInt(&ok);
+    const int value = setting.toInt(&ok);
     return ok && value >= 0 ? value : DefaultWaitMilliseconds;
 }

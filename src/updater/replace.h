@@ -39,17 +39,21 @@ struct UpdateJob
 struct UpdateFiles
 {
     QString source; // NAME.NEW as found; empty when the folder has none
-    QString target; // NAME.EXE as found; else the executable NAME itself; else NAME.EXE, created
-    bool targetIsProgram = false; // the target is the executable NAME itself
+    QString target; // NAME.EXE as found; else the program file NAME itself; else NAME.EXE, created
+    bool targetIsProgram = false; // the target is the program file NAME itself
+    QString old;                  // NAME.OLD as found; else NAME.OLD beside the target
 };
 [[nodiscard]] UpdateFiles findFiles(const UpdateJob& job);
 
 // Copies the source over the target (both as findFiles() finds them) through a temporary file in
 // the target's folder that is then renamed over it, so the target is either the old file or the
 // whole new one. A missing target is created. NAME.EXE takes the source's permissions (so an
-// executable stays executable); the executable NAME keeps its own. The source is left where it
-// is. Returns nothing on success, otherwise a message naming the file that could not be read or
-// replaced.
+// executable stays executable); the program NAME keeps its own, and one that lost its execute
+// bits gets them back wherever it may be read. An empty source (a download cut to nothing) is
+// refused. The target being replaced is first kept as NAME.OLD, written the same way (one
+// generation; an earlier NAME.OLD is replaced), so a bad update can be undone by hand; the update
+// is refused when it cannot be kept. The source is left where it is. Returns nothing on success,
+// otherwise a message naming the file that could not be read, kept or replaced.
 [[nodiscard]] std::optional<QString> replaceExecutable(const UpdateJob& job);
 
 // Blocks the calling thread for at least the given time, measured on a monotonic clock, so a
@@ -57,9 +61,8 @@ struct UpdateFiles
 // Nothing is processed meanwhile.
 void pauseMilliseconds(int milliseconds);
 
-// The pause before the copy. Production always waits DefaultWaitMilliseconds; the tests that run
-// the real binary set OSTREL_WAIT_MS (a whole number of milliseconds, 0 or more) to skip it. Any
-// other value of the variable is ignored.
-[[nodiscard]] int waitMilliseconds(const QString& environmentValue);
+// The pause before the copy, from a test build's setting: a whole number of milliseconds, 0 or
+// more; anything else gives DefaultWaitMilliseconds. The delivered program always waits that long.
+[[nodiscard]] int waitMilliseconds(const QString& setting);
 
 } // namespace ostrel

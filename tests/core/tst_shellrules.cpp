@@ -63,6 +63,10 @@ void TestShellRules::traceTimeFormat_data()
     QTest::newRow("long zone name between") << u"h:mm:ss tttt AP"_s << u"h:mm:ss AP"_s;
     QTest::newRow("quoted t is text") << u"HH 'till' mm t"_s << u"HH 'till' mm"_s;
     QTest::newRow("no zone: unchanged") << u"HH:mm:ss"_s << u"HH:mm:ss"_s;
+    QTest::newRow("narrow no-break space before AM/PM, with a zone")
+        << u"h:mm:ss\u202FAP\u202Ft"_s << u"h:mm:ss AP"_s;
+    QTest::newRow("no-break spaces, quoted one too")
+        << u"HH\u00A0mm\u00A0ss'\u00A0h'"_s << u"HH mm ss' h'"_s;
 }
 
 void TestShellRules::helpText_data()

@@ -422,21 +422,29 @@ void TestOrdering::removeAll_data()
 {
     QTest::addColumn<int>("lines");
     QTest::addColumn<bool>("yes");
-    QTest::newRow("confirmed") << 2 << true;
-    QTest::newRow("declined") << 2 << false;
-    QTest::newRow("empty cart asks nothing") << 0 << false;
+    QTest::addColumn<bool>("fileBlocked"); // a folder in MyOrder.dat's place: it cannot be emptied
+    QTest::newRow("confirmed") << 2 << true << false;
+    QTest::newRow("declined") << 2 << false << false;
+    QTest::newRow("empty cart asks nothing") << 0 << false << false;
+    QTest::newRow("confirmed, MyOrder.dat cannot be emptied: told it holds them")
+        << 2 << true << true;
 }
 
 void TestOrdering::removeAll()
 {
     QFETCH(int, lines);
     QFETCH(bool, yes);
+    QFETCH(bool, fileBlocked);
     for (int i = 0; i < lines; ++i)
         order(u"2"_s);
     control<QLineEdit>(*m_form, "OrderInfoTxt", 1)->setText(u"PO77"_s);
     const QStringList before = control<ListControl>(*m_form, "OrderList")->rows();
     const QByteArray saved = m_fx->read(u"MyOrder.dat"_s);
     const int frameTop = twips::top(control<QGroupBox>(*m_form, "OrderFrame"));
+    if (fileBlocked) {
+        QVERIFY(QFile::remove(m_fx->folder.filePath(u"MyOrder.dat"_s)));
+        QVERIFY(QDir(m_fx->folder.path()).mkdir(u"MyOrder.dat"_s));
+    }
     m_fx->sounds.played.clear();
     m_fx->clock.pauses.clear();
     if (lines > 0)
@@ -447,7 +455,8 @@ void TestOrdering::removeAll()
         QVERIFY(m_fx->prompter.boxes.isEmpty());
         return;
     }
-    QCOMPARE(m_fx->prompter.shown(), QStringList{u"Cancel ALL Items In This Order?"_s});
+    QCOMPARE(m_fx->prompter.shown().first(), u"Cancel ALL Items In This Order?"_s);
+    QCOMPARE(m_fx->prompter.shown().size(), fileBlocked ? 2 : 1);
     QCOMPARE(m_fx->prompter.boxes.first().title, u"CANCEL CHANGES"_s);
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::NoIcon);
     QCOMPARE(m_fx->prompter.boxes.first().buttons, QMessageBox::Yes | QMessageBox::No);
@@ -457,6 +466,12 @@ void TestOrdering::removeAll()
         QCOMPARE(twips::top(control<QGroupBox>(*m_form, "OrderFrame")), frameTop);
         QVERIFY(m_fx->sounds.played.isEmpty());
         return;
+    }
+    if (fileBlocked) {
+        const QString told = m_fx->prompter.shown().last();
+        QVERIFY2(told.contains(u"MyOrder.dat"_s) && told.contains(u"still holds them"_s)
+                     && told.contains(u"offered again"_s) && !told.contains(u"unchanged"_s),
+                 qPrintable(told));
     }
     QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
     QCOMPARE(control<QLabel>(*m_form, "ItemCountLbl")->text(), u" 0"_s);
@@ -583,7 +598,7 @@ void TestOrdering::failedSaveIsTold()
     control<ListControl>(*m_form, "OrderList")->setSelectedIndex(0);
     m_form->RemoveItemCmd_Click(); // the emptying fails the same way and is told too
     QCOMPARE(m_fx->prompter.boxes.size(), 2);
-    QVERIFY(m_fx->prompter.boxes.last().text.contains(u"MyOrder.dat"_s));
+    QVERIFY(m_fx->prompter.boxes.last().text.contains(u"still holds them"_s));
 }
 
 void TestOrdering::failedSaveKeepsOldFile()

@@ -4,6 +4,7 @@
 #include "core/shellrules.h"
 #include "link/serverlink.h"
 #include "shell/listcontrol.h"
+#include "shell/twips.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
@@ -17,6 +18,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTcpSocket>
 #include <QTextEdit>
@@ -96,6 +98,14 @@ QLineEdit* focusBox(MainForm& f, const QString& name)
         return nullptr;
     box->setFocus();
     return QTest::qWaitFor([box] { return box->hasFocus(); }) ? box : nullptr;
+}
+
+// Clicks the tab of SSTab1 at index, as the user selects a tab.
+void clickTab(MainForm& f, int index)
+{
+    QTabBar* bar = control<QTabWidget>(f, "SSTab1")->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), index);
 }
 
 QStringList logLines(const QByteArray& bytes)
@@ -456,47 +466,80 @@ void TestShell::focusShowsHelp_data()
 {
     using shellrules::Help;
     QTest::addColumn<QString>("field");
+    // How the focus gets there: empty, moved from "Test LOGIN "; "Options": a click on Options
+    // with the focus in Parttxt, then a click into the field; "away and back": with the focus in
+    // the field, a click on the OPTIONS tab and on the first tab, then a click into the field.
+    QTest::addColumn<QString>("route");
     QTest::addColumn<QString>("loginHelp");   // "-": unchanged
     QTest::addColumn<QString>("optionsHelp"); // "-": unchanged
     QTest::addColumn<bool>("resultHidden");
+    QTest::addColumn<bool>("answerListLeaves");
     const QString none;
     const QString same = u"-"_s;
-    QTest::newRow("AccNameTxt") << u"AccNameTxt"_s << none
-                                << shellrules::helpText(Help::BusinessName) << false;
-    QTest::newRow("AccNumTxt") << u"AccNumTxt"_s << shellrules::helpText(Help::AccountNumber)
-                               << none << true;
-    QTest::newRow("LoginNameTxt") << u"LoginNameTxt"_s << shellrules::helpText(Help::LoginName)
-                                  << none << true;
+    const QString moved;
+    QTest::newRow("AccNameTxt") << u"AccNameTxt"_s << moved << none
+                                << shellrules::helpText(Help::BusinessName) << false << false;
+    QTest::newRow("AccNumTxt") << u"AccNumTxt"_s << moved
+                               << shellrules::helpText(Help::AccountNumber) << none << true
+                               << false;
+    QTest::newRow("LoginNameTxt") << u"LoginNameTxt"_s << moved
+                                  << shellrules::helpText(Help::LoginName) << none << true << false;
     QTest::newRow("txtHostAddress")
-        << u"txtHostAddress"_s << shellrules::helpText(Help::HostAddress) << none << true;
-    QTest::newRow("PoOptionCheck(0)")
-        << u"PoOptionCheck(0)"_s << none << shellrules::helpText(Help::PoOptions) << false;
-    QTest::newRow("PoOptionCheck(1)")
-        << u"PoOptionCheck(1)"_s << none << shellrules::helpText(Help::PoOptions) << false;
-    QTest::newRow("RepNameOptCheck")
-        << u"RepNameOptCheck"_s << none << shellrules::helpText(Help::RepName) << false;
-    QTest::newRow("StandingPOtxt")
-        << u"StandingPOtxt"_s << none << shellrules::helpText(Help::StandingPo) << false;
-    QTest::newRow("ServerSocketTxt leaves both") << u"ServerSocketTxt"_s << same << same << false;
+        << u"txtHostAddress"_s << moved << shellrules::helpText(Help::HostAddress) << none << true
+        << false;
+    QTest::newRow("PoOptionCheck(0)") << u"PoOptionCheck(0)"_s << moved << none
+                                      << shellrules::helpText(Help::PoOptions) << false << false;
+    QTest::newRow("PoOptionCheck(1)") << u"PoOptionCheck(1)"_s << moved << none
+                                      << shellrules::helpText(Help::PoOptions) << false << false;
+    QTest::newRow("RepNameOptCheck") << u"RepNameOptCheck"_s << moved << none
+                                     << shellrules::helpText(Help::RepName) << false << false;
+    QTest::newRow("StandingPOtxt") << u"StandingPOtxt"_s << moved << none
+                                   << shellrules::helpText(Help::StandingPo) << false << false;
+    QTest::newRow("ServerSocketTxt leaves both")
+        << u"ServerSocketTxt"_s << moved << same << same << false << false;
+    QTest::newRow("LoginNameTxt clicked after the Options button")
+        << u"LoginNameTxt"_s << u"Options"_s << shellrules::helpText(Help::LoginName) << none
+        << true << false;
+    QTest::newRow("Parttxt clicked after a tab change away and back")
+        << u"Parttxt"_s << u"away and back"_s << same << same << false << true;
 }
 
 void TestShell::focusShowsHelp()
 {
     QFETCH(QString, field);
+    QFETCH(QString, route);
     QFETCH(QString, loginHelp);
     QFETCH(QString, optionsHelp);
     QFETCH(bool, resultHidden);
-    MainForm& f = m_fx->startOnOptionsTab();
+    QFETCH(bool, answerListLeaves);
+    MainForm& f = m_fx->start();
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
-    control<QPushButton>(f, "Testcmd")->setFocus();
+    auto* widget = f.findChild<QWidget*>(field);
+    QVERIFY(widget);
+    if (route.isEmpty()) {
+        control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+        control<QPushButton>(f, "Testcmd")->setFocus();
+    } else {
+        control<QLineEdit>(f, "Parttxt")->setFocus();
+        QTRY_VERIFY(control<QLineEdit>(f, "Parttxt")->hasFocus());
+    }
     control<QTextEdit>(f, "LoginHelpInfo")->setPlainText(u"earlier login help"_s);
     control<QTextEdit>(f, "OptionsHelpInfo")->setPlainText(u"earlier options help"_s);
     control<QFrame>(f, "PassedPic")->show();
+    f.SlideAnswerList(true);
 
-    auto* widget = f.findChild<QWidget*>(field);
-    QVERIFY(widget);
-    widget->setFocus();
+    if (route.isEmpty()) {
+        widget->setFocus();
+    } else {
+        if (route == u"Options"_s) {
+            QTest::mouseClick(control<QPushButton>(f, "OptionsCmd"), Qt::LeftButton);
+        } else {
+            clickTab(f, 2);
+            clickTab(f, 0);
+        }
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
     QTRY_VERIFY(widget->hasFocus());
     QCOMPARE(control<QTextEdit>(f, "LoginHelpInfo")->toPlainText(),
              loginHelp == u"-"_s ? u"earlier login help"_s : loginHelp);
@@ -504,6 +547,7 @@ void TestShell::focusShowsHelp()
              optionsHelp == u"-"_s ? u"earlier options help"_s : optionsHelp);
     QCOMPARE(!control<QFrame>(f, "PassedPic")->isHidden(), !resultHidden);
     QVERIFY(!!control<QFrame>(f, "ErrorPic")->isHidden());
+    QCOMPARE(twips::left(control<ListControl>(f, "AnswerList")) <= 0, answerListLeaves);
 }
 
 void TestShell::tabFromLoginNameCleansAndShowsAccountHelp()
@@ -530,14 +574,20 @@ void TestShell::lostFocusCleaning_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("after");
+    QTest::addColumn<int>("tabClicked"); // how the field is left: -1, "Test LOGIN " gets the focus
     QTest::newRow("login name trimmed and upper-cased")
-        << u"LoginNameTxt"_s << u"  jsmith x "_s << u"JSMITH X"_s;
+        << u"LoginNameTxt"_s << u"  jsmith x "_s << u"JSMITH X"_s << -1;
     QTest::newRow("login name: no length limit here")
-        << u"LoginNameTxt"_s << u"abcdefghijklmnop"_s << u"ABCDEFGHIJKLMNOP"_s;
-    QTest::newRow("login name: tab is not a blank") << u"LoginNameTxt"_s << u"\tab "_s << u"\tAB"_s;
-    QTest::newRow("account trimmed, case kept") << u"AccNumTxt"_s << u" 12a "_s << u"12a"_s;
-    QTest::newRow("business name untouched") << u"AccNameTxt"_s << u" a,b\" "_s << u" a,b\" "_s;
-    QTest::newRow("standing PO untouched") << u"StandingPOtxt"_s << u" po 1 "_s << u" po 1 "_s;
+        << u"LoginNameTxt"_s << u"abcdefghijklmnop"_s << u"ABCDEFGHIJKLMNOP"_s << -1;
+    QTest::newRow("login name: tab is not a blank")
+        << u"LoginNameTxt"_s << u"\tab "_s << u"\tAB"_s << -1;
+    QTest::newRow("account trimmed, case kept") << u"AccNumTxt"_s << u" 12a "_s << u"12a"_s << -1;
+    QTest::newRow("business name untouched")
+        << u"AccNameTxt"_s << u" a,b\" "_s << u" a,b\" "_s << -1;
+    QTest::newRow("standing PO untouched")
+        << u"StandingPOtxt"_s << u" po 1 "_s << u" po 1 "_s << -1;
+    QTest::newRow("login name cleaned when the first tab is clicked")
+        << u"LoginNameTxt"_s << u" jsmith "_s << u"JSMITH"_s << 0;
 }
 
 void TestShell::lostFocusCleaning()
@@ -545,12 +595,17 @@ void TestShell::lostFocusCleaning()
     QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, after);
+    QFETCH(int, tabClicked);
     MainForm& f = m_fx->startOnOptionsTab();
     auto* box = focusBox(f, field);
     QVERIFY(box);
     box->setText(typed);
-    control<QPushButton>(f, "Testcmd")->setFocus();
-    QTRY_VERIFY(control<QPushButton>(f, "Testcmd")->hasFocus());
+    if (tabClicked >= 0) {
+        clickTab(f, tabClicked);
+    } else {
+        control<QPushButton>(f, "Testcmd")->setFocus();
+        QTRY_VERIFY(control<QPushButton>(f, "Testcmd")->hasFocus());
+    }
     QCOMPARE(box->text(), after);
 }
 

@@ -122,9 +122,10 @@ void TestOstrel::jobPaths()
 void TestOstrel::replace_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QByteArray>("source"); // null: NAME.NEW missing
-    QTest::addColumn<QByteArray>("target"); // null: NAME.EXE missing
-    QTest::addColumn<bool>("fails");
+    QTest::addColumn<QByteArray>("source");    // null: NAME.NEW missing
+    QTest::addColumn<QByteArray>("target");    // null: NAME.EXE missing
+    QTest::addColumn<QByteArray>("oldBefore"); // NAME.OLD; null: missing; "/": a folder
+    QTest::addColumn<QString>("failureNames"); // the file the failure names; empty: none
 
     QByteArray big(300 * 1024 + 7, '\0'); // several copy chunks, every byte value
     for (qsizetype i = 0; i < big.size(); ++i)
@@ -132,18 +133,28 @@ void TestOstrel::replace_data()
 
     const QByteArray newBytes("MZ\x00\x01new program\r\n\xff", 18);
     const QByteArray oldBytes("MZ old program, longer than the new one");
+    const QByteArray none;
+    const QByteArray earlier("MZ the program before the last update");
+    const QString ok;
     QTest::newRow("replaces the target byte for byte")
-        << u"VORNIK"_s << newBytes << oldBytes << false;
-    QTest::newRow("creates a missing target") << u"VORNIK"_s << newBytes << QByteArray() << false;
-    QTest::newRow("empty source empties the target")
-        << u"VORNIK"_s << QByteArray("") << oldBytes << false;
-    QTest::newRow("large source copied whole") << u"VORNIK"_s << big << oldBytes << false;
-    QTest::newRow("extension kept whole") << u"VORNIK.EXE"_s << newBytes << oldBytes << false;
-    QTest::newRow("folder part kept whole") << u"BIN/VORNIK"_s << newBytes << oldBytes << false;
+        << u"VORNIK"_s << newBytes << oldBytes << none << ok;
+    QTest::newRow("creates a missing target") << u"VORNIK"_s << newBytes << none << none << ok;
+    QTest::newRow("empty source refused, target kept")
+        << u"VORNIK"_s << QByteArray("") << oldBytes << none << u"VORNIK.NEW"_s;
+    QTest::newRow("large source copied whole") << u"VORNIK"_s << big << oldBytes << none << ok;
+    QTest::newRow("extension kept whole") << u"VORNIK.EXE"_s << newBytes << oldBytes << none << ok;
+    QTest::newRow("folder part kept whole")
+        << u"BIN/VORNIK"_s << newBytes << oldBytes << none << ok;
     QTest::newRow("missing source leaves the target")
-        << u"VORNIK"_s << QByteArray() << oldBytes << true;
+        << u"VORNIK"_s << none << oldBytes << earlier << u"VORNIK.NEW"_s;
     QTest::newRow("missing source creates nothing")
-        << u"VORNIK"_s << QByteArray() << QByteArray() << true;
+        << u"VORNIK"_s << none << none << none << u"VORNIK.NEW"_s;
+    QTest::newRow("an earlier NAME.OLD replaced by the program")
+        << u"VORNIK"_s << newBytes << oldBytes << earlier << ok;
+    QTest::newRow("no program to keep: NAME.OLD left alone")
+        << u"VORNIK"_s << newBytes << none << earlier << ok;
+    QTest::newRow("program that cannot be kept is not replaced")
+        << u"VORNIK"_s << newBytes << oldBytes << QByteArray("/") << u"VORNIK.OLD"_s;
 }
 
 void TestOstrel::replace()
@@ -151,28 +162,42 @@ void TestOstrel::replace()
     QFETCH(QString, name);
     QFETCH(QByteArray, source);
     QFETCH(QByteArray, target);
-    QFETCH(bool, fails);
+    QFETCH(QByteArray, oldBefore);
+    QFETCH(QString, failureNames);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const ostrel::UpdateJob job{folder.path(), name};
+    const QString oldPath = folder.filePath(name + u".OLD"_s);
     putFile(job.sourcePath(), source);
     putFile(job.targetPath(), target);
+    if (oldBefore == "/")
+        QVERIFY(QDir().mkpath(oldPath));
+    else
+        putFile(oldPath, oldBefore);
     const QStringList filesBefore = allFiles(folder.path());
 
     const auto failure = ostrel::replaceExecutable(job);
 
-    QCOMPARE(failure.has_value(), fails);
-    if (fails) {
-        QVERIFY2(failure->contains(QDir::toNativeSeparators(job.sourcePath())),
+    QCOMPARE(failure.has_value(), !failureNames.isEmpty());
+    if (failure) {
+        QVERIFY2(failure->contains(QDir::toNativeSeparators(folder.filePath(failureNames))),
                  qPrintable(*failure));
         QCOMPARE(fileBytes(job.targetPath()), target);
         QCOMPARE(allFiles(folder.path()), filesBefore);
+        if (oldBefore != "/")
+            QCOMPARE(fileBytes(oldPath), oldBefore);
         return;
     }
     QCOMPARE(fileBytes(job.targetPath()), source);
     QCOMPARE(fileBytes(job.sourcePath()), source); // the delivered copy stays
+    // The program replaced is kept, one generation; with none there, NAME.OLD stays as it was.
+    const QByteArray oldAfter = target.isNull() ? oldBefore : target;
+    QCOMPARE(fileBytes(oldPath), oldAfter);
     QStringList expectedFiles{name + u".EXE"_s, name + u".NEW"_s};
+    if (!oldAfter.isNull())
+        expectedFiles << name + u".OLD"_s;
+    expectedFiles.sort();
     QCOMPARE(allFiles(folder.path()), expectedFiles); // no temporary file left behind
 }
 
@@ -238,9 +263,9 @@ void TestOstrel::filesOfThisPlatform_data()
     QTest::newRow("an exact name wins over another case")
         << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"VORNIK.NEW"_s, u"VORNIK.EXE"_s}
         << u"VORNIK.NEW"_s << u"VORNIK.EXE"_s;
-    QTest::newRow("a file NAME that is no program is left alone")
+    QTest::newRow("the program that lost its execute bit is still the program")
         << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"vornik"_s} << u"vornik.new"_s
-        << u"VORNIK.EXE"_s;
+        << u"vornik"_s;
     QTest::newRow("a folder NAME is left alone")
         << u"VORNIK"_s << QStringList{u"vornik.new"_s, u"vornik/"_s} << u"vornik.new"_s
         << u"VORNIK.EXE"_s;
@@ -282,12 +307,23 @@ void TestOstrel::filesOfThisPlatform()
     QCOMPARE(found.target, root + target);
     QCOMPARE(ostrel::replaceExecutable(job), std::nullopt);
 
-    if (!files.contains(target))
+    // The program replaced is kept beside it as NAME.OLD.
+    const QString old = target.section(u'/', 0, -2, QString::SectionIncludeTrailingSep)
+        + name.section(u'/', -1) + u".OLD"_s;
+    if (files.contains(target))
+        files << old;
+    else
         files << target;
     for (const QString& file : std::as_const(files))
-        QCOMPARE(fileBytes(root + file), (file == target ? source : file).toUtf8());
+        QCOMPARE(fileBytes(root + file),
+                 (file == target    ? source
+                      : file == old ? target
+                                    : file)
+                     .toUtf8());
+    // A program keeps its permissions; one that lost its execute bit gets it back.
     if (found.targetIsProgram)
-        QCOMPARE(QFile::permissions(root + target), targetPermissions);
+        QCOMPARE(QFile::permissions(root + target),
+                 targetPermissions | QFile::ExeOwner | QFile::ExeUser);
     QStringList expectedFiles = files;
     expectedFiles.sort();
     QStringList onDisk = allFiles(folder.path());

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -36,23 +38,36 @@ struct Run
     qint64 milliseconds = 0;
 };
 
-// Runs the utility copied into folder. waitMs empty: the production wait.
-Run runOstrel(const QString& folder, const QStringList& arguments, const QString& waitMs)
+// The test build reads OSTREL_WAIT_MS; the delivered program must not.
+const QString TestBuild = QString::fromUtf8(OSTREL_TEST_BINARY);
+const QString Delivered = QString::fromUtf8(OSTREL_BINARY);
+
+// The environment of a run: the offscreen platform, or no display at all; no wait by default.
+QProcessEnvironment environment(bool display, const QString& waitMs = u"0"_s)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : {u"QT_QPA_PLATFORM"_s, u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s,
+                                u"OSTREL_WAIT_MS"_s, u"OSTREL_NO_DIALOGS"_s})
+        env.remove(name);
+    if (display)
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    if (!waitMs.isEmpty())
+        env.insert(u"OSTREL_WAIT_MS"_s, waitMs);
+    return env;
+}
+
+// Runs the binary copied into folder as "ostrel", as the batch file that starts it would.
+Run runOstrel(const QString& binary, const QString& folder, const QStringList& arguments,
+              const QProcessEnvironment& env)
 {
     Run run;
     const QString program = folder + u"/ostrel"_s;
-    if (!QFile::exists(program) && !QFile::copy(QString::fromUtf8(OSTREL_BINARY), program))
+    QFile::remove(program);
+    if (!QFile::copy(binary, program))
         return run;
 
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
-    environment.insert(u"OSTREL_NO_DIALOGS"_s, u"1"_s);
-    environment.remove(u"OSTREL_WAIT_MS"_s);
-    if (!waitMs.isEmpty())
-        environment.insert(u"OSTREL_WAIT_MS"_s, waitMs);
-
     QProcess process;
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(env);
     process.setWorkingDirectory(QDir::tempPath()); // the folder comes from the binary, not here
     QElapsedTimer clock;
     clock.start();
@@ -69,6 +84,15 @@ Run runOstrel(const QString& folder, const QStringList& arguments, const QString
     return run;
 }
 
+int modeOf(const QString& path)
+{
+    struct stat status
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? int(status.st_mode & 0777)
+                                                                     : -1;
+}
+
 } // namespace
 
 class TestOstrelRun : public QObject
@@ -78,85 +102,114 @@ class TestOstrelRun : public QObject
 private slots:
     void run_data();
     void run();
-    void waitsTwoSecondsBeforeCopying();
-    void updatesTheProgramWithoutExtension();
+    void deliveredProgramIgnoresTestSwitches();
 };
 
 void TestOstrelRun::run_data()
 {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QByteArray>("newFile"); // VORNIK.NEW; null: missing
+    QTest::addColumn<bool>("display");       // false: no display at all
+    QTest::addColumn<QString>("program");    // the program file present, holding "old"
+    QTest::addColumn<int>("mode");           // its permissions
+    QTest::addColumn<QByteArray>("newFile"); // VORNIK.NEW (mode 0644); null: missing
     QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QByteArray>("exeAfter"); // VORNIK.EXE, which starts as "old"
+    QTest::addColumn<QByteArray>("programAfter");
+    QTest::addColumn<int>("modeAfter");
+    QTest::addColumn<QByteArray>("oldAfter"); // VORNIK.OLD; null: none
 
     const QByteArray delivered("new\x00program\r\n", 13);
+    const QByteArray old("old");
+    const QByteArray none;
+    const QString exe = u"VORNIK.EXE"_s;
+    const QString bare = u"vornik"_s;
     QTest::newRow("lower-case name between blanks")
-        << QStringList{u" vornik "_s} << delivered << 0 << delivered;
+        << QStringList{u" vornik "_s} << true << exe << 0644 << delivered << 0 << delivered << 0644
+        << old;
     QTest::newRow("empty command line touches nothing")
-        << QStringList{} << delivered << 0 << QByteArray("old");
+        << QStringList{} << true << exe << 0644 << delivered << 0 << old << 0644 << none;
     QTest::newRow("blank command line touches nothing")
-        << QStringList{u"   "_s} << delivered << 0 << QByteArray("old");
-    QTest::newRow("missing NAME.NEW fails, target kept")
-        << QStringList{u"vornik"_s} << QByteArray() << 1 << QByteArray("old");
+        << QStringList{u"   "_s} << true << exe << 0644 << delivered << 0 << old << 0644 << none;
+    QTest::newRow("missing NAME.NEW fails, program kept")
+        << QStringList{u"vornik"_s} << true << exe << 0644 << none << 1 << old << 0644 << none;
+    QTest::newRow("empty NAME.NEW refused, program kept")
+        << QStringList{u"vornik"_s} << true << exe << 0644 << QByteArray("") << 1 << old << 0644
+        << none;
+    QTest::newRow("the program itself keeps its permissions")
+        << QStringList{u"vornik"_s} << true << bare << 0750 << delivered << 0 << delivered << 0750
+        << old;
+    QTest::newRow("the program without its execute bit is made executable")
+        << QStringList{u"vornik"_s} << true << bare << 0640 << delivered << 0 << delivered << 0750
+        << old;
+    QTest::newRow("no display: nothing to do ends at once")
+        << QStringList{} << false << bare << 0755 << delivered << 0 << old << 0755 << none;
+    QTest::newRow("no display: the update is done")
+        << QStringList{u"vornik"_s} << false << bare << 0755 << delivered << 0 << delivered << 0755
+        << old;
+    QTest::newRow("no display: a failure is told on standard error")
+        << QStringList{u"vornik"_s} << false << bare << 0755 << none << 1 << old << 0755 << none;
 }
 
 void TestOstrelRun::run()
 {
     QFETCH(QStringList, arguments);
+    QFETCH(bool, display);
+    QFETCH(QString, program);
+    QFETCH(int, mode);
     QFETCH(QByteArray, newFile);
     QFETCH(int, exitCode);
-    QFETCH(QByteArray, exeAfter);
+    QFETCH(QByteArray, programAfter);
+    QFETCH(int, modeAfter);
+    QFETCH(QByteArray, oldAfter);
 
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    putFile(folder.filePath(u"VORNIK.NEW"_s), newFile);
-    putFile(folder.filePath(u"VORNIK.EXE"_s), "old");
+    const QString newPath = folder.filePath(u"VORNIK.NEW"_s);
+    putFile(newPath, newFile);
+    if (!newFile.isNull())
+        QCOMPARE(::chmod(QFile::encodeName(newPath).constData(), 0644), 0);
+    const QString programPath = folder.filePath(program);
+    putFile(programPath, "old");
+    QCOMPARE(::chmod(QFile::encodeName(programPath).constData(), mode_t(mode)), 0);
 
-    const Run result = runOstrel(folder.path(), arguments, u"0"_s);
+    const Run result = runOstrel(TestBuild, folder.path(), arguments, environment(display));
 
     QCOMPARE(result.exitCode, exitCode);
-    QCOMPARE(fileBytes(folder.filePath(u"VORNIK.EXE"_s)), exeAfter);
-    QCOMPARE(fileBytes(folder.filePath(u"VORNIK.NEW"_s)), newFile);
+    QCOMPARE(fileBytes(programPath), programAfter);
+    QCOMPARE(modeOf(programPath), modeAfter);
+    QCOMPARE(fileBytes(folder.filePath(u"VORNIK.OLD"_s)), oldAfter);
+    QCOMPARE(fileBytes(newPath), newFile);
+    QCOMPARE(QFile::exists(folder.filePath(u"VORNIK.EXE"_s)), program == u"VORNIK.EXE"_s);
     // The failure names the file; stderr may also carry the platform's own start-up notes.
     QCOMPARE(result.errorOutput.contains(u"VORNIK.NEW"_s), exitCode != 0);
+    if (arguments.join(QString()).trimmed().isEmpty()) {
+        QCOMPARE(result.errorOutput, QString()); // ends quietly
+        QVERIFY2(result.milliseconds < 2000, "nothing to do: no wait");
+    }
 }
 
-void TestOstrelRun::waitsTwoSecondsBeforeCopying()
+void TestOstrelRun::deliveredProgramIgnoresTestSwitches()
 {
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     putFile(folder.filePath(u"VORNIK.NEW"_s), "new");
+    QProcessEnvironment env = environment(true, u"0"_s);
+    env.insert(u"OSTREL_NO_DIALOGS"_s, u"1"_s);
 
-    const Run blank = runOstrel(folder.path(), {u" "_s}, QString());
-    QCOMPARE(blank.exitCode, 0);
-    QVERIFY2(blank.milliseconds < 2000, "nothing to do: no wait");
-    QVERIFY(!QFile::exists(folder.filePath(u"VORNIK.EXE"_s)));
-
-    const Run update = runOstrel(folder.path(), {u"Vornik"_s}, QString());
+    const Run update = runOstrel(Delivered, folder.path(), {u"Vornik"_s}, env);
     QCOMPARE(update.exitCode, 0);
     QVERIFY2(update.milliseconds >= 2000, qPrintable(QString::number(update.milliseconds)));
     QCOMPARE(fileBytes(folder.filePath(u"VORNIK.EXE"_s)), QByteArray("new"));
-}
 
-void TestOstrelRun::updatesTheProgramWithoutExtension()
-{
-    // The client beside the utility is "vornik", delivered as "vornik.new": "ostrel vornik"
-    // replaces the program itself, which stays executable.
-    QTemporaryDir folder;
-    QVERIFY(folder.isValid());
-    const QString program = folder.filePath(u"vornik"_s);
-    putFile(program, "old");
-    const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-        | QFile::ReadUser | QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup;
-    QVERIFY(QFile::setPermissions(program, permissions));
-    putFile(folder.filePath(u"vornik.new"_s), "new");
-
-    const Run result = runOstrel(folder.path(), {u"vornik"_s}, u"0"_s);
-
-    QCOMPARE(result.exitCode, 0);
-    QCOMPARE(fileBytes(program), QByteArray("new"));
-    QCOMPARE(QFile::permissions(program), permissions);
-    QVERIFY(!QFile::exists(folder.filePath(u"VORNIK.EXE"_s)));
+    // Neither variable's name is in the delivered program, as 8-bit or UTF-16 text; the test
+    // build shows that the names would be found there.
+    const auto holds = [](const QString& binary, const QString& name) {
+        const QByteArray bytes = fileBytes(binary);
+        const QByteArray wide(reinterpret_cast<const char*>(name.utf16()), name.size() * 2);
+        return bytes.contains(name.toLatin1()) || bytes.contains(wide);
+    };
+    QVERIFY(holds(TestBuild, u"OSTREL_WAIT_MS"_s));
+    QVERIFY(!holds(Delivered, u"OSTREL_WAIT_MS"_s));
+    QVERIFY(!holds(Delivered, u"OSTREL_NO_DIALOGS"_s));
 }
 
 QTEST_GUILESS_MAIN(TestOstrelRun)
