@@ -59,7 +59,8 @@ history::Order MainForm::cartAsOrder() const
 {
     return history::orderFromCart(m_settings->accNum(), m_settings->loginName(),
                                   m_ui.OrderInfoTxt[0]->text(), m_ui.OrderInfoTxt[1]->text(),
-                                  m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime());
+                                  m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime(),
+                                  m_cart->listPrices());
 }
 
 void MainForm::NoteOrderBeingSent()
@@ -84,12 +85,19 @@ void MainForm::ConfirmSentOrder(qint32 number)
 
 bool MainForm::ConfirmResend()
 {
-    const auto sentAt =
-        m_history->unconfirmedDuplicate(cartAsOrder(), QDateTime::currentDateTime());
-    return !sentAt
-        || MsgBox(history::resendQuestion(*sentAt), QMessageBox::Question,
+    // The lines alone decide: after a restart the order fields are empty, and a confirmation
+    // whose cart could not be emptied leaves the same lines behind.
+    const auto sent = m_history->recentlySent(cartAsOrder(), QDateTime::currentDateTime());
+    return !sent
+        || MsgBox(history::resendQuestion(*sent), QMessageBox::Question,
                   QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+void MainForm::NoteSavedOrderSentBefore()
+{
+    if (const auto sent = m_history->sentBefore(cartAsOrder()))
+        MsgBox(history::sentBeforeNote(*sent), QMessageBox::Information);
 }
 
 void MainForm::OrderAgain(const history::Order& order)
@@ -97,7 +105,7 @@ void MainForm::OrderAgain(const history::Order& order)
     // As ORDER adds a line: the standing PO number, the lines, the totals and MyOrder.dat.
     applyStandingPO();
     for (const history::Line& line : order.lines) {
-        m_cart->AddItemToOrder(line.cartLine);
+        m_cart->AddItemToOrder(line.cartLine, line.list);
         m_ui.OrderList->addRow(line.cartLine);
     }
     m_ui.SSTab1->setCurrentIndex(0);

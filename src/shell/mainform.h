@@ -29,6 +29,7 @@ class QTabWidget;
 class QTextEdit;
 class InstanceLock;
 class ListControl;
+class ListView;
 class Cart;
 class PartInquiry;
 class Settings;
@@ -109,7 +110,8 @@ private:
         // INFORMATION / ORDER  HISTORY
         QTextEdit* VersionInfo = nullptr;
         QLineEdit* HistoryFilterTxt = nullptr;
-        ListControl *OrderHistoryList = nullptr, *OrderDetailsList = nullptr;
+        ListView* OrderHistoryList = nullptr;
+        ListControl* OrderDetailsList = nullptr;
         // "Force Update", "Order Again", "Print..."
         QPushButton *ForceUpdateCmd = nullptr, *ReorderCmd = nullptr, *PrintOrderCmd = nullptr;
 
@@ -208,10 +210,12 @@ private:
     void NoteOrderBeingSent(); // the cart and fields the order message was just built from
     void RecordSentOrder();    // the order message has been written to the server
     void ConfirmSentOrder(qint32 number);
-    // False when the cart equals an order sent within half an hour and still unconfirmed, and
-    // the user does not want to send it again.
+    // False when the cart's lines equal those of an order sent within half an hour, confirmed
+    // or not, and the user does not want to send it again.
     bool ConfirmResend();
     void OrderAgain(const history::Order& order);
+    // Before the saved items are offered back: says when the history holds them as sent.
+    void NoteSavedOrderSentBefore();
     void PrintOrder(const history::Order& order);
 
     // ---- helpers every subsystem uses ---------------------------------------------------------
