@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 using namespace Qt::StringLiterals;
@@ -23,6 +24,8 @@ enum SqliteCode { SqliteError = 1, SqliteCorrupt = 11, SqliteFull = 13, SqliteNo
 constexpr int SchemaVersion = 2;
 // "VRNK": marks the file as this program's.
 constexpr qint32 ApplicationId = 0x56524E4B;
+// The orders of one chunk of the filter's texts, and of one read of the summaries.
+constexpr qsizetype ChunkOrders = 2048;
 // The native error code of a file that belongs to another program.
 const QString ForeignFile = u"foreign"_s;
 
@@ -328,9 +331,7 @@ bool OrderHistory::recover(const QSqlError& error)
 bool OrderHistory::setAside(bool foreign)
 {
     close();
-    m_summaries.clear();
-    m_search.clear();
-    m_searchEnds.clear();
+    clearSummaries();
     m_loaded = false;
     m_lastSent = 0;
     const QString path = m_folder.filePath(FileName);
@@ -441,10 +442,19 @@ qint64 OrderHistory::record(const history::Order& order)
 
 void OrderHistory::appendSummary(const history::Summary& summary, const QString& search)
 {
+    if (m_summaries.size() % ChunkOrders == 0)
+        m_search.append(SearchChunk());
     m_summaries << summary;
-    m_search += search.toUtf8();
-    m_search += '\n';
-    m_searchEnds << m_search.size();
+    SearchChunk& chunk = m_search.last();
+    chunk.texts += search.toUtf8();
+    chunk.texts += '\n';
+    chunk.ends << static_cast<quint32>(chunk.texts.size());
+}
+
+void OrderHistory::clearSummaries()
+{
+    m_summaries.clear();
+    m_search.clear();
 }
 
 bool OrderHistory::confirmLastSent(qint32 number)
@@ -487,46 +497,126 @@ bool OrderHistory::confirmLastSent(qint32 number)
         summary.status = status;
         summary.number = stored;
         const QByteArray digits = numberText.toUtf8();
-        m_search.insert(i == 0 ? 0 : m_searchEnds.at(i - 1), digits);
-        for (qsizetype j = i; j < m_searchEnds.size(); ++j)
-            m_searchEnds[j] += digits.size();
+        SearchChunk& chunk = m_search[i / ChunkOrders];
+        const qsizetype at = i % ChunkOrders;
+        chunk.texts.insert(at == 0 ? 0 : chunk.ends.at(at - 1), digits);
+        for (qsizetype j = at; j < chunk.ends.size(); ++j)
+            chunk.ends[j] += static_cast<quint32>(digits.size());
         break;
     }
     emit changed();
     return true;
 }
 
+namespace {
+
+// One summary's fields as the summaries are read: each ends in a unit separator, the filter's
+// text (which holds neither separator) last, then a record separator.
+constexpr char FieldEnd = '\x1f';
+constexpr char RecordEnd = '\x1e';
+
+qint64 numberIn(QByteArrayView text)
+{
+    qint64 value = 0;
+    bool negative = false;
+    for (const char c : text) {
+        if (c == '-')
+            negative = true;
+        else if (c >= '0' && c <= '9')
+            value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+// The sub-total as SQLite writes a REAL: digits, a point, digits (never an exponent for sums of
+// prices).
+float priceIn(QByteArrayView text)
+{
+    return static_cast<float>(QByteArray(text.data(), text.size()).toDouble());
+}
+
+} // namespace
+
+// The summaries are read in chunks, each chunk one value made by SQLite, so that reading
+// 100,000 orders costs a few values rather than 700,000.
 std::optional<QSqlError> OrderHistory::loadSummaries()
 {
+    clearSummaries();
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(u"SELECT id, sent_at, status, number, line_count, sub_total, search "
-                    "FROM orders ORDER BY id"_s))
+    if (!query.exec(u"SELECT count(*) FROM orders"_s) || !query.next())
         return query.lastError();
-    m_summaries.clear();
-    m_search.clear();
-    m_searchEnds.clear();
-    while (query.next()) {
+    const qsizetype count = query.value(0).toLongLong();
+    query.finish();
+    m_summaries.reserve(count);
+    m_search.reserve(count / ChunkOrders + 1);
+    if (!query.prepare(u"SELECT CAST(group_concat(id || char(31) || sent_at || char(31) || "
+                       "status || char(31) || number || char(31) || line_count || char(31) || "
+                       "sub_total || char(31) || replace(replace(search, char(30), ''), "
+                       "char(31), '') || char(30), '') AS BLOB), max(id) FROM (SELECT * "
+                       "FROM orders WHERE id > ? ORDER BY id LIMIT %1)"_s.arg(ChunkOrders)))
+        return query.lastError();
+    for (qint64 last = -1;;) {
+        query.bindValue(0, last);
+        if (!query.exec() || !query.next())
+            break;
+        if (query.value(1).isNull()) {
+            m_loaded = true;
+            return std::nullopt;
+        }
+        last = query.value(1).toLongLong();
+        const QByteArray records = query.value(0).toByteArray();
+        query.finish();
+        if (!readSummaryChunk(records))
+            break;
+    }
+    const QSqlError error = query.lastError().isValid()
+        ? query.lastError()
+        : QSqlError(QString(), QString(), QSqlError::UnknownError, QString::number(SqliteCorrupt));
+    clearSummaries();
+    return error;
+}
+
+bool OrderHistory::readSummaryChunk(const QByteArray& records)
+{
+    const char* at = records.constData();
+    const char* const end = at + records.size();
+    while (at < end) {
+        std::array<QByteArrayView, 6> fields;
+        for (QByteArrayView& field : fields) {
+            const char* stop = std::find(at, end, FieldEnd);
+            if (stop == end)
+                return false;
+            field = QByteArrayView(at, stop - at);
+            at = stop + 1;
+        }
+        const char* stop = std::find(at, end, RecordEnd);
+        if (stop == end)
+            return false;
+        const QByteArrayView search(at, stop - at);
+        at = stop + 1;
         // The three statuses share one text each rather than one copy an order.
-        QString status = query.value(2).toString();
+        QString status = QString::fromUtf8(fields[2]);
         for (const QString& known :
              {history::StatusSent, history::StatusConfirmed, history::StatusNoNumber})
             if (status == known)
                 status = known;
-        appendSummary(history::Summary{query.value(0).toLongLong(),
-                                       history::sentAtValue(query.value(1).toString()), status,
-                                       query.value(3).toInt(), query.value(4).toInt(),
-                                       query.value(5).toFloat()},
-                      query.value(6).toString());
+        if (m_summaries.size() % ChunkOrders == 0) {
+            m_search.append(SearchChunk());
+            m_search.last().texts.reserve(records.size());
+            m_search.last().ends.reserve(ChunkOrders);
+        }
+        m_summaries << history::Summary{numberIn(fields[0]),
+                                        history::sentAtValue(QString::fromLatin1(fields[1])),
+                                        status,
+                                        static_cast<qint32>(numberIn(fields[3])),
+                                        static_cast<qint32>(numberIn(fields[4])),
+                                        priceIn(fields[5])};
+        SearchChunk& chunk = m_search.last();
+        chunk.texts.append(search.data(), search.size()).append('\n');
+        chunk.ends << static_cast<quint32>(chunk.texts.size());
     }
-    if (query.lastError().isValid()) {
-        m_summaries.clear();
-        m_search.clear();
-        m_searchEnds.clear();
-        return query.lastError();
-    }
-    m_loaded = true;
-    return std::nullopt;
+    return true;
 }
 
 const QList<history::Summary>& OrderHistory::summaries()
@@ -555,17 +645,21 @@ QList<qint32> OrderHistory::find(QStringView filter)
     }
     if (key.contains('\n'))
         return found; // never across two texts
-    // One pass over all the texts; a hit names its order by where it lies, and the search goes
-    // on after that order's text.
-    const std::string_view texts(m_search.constData(), static_cast<size_t>(m_search.size()));
+    // One pass over each chunk's texts; a hit names its order by where it lies, and the search
+    // goes on after that order's text.
     const std::string_view wanted(key.constData(), static_cast<size_t>(key.size()));
-    auto end = m_searchEnds.cbegin();
-    for (size_t at = texts.find(wanted); at != std::string_view::npos;) {
-        end = std::upper_bound(end, m_searchEnds.cend(), static_cast<qsizetype>(at));
-        if (end == m_searchEnds.cend())
-            break;
-        found << static_cast<qint32>(end - m_searchEnds.cbegin());
-        at = texts.find(wanted, static_cast<size_t>(*end));
+    for (qsizetype c = 0; c < m_search.size(); ++c) {
+        const SearchChunk& chunk = m_search.at(c);
+        const std::string_view texts(chunk.texts.constData(),
+                                     static_cast<size_t>(chunk.texts.size()));
+        auto end = chunk.ends.cbegin();
+        for (size_t at = texts.find(wanted); at != std::string_view::npos;) {
+            end = std::upper_bound(end, chunk.ends.cend(), static_cast<quint32>(at));
+            if (end == chunk.ends.cend())
+                break;
+            found << static_cast<qint32>(c * ChunkOrders + (end - chunk.ends.cbegin()));
+            at = texts.find(wanted, *end);
+        }
     }
     std::reverse(found.begin(), found.end());
     return found;

@@ -81,6 +81,7 @@ private:
     void tell(const QString& sentence);
     std::optional<QSqlError> insert(const history::Order& order, const QString& search, qint64& id);
     std::optional<QSqlError> loadSummaries();
+    bool readSummaryChunk(const QByteArray& records);
     std::optional<QSqlError> readOrder(qint64 id, std::optional<history::Order>& found);
     std::optional<history::Summary> latestWithLines(const history::Order& cart,
                                                     const QDateTime& since, const QDateTime& until);
@@ -94,7 +95,13 @@ private:
     qint64 m_lastSent = 0;
     QList<history::Summary> m_summaries; // oldest first
     // The filter's texts of all orders, in the order of m_summaries, as UTF-8, each ending in a
-    // line feed; m_searchEnds holds where each ends.
-    QByteArray m_search;
-    QList<qsizetype> m_searchEnds;
+    // line feed, in chunks of a fixed number of orders (so that no single block is ever grown
+    // and copied whole); ends holds where each text ends in its chunk.
+    struct SearchChunk
+    {
+        QByteArray texts;
+        QList<quint32> ends;
+    };
+    QList<SearchChunk> m_search;
+    void clearSummaries();
 };

@@ -140,6 +140,7 @@ private slots:
     void pdfFileIsWritten();
     void damagedFileIsKeptAsideAndANewOneStarted_data();
     void damagedFileIsKeptAsideAndANewOneStarted();
+    void firstLayoutIsAdoptedAndStamped();
     void fileThatCannotBeOpenedIsToldOnce();
     void readOnlyFolderKeepsTheHistoryReadable();
     void fullDiskLosesNothingRecorded();
@@ -433,6 +434,52 @@ void TestOrderHistory::fileThatCannotBeOpenedIsToldOnce()
     QCOMPARE(trouble.size(), 1);
     // The folder in its way is not taken for a damaged file.
     QVERIFY(QFileInfo(path(OrderHistory::FileName)).isDir());
+    // Once it is gone, reading (a keystroke in the filter) does not try again; opening the tab
+    // does.
+    QVERIFY(QDir(m_folder->path()).rmdir(OrderHistory::FileName));
+    QVERIFY(history.find(u"A1").isEmpty());
+    QVERIFY(!history.isOpen());
+    history.retryOpen();
+    QVERIFY(history.summaries().isEmpty());
+    QVERIFY(history.isOpen());
+}
+
+void TestOrderHistory::firstLayoutIsAdoptedAndStamped()
+{
+    // A history as the first version wrote it: local times, no application id.
+    const QString file = path(OrderHistory::FileName);
+    const QString line =
+        lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"OIL FILTER"_s, u"12.50"_s, QString(), u"25.00"_s);
+    for (const QString& statement :
+         {u"CREATE TABLE orders(id INTEGER PRIMARY KEY, sent_at TEXT NOT NULL, account TEXT NOT "
+          "NULL, login TEXT NOT NULL, ordered_by TEXT NOT NULL, purchase_order TEXT NOT NULL, "
+          "notes TEXT NOT NULL, status TEXT NOT NULL, number INTEGER NOT NULL, search TEXT NOT "
+          "NULL)"_s,
+          u"CREATE TABLE lines(order_id INTEGER NOT NULL, position INTEGER NOT NULL, quantity "
+          "TEXT NOT NULL, line_code TEXT NOT NULL, part_number TEXT NOT NULL, description TEXT "
+          "NOT NULL, net TEXT NOT NULL, core TEXT NOT NULL, total TEXT NOT NULL, list TEXT NOT "
+          "NULL, cart_line TEXT NOT NULL, PRIMARY KEY(order_id, position))"_s,
+          u"INSERT INTO orders VALUES(7, '2026-12-08T10:00:00', '1234', 'JSMITH', 'JOE', 'PO1', "
+          "'', 'Confirmed', 4711, '4711\nPO1\nABC123')"_s,
+          u"INSERT INTO lines VALUES(7, 0, '2', 'XYZ', 'ABC123', 'OIL FILTER', '12.50', '', "
+          "'25.00', '', '"_s
+              + line + u"')"_s,
+          u"PRAGMA user_version = 1"_s})
+        QCOMPARE(sqlRows(file, statement), QStringList());
+    OrderHistory history(m_folder->path());
+    QSignalSpy trouble(&history, &OrderHistory::trouble);
+    QCOMPARE(history.summaries().size(), 1);
+    const history::Summary summary = history.summaries().first();
+    QCOMPARE(summary.sentAt, Morning); // read as local time
+    QCOMPARE(summary.lineCount, 1);
+    QCOMPARE(summary.subTotal, 25.0F);
+    QCOMPARE(history.find(u"oil"_s), QList<qint32>{0});
+    const history::Order cart = history::orderFromCart(u"1234"_s, u"JSMITH"_s, QString(), QString(),
+                                                       QString(), {line}, Morning);
+    QCOMPARE(history.sentBefore(cart).value_or(history::Summary()).id, 7);
+    QCOMPARE(trouble.size(), 0);
+    QCOMPARE(sqlRows(file, u"PRAGMA application_id"_s), QStringList{u"1448234571"_s});
+    QCOMPARE(sqlRows(file, u"PRAGMA user_version"_s), QStringList{u"2"_s});
 }
 
 void TestOrderHistory::readOnlyFolderKeepsTheHistoryReadable()
