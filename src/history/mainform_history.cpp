@@ -26,12 +26,10 @@ constexpr int HistoryTabIndex = 1;
 void MainForm::wireHistory()
 {
     m_history = new OrderHistory(m_folder, this);
-    // Told once the handler that met the fault has finished: an order being sent or confirmed
-    // goes on undisturbed.
-    connect(
-        m_history, &OrderHistory::trouble, this,
-        [this](const QString& sentence) { MsgBox(sentence, QMessageBox::Warning); },
-        Qt::QueuedConnection);
+    // Told once the handler that met the fault has finished and no box is open: an order being
+    // sent or confirmed goes on undisturbed, and no question is covered.
+    connect(m_history, &OrderHistory::trouble, this, &MainForm::warnWhenNoBox,
+            Qt::QueuedConnection);
     connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         if (index != HistoryTabIndex)
             return;

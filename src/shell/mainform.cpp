@@ -643,7 +643,26 @@ QMessageBox::StandardButton MainForm::MsgBox(const QString& text, QMessageBox::I
                                              QMessageBox::StandardButtons buttons,
                                              const QString& title)
 {
-    return m_seams.prompter->ask(this, icon, title, text, buttons);
+    ++m_openBoxes;
+    const QMessageBox::StandardButton answer =
+        m_seams.prompter->ask(this, icon, title, text, buttons);
+    // The waiting warnings follow once the handler that asked has finished with the answer.
+    if (--m_openBoxes == 0 && !m_pendingWarnings.isEmpty())
+        QTimer::singleShot(0, this, &MainForm::showPendingWarnings);
+    return answer;
+}
+
+void MainForm::warnWhenNoBox(const QString& text)
+{
+    m_pendingWarnings << text;
+    if (m_openBoxes == 0)
+        showPendingWarnings();
+}
+
+void MainForm::showPendingWarnings()
+{
+    while (m_openBoxes == 0 && !m_pendingWarnings.isEmpty())
+        MsgBox(m_pendingWarnings.takeFirst(), QMessageBox::Warning);
 }
 
 void MainForm::PlaySound(const QString& fileName)

@@ -229,6 +229,10 @@ private:
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                        const QString& title = QStringLiteral("Vornik"));
     void PlaySound(const QString& fileName); // a WAV file of the program folder
+    // A warning that arose on its own (a fault of the order history): shown once no box is
+    // open, so that it never stands over a question or the order number.
+    void warnWhenNoBox(const QString& text);
+    void showPendingWarnings();
 
     Seams m_seams;
     QString m_folder; // the program folder, always ending in the separator
@@ -241,6 +245,8 @@ private:
     OrderHistory* m_history = nullptr; // opens its file only when first needed
     HistoryTab* m_historyTab = nullptr;
     std::unique_ptr<history::Order> m_orderBeingSent; // recorded once it has been written
+    int m_openBoxes = 0;           // message boxes open now, nested ones included
+    QStringList m_pendingWarnings; // warnWhenNoBox() texts waiting for the boxes to close
     bool m_startRefused = false;
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE

@@ -50,6 +50,7 @@ private slots:
     void sentItemsFoundAtStartAreToldAndAskedAbout_data();
     void sentItemsFoundAtStartAreToldAndAskedAbout();
     void printWritesAPdfWhereNoPrinterIsSetUp();
+    void faultWarningWaitsForTheOpenBox();
     void faultyHistoryNeverStopsAnOrder_data();
     void faultyHistoryNeverStopsAnOrder();
 
@@ -350,6 +351,23 @@ void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
     QTest::mouseClick(control<QPushButton>("PrintOrderCmd"), Qt::LeftButton);
     QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
     QVERIFY(m_fx->read(u"Order-4711.pdf"_s).startsWith("%PDF"));
+}
+
+void TestHistoryTab::faultWarningWaitsForTheOpenBox()
+{
+    // At start the saved items are looked up in a damaged history, just before the question.
+    m_fx->write(HistoryFile, QByteArray(2048, 'x'));
+    m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
+    m_fx->form.reset();
+    m_form = &m_fx->start();
+    connectTo(*m_server);
+    m_fx->prompter.whileOpen = [] { QCoreApplication::processEvents(); };
+    m_fx->prompter.answers << QMessageBox::Yes;
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    QTRY_COMPARE(m_fx->prompter.shown().size(), 2);
+    QCOMPARE(m_fx->prompter.shown().first(), u"Do you want to KEEP these items?"_s);
+    QVERIFY(m_fx->prompter.shown().last().contains(u"was damaged"_s));
+    QCOMPARE(m_fx->prompter.deepest, 1); // the warning came after the question, not over it
 }
 
 void TestHistoryTab::faultyHistoryNeverStopsAnOrder_data()
