@@ -116,8 +116,11 @@ void MainForm::OrderAgain(const history::Order& order)
 
 void MainForm::PrintOrder(const history::Order& order)
 {
-    const orderprint::Outcome outcome =
-        orderprint::print(this, order, SupplierName, m_ui.AccNameTxt->text(), m_folder);
+    const orderprint::Outcome outcome = orderprint::print(
+        this, order, SupplierName, m_ui.AccNameTxt->text(),
+        [this](const QString& caption, const QString& suggested, const QString& filter) {
+            return m_seams.prompter->saveFileName(this, caption, suggested, filter);
+        });
     if (outcome.done)
         m_ui.MessageLbl->setText(outcome.message);
     else if (!outcome.message.isEmpty())

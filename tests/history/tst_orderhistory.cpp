@@ -376,6 +376,11 @@ void TestOrderHistory::pdfFileIsWritten()
     QVERIFY(readFile(pdf).startsWith("%PDF"));
     // A folder that does not exist: the reason comes back, nothing is left behind.
     QVERIFY(!orderprint::writePdf(*doc, path(u"missing/order.pdf"_s)).isEmpty());
+    QCOMPARE(orderprint::withPdfSuffix(u"/x/order"_s), u"/x/order.pdf"_s);
+    QCOMPARE(orderprint::withPdfSuffix(u"/x/ORDER.PDF"_s), u"/x/ORDER.PDF"_s);
+    QCOMPARE(orderprint::pageSizeFor(QLocale(QLocale::English, QLocale::UnitedStates)),
+             QPageSize::Letter);
+    QCOMPARE(orderprint::pageSizeFor(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
 }
 
 void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted_data()

@@ -11,7 +11,6 @@
 #include "support/loopbackserver.h"
 #include "support/orderlines.h"
 
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -337,19 +336,13 @@ void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
     QTRY_COMPARE(list("OrderList")->rowCount(), 0);
     showHistory();
-    QString offered;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
-                answer.stop();
-                offered = dialog->selectedFiles().value(0);
-                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
-            }
-    });
-    answer.start(10);
+    // The name chosen without its ending gets ".pdf"; the dialog opens among the documents.
+    m_fx->prompter.fileAnswers << m_fx->folder.filePath(u"Order-4711"_s);
     QTest::mouseClick(control<QPushButton>("PrintOrderCmd"), Qt::LeftButton);
+    QCOMPARE(m_fx->prompter.fileDialogs.size(), 1);
+    const QString offered = m_fx->prompter.fileDialogs.first().section(u'|', 2);
     QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
+    QVERIFY2(!offered.startsWith(m_fx->folder.path()), qPrintable(offered));
     QVERIFY(m_fx->read(u"Order-4711.pdf"_s).startsWith("%PDF"));
 }
 
