@@ -344,13 +344,13 @@ void MainForm::buildInformationTab()
     m_ui.ForceUpdateCmd = button(tab, u"ForceUpdateCmd"_s, u"Force Update"_s, 150, 2200, 1900, 450);
     // The order list spans the tab's width below, so that a row holds the time, the line count
     // and the total, and about ten orders show at once.
-    caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 1250,
+    caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 900,
             5800, 260);
     auto* findLabel =
-        caption(tab, u"&Find Order#, PO#, Part# or description:"_s, 6100, 1650, 2950, 260);
+        caption(tab, u"&Find Order#, PO#, Part# or description:"_s, 6100, 1300, 5800, 260);
     const QString findSpoken = u"Find order number, PO number, part number or description"_s;
     m_ui.HistoryFilterTxt =
-        textBox(tab, u"HistoryFilterTxt"_s, findSpoken, QString(), 9050, 1590, 2850);
+        textBox(tab, u"HistoryFilterTxt"_s, findSpoken, QString(), 6100, 1600, 5800);
     findLabel->setBuddy(m_ui.HistoryFilterTxt);
     m_ui.ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 2200, 1900, 420);
     m_ui.PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 2200, 1500, 420);
