@@ -148,7 +148,7 @@ int main(int argc, char* argv[])
         ok = send() && ok;
     }
     control<QTabWidget>(form, "SSTab1")->setCurrentIndex(1);
-    control<ListControl>(form, "OrderHistoryList")->setSelectedIndex(2);
+    control<ListView>(form, "OrderHistoryList")->setSelectedIndex(2);
     ok = save(form, out.filePath(u"history.png"_s)) && ok;
 
     control<QTabWidget>(form, "SSTab1")->setCurrentIndex(2);

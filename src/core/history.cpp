@@ -4,30 +4,35 @@
 #include "core/order.h"
 #include "core/text.h"
 
+#include <QCryptographicHash>
+
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Column ends of the order details list, under its heading.
+// Column widths of the order details list, under its heading: a blank separates the part number
+// from the description, so that a 13-character part number stands apart.
 constexpr qsizetype QuantityWidth = 4;
-constexpr qsizetype PartWidth = 13;
+constexpr qsizetype PartWidth = 14;
 constexpr qsizetype DescriptionWidth = 16;
 constexpr qsizetype ListWidth = 7;
 constexpr qsizetype CostWidth = 10;
-constexpr qsizetype SubTotalLabelColumn = 33;
+
+// Column widths of the order history list, under its heading.
+constexpr qsizetype NumberWidth = 11; // a blank before the largest 32-bit number
+constexpr qsizetype LinesWidth = 7;
+constexpr qsizetype TotalWidth = 10;
 
 QString shortDate(const QDateTime& when)
 {
-    return when.toString(u"MM/dd/yy"_s);
+    return when.toLocalTime().toString(u"MM/dd/yy"_s);
 }
 
-// MM/dd/yy out of "yyyy-MM-ddTHH:mm:ss".
-QString shortDate(QStringView stored)
+QString shortTime(const QDateTime& when)
 {
-    QString date;
-    date.reserve(8);
-    date.append(stored.mid(5, 2)).append(u'/').append(stored.mid(8, 2)).append(u'/');
-    return date.append(stored.mid(2, 2));
+    return when.toLocalTime().toString(u"HH:mm"_s);
 }
 
 // The number of the digits at [position, position + count), or -1 when one is no digit.
@@ -49,18 +54,29 @@ int digits(QStringView text, qsizetype position, qsizetype count)
 
 QString history::sentAtText(const QDateTime& when)
 {
-    return when.toString(u"yyyy-MM-ddTHH:mm:ss"_s);
+    return when.toUTC().toString(u"yyyy-MM-ddTHH:mm:ss"_s) + u'Z';
 }
 
 QDateTime history::sentAtValue(QStringView stored)
 {
-    if (stored.size() != 19)
+    const bool utc = stored.size() == 20 && stored.back() == u'Z';
+    if (stored.size() != 19 && !utc)
         return {};
     const QDate date(digits(stored, 0, 4), digits(stored, 5, 2), digits(stored, 8, 2));
     const QTime time(digits(stored, 11, 2), digits(stored, 14, 2), digits(stored, 17, 2));
     if (!date.isValid() || !time.isValid())
         return {};
-    return QDateTime(date, time);
+    return utc ? QDateTime(date, time, Qt::UTC) : QDateTime(date, time);
+}
+
+QString history::listPriceOf(QStringView answerRow)
+{
+    // A part not stocked has a note where the prices would be: no list price then.
+    const QString price = text::trimBlanks(text::columns(answerRow, 42, 9));
+    const bool isPrice = std::all_of(price.begin(), price.end(), [](QChar c) {
+        return c.isDigit() || c == u'.' || c == u',' || c == u'-';
+    });
+    return isPrice ? price : QString();
 }
 
 history::Line history::lineFromCart(QStringView cartLine)
@@ -87,7 +103,7 @@ history::Line history::lineFromCart(QStringView cartLine)
 history::Order history::orderFromCart(const QString& account, const QString& login,
                                       QStringView orderedBy, QStringView purchaseOrder,
                                       QStringView notes, const QStringList& cartLines,
-                                      const QDateTime& sentAt)
+                                      const QDateTime& sentAt, const QStringList& listPrices)
 {
     Order order;
     order.sentAt = sentAt;
@@ -97,8 +113,10 @@ history::Order history::orderFromCart(const QString& account, const QString& log
     order.purchaseOrder = text::trimBlanks(purchaseOrder);
     order.notes = text::trimBlanks(notes);
     order.lines.reserve(cartLines.size());
-    for (const QString& cartLine : cartLines)
-        order.lines << lineFromCart(cartLine);
+    for (qsizetype i = 0; i < cartLines.size(); ++i) {
+        order.lines << lineFromCart(cartLines.at(i));
+        order.lines.back().list = text::trimBlanks(listPrices.value(i));
+    }
     return order;
 }
 
@@ -113,33 +131,55 @@ QString history::orderNumberText(qint32 number)
 }
 
 QString history::searchText(qint32 number, QStringView purchaseOrder,
-                            const QStringList& partNumbers)
+                            const QStringList& partNumbers, const QStringList& descriptions)
 {
     QString search = orderNumberText(number) + u'\n' + purchaseOrder.toString();
     for (const QString& part : partNumbers)
         search += u'\n' + part;
-    return search;
+    QStringList seen;
+    for (const QString& description : descriptions)
+        if (!description.isEmpty() && !seen.contains(description)) {
+            seen << description;
+            search += u'\n' + description;
+        }
+    return search.toUpper();
 }
 
 QString history::searchText(const Order& order)
 {
     QStringList parts;
+    QStringList descriptions;
     parts.reserve(order.lines.size());
-    for (const Line& line : order.lines)
+    descriptions.reserve(order.lines.size());
+    for (const Line& line : order.lines) {
         parts << line.partNumber;
-    return searchText(order.number, order.purchaseOrder, parts);
+        descriptions << line.description;
+    }
+    return searchText(order.number, order.purchaseOrder, parts, descriptions);
+}
+
+QString history::searchKey(QStringView filter)
+{
+    return text::trimBlanks(filter).toUpper();
 }
 
 bool history::matches(QStringView search, QStringView filter)
 {
-    const QString wanted = text::trimBlanks(filter);
-    return wanted.isEmpty() || search.contains(wanted, Qt::CaseInsensitive);
+    return search.contains(searchKey(filter));
+}
+
+QString history::statusText(const QString& status)
+{
+    return status == StatusSent ? u"Sent, not confirmed"_s : status;
 }
 
 QString history::historyRow(const Summary& summary)
 {
-    return text::padRight(shortDate(summary.sentAt), 8) + u' '
-        + text::padLeft(orderNumberText(summary.number), 7) + u"    "_s + summary.status;
+    return text::padRight(shortDate(summary.sentAt), 8) + u' ' + shortTime(summary.sentAt)
+        + text::padLeft(orderNumberText(summary.number), NumberWidth)
+        + text::padLeft(QString::number(summary.lineCount), LinesWidth)
+        + text::padLeft(numbers::pricePattern(summary.subTotal), TotalWidth) + u"  "_s
+        + statusText(summary.status);
 }
 
 QString history::subTotalText(const Order& order)
@@ -160,17 +200,18 @@ QStringList history::detailRows(const Order& order)
                 + text::padRight(line.partNumber, PartWidth)
                 + text::padRight(line.description.left(DescriptionWidth), DescriptionWidth)
                 + text::padLeft(line.list, ListWidth) + text::padLeft(line.total, CostWidth);
-    const QString fields = u"By: "_s + order.orderedBy + u"  PO: "_s + order.purchaseOrder
-        + u"  Notes: "_s + order.notes;
-    rows << text::padRight(fields + u' ', SubTotalLabelColumn - 1) + u"Sub-Total:"_s
-            + text::padLeft(subTotalText(order), CostWidth);
+    // The sub-total ends under Cost, whatever the fields hold; they follow on a row of their own.
+    const qsizetype costEnd =
+        QuantityWidth + 2 + PartWidth + DescriptionWidth + ListWidth + CostWidth;
+    rows << text::padLeft(u"Sub-Total:"_s + text::padLeft(subTotalText(order), CostWidth), costEnd);
+    rows << u"By: "_s + order.orderedBy + u"  PO: "_s + order.purchaseOrder + u"  Notes: "_s
+            + order.notes;
     return rows;
 }
 
-bool history::sameContent(const Order& a, const Order& b)
+bool history::sameLines(const Order& a, const Order& b)
 {
-    if (a.orderedBy != b.orderedBy || a.purchaseOrder != b.purchaseOrder || a.notes != b.notes
-        || a.lines.size() != b.lines.size())
+    if (a.lines.size() != b.lines.size())
         return false;
     for (qsizetype i = 0; i < a.lines.size(); ++i)
         if (a.lines.at(i).cartLine != b.lines.at(i).cartLine)
@@ -178,16 +219,44 @@ bool history::sameContent(const Order& a, const Order& b)
     return true;
 }
 
-QString history::resendQuestion(const QDateTime& sentAt)
+QString history::linesKey(const Order& order)
 {
-    return u"This order was sent at "_s + sentAt.toString(u"HH:mm"_s)
-        + u" and has not been confirmed yet. Send it again?"_s;
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const Line& line : order.lines) {
+        hash.addData(line.cartLine.toUtf8());
+        hash.addData(QByteArrayView("\n"));
+    }
+    return QString::fromLatin1(hash.result().toHex().left(20));
+}
+
+QString history::resendQuestion(const Summary& sent)
+{
+    const QString at = shortTime(sent.sentAt);
+    if (sent.status == StatusSent)
+        return u"This order was sent at "_s + at
+            + u" and has not been confirmed yet. Send it again?"_s;
+    if (sent.number >= 1)
+        return u"This order was sent at "_s + at + u" and confirmed as order "_s
+            + QString::number(sent.number) + u". Send it again?"_s;
+    return u"This order was sent at "_s + at
+        + u" and confirmed without an order number. Send it again?"_s;
+}
+
+QString history::sentBeforeNote(const Summary& sent)
+{
+    const QString when = u"These items were sent on "_s + shortDate(sent.sentAt) + u" at "_s
+        + shortTime(sent.sentAt);
+    if (sent.status == StatusSent)
+        return when + u" and not confirmed"_s;
+    if (sent.number >= 1)
+        return when + u" (order "_s + QString::number(sent.number) + u')';
+    return when + u" (confirmed without an order number)"_s;
 }
 
 QString history::reorderedMessage(const Order& order)
 {
     const QString which = order.number >= 1
         ? u"order "_s + QString::number(order.number) + u" ("_s + shortDate(order.sentAt) + u')'
-        : u"the order of "_s + shortDate(order.sentAt) + u' ' + order.sentAt.toString(u"HH:mm"_s);
+        : u"the order of "_s + shortDate(order.sentAt) + u' ' + shortTime(order.sentAt);
     return u"Added again at the prices of "_s + which + u"; inquire for today's prices."_s;
 }

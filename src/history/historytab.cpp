@@ -2,8 +2,10 @@
 #include "history/historytab.h"
 
 #include "history/orderhistory.h"
+#include "history/orderlistmodel.h"
 
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -12,9 +14,19 @@ HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, Q
     : QObject(parent)
     , m_history(history)
     , m_controls(controls)
+    , m_model(new OrderListModel(this))
 {
+    m_controls.orders->setModel(m_model);
     connect(m_controls.filter, &QLineEdit::textChanged, this, &HistoryTab::fill);
-    connect(m_controls.orders, &QListWidget::currentRowChanged, this, &HistoryTab::showDetails);
+    connect(m_controls.orders->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this] {
+                if (m_filling)
+                    return;
+                m_selectedId = m_model->idAt(currentRow());
+                showDetails();
+            });
+    // Enter and double-click take the user to the selected order's lines.
+    connect(m_controls.orders, &QAbstractItemView::activated, this, &HistoryTab::openDetails);
     connect(m_controls.reorder, &QPushButton::clicked, this, [this] {
         if (const auto order = selectedOrder())
             emit reorderRequested(*order);
@@ -27,10 +39,17 @@ HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, Q
     enableButtons();
 }
 
+int HistoryTab::currentRow() const
+{
+    const QModelIndex current = m_controls.orders->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
 // The filter box refills the list whenever its text changes, so only a change of the history
 // leaves the list behind.
 void HistoryTab::showOrders()
 {
+    m_history.retryOpen();
     if (m_stale)
         fill();
 }
@@ -38,9 +57,12 @@ void HistoryTab::showOrders()
 void HistoryTab::historyChanged()
 {
     m_stale = true;
-    // Not read before the tab was first shown: the history stays closed until then.
+    // Not read before the tab was first shown: the history stays closed until then. A list out
+    // of view lets go of the rows, which may point at summaries no longer there.
     if (m_controls.orders->isVisible())
         fill();
+    else
+        m_model->clear();
 }
 
 void HistoryTab::fill()
@@ -50,43 +72,44 @@ void HistoryTab::fill()
         m_stale = true;
         return;
     }
-    const QScopedValueRollback filling(m_filling, true);
     // After a change the selected order is read again; while only the filter changes, the
     // details of the order that stays selected are kept as they are.
     if (m_stale)
         m_detailsId = -1;
-    const qint64 selected = m_ids.value(m_controls.orders->currentRow(), 0);
-    const QList<history::Summary> found = m_history.find(m_controls.filter->text());
-    QStringList rows;
-    rows.reserve(found.size());
-    m_ids.clear();
-    m_ids.reserve(found.size());
-    for (const history::Summary& summary : found) {
-        rows << history::historyRow(summary);
-        m_ids << summary.id;
+    {
+        const QScopedValueRollback filling(m_filling, true);
+        QList<qint32> rows = m_history.find(m_controls.filter->text());
+        m_model->setRows(m_history.summaries(), std::move(rows));
+        m_stale = false;
     }
-    QListWidget* list = m_controls.orders;
-    const QSignalBlocker quiet(list);
-    list->setUpdatesEnabled(false);
-    list->clear();
-    list->addItems(rows);
-    list->setCurrentRow(static_cast<int>(m_ids.indexOf(selected)));
-    list->setUpdatesEnabled(true);
-    m_stale = false;
+    // The order selected before while it is still found, otherwise the newest.
+    const int row = m_model->rowOf(m_selectedId);
+    select(row >= 0 ? row : 0);
+}
+
+void HistoryTab::select(int row)
+{
+    QListView* list = m_controls.orders;
+    if (row < m_model->rowCount()) {
+        const QModelIndex index = m_model->index(row, 0);
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        list->scrollTo(index);
+        m_selectedId = m_model->idAt(row);
+    }
     showDetails();
 }
 
 std::optional<history::Order> HistoryTab::selectedOrder() const
 {
-    const int row = m_controls.orders->currentRow();
-    if (row < 0 || row >= m_ids.size())
+    const qint64 id = m_model->idAt(currentRow());
+    if (id <= 0)
         return std::nullopt;
-    return m_history.order(m_ids.at(row));
+    return m_history.order(id);
 }
 
 void HistoryTab::showDetails()
 {
-    const qint64 id = m_ids.value(m_controls.orders->currentRow(), 0);
+    const qint64 id = m_model->idAt(currentRow());
     if (id != m_detailsId) {
         m_detailsId = id;
         QListWidget* details = m_controls.details;
@@ -97,9 +120,19 @@ void HistoryTab::showDetails()
     enableButtons();
 }
 
+void HistoryTab::openDetails()
+{
+    QListWidget* details = m_controls.details;
+    if (details->count() == 0)
+        return;
+    if (details->currentRow() < 0)
+        details->setCurrentRow(0);
+    details->setFocus();
+}
+
 void HistoryTab::enableButtons()
 {
-    const bool any = m_controls.orders->currentRow() >= 0;
+    const bool any = m_model->idAt(currentRow()) > 0;
     m_controls.reorder->setEnabled(any);
     m_controls.print->setEnabled(any);
 }

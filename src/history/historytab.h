@@ -6,19 +6,20 @@
 
 #include "core/history.h"
 
-#include <QList>
 #include <QObject>
 
 #include <optional>
 
 class OrderHistory;
+class OrderListModel;
 class QLineEdit;
+class QListView;
 class QListWidget;
 class QPushButton;
 
 struct HistoryControls
 {
-    QListWidget* orders = nullptr;  // OrderHistoryList
+    QListView* orders = nullptr;    // OrderHistoryList
     QListWidget* details = nullptr; // OrderDetailsList
     QLineEdit* filter = nullptr;    // HistoryFilterTxt
     QPushButton* reorder = nullptr; // ReorderCmd
@@ -32,8 +33,9 @@ class HistoryTab : public QObject
 public:
     HistoryTab(OrderHistory& history, const HistoryControls& controls, QObject* parent = nullptr);
 
-    // Fills the order list (opening the history the first time); the window calls it when the
-    // tab comes into view. While the list is in view, new and confirmed orders show at once.
+    // Fills the order list (opening the history the first time, or trying again when it could
+    // not be opened); the window calls it when the tab comes into view. While the list is in
+    // view, new and confirmed orders show at once.
     void showOrders();
 
     // The selected order with its lines; nothing when no order is selected.
@@ -45,14 +47,18 @@ signals:
 
 private:
     void fill();
+    void select(int row);
     void showDetails();
+    void openDetails();
     void enableButtons();
     void historyChanged();
+    [[nodiscard]] int currentRow() const;
 
     OrderHistory& m_history;
     HistoryControls m_controls;
-    QList<qint64> m_ids;    // the order id of each row of the order list
-    qint64 m_detailsId = 0; // the order in the details list; -1 to read it again
+    OrderListModel* m_model;
+    qint64 m_selectedId = 0; // the order selected, kept while the filter hides it
+    qint64 m_detailsId = 0;  // the order in the details list; -1 to read it again
     bool m_stale = true;
     bool m_filling = false;
 };

@@ -26,12 +26,10 @@ constexpr int HistoryTabIndex = 1;
 void MainForm::wireHistory()
 {
     m_history = new OrderHistory(m_folder, this);
-    // Told once the handler that met the fault has finished: an order being sent or confirmed
-    // goes on undisturbed.
-    connect(
-        m_history, &OrderHistory::trouble, this,
-        [this](const QString& sentence) { MsgBox(sentence, QMessageBox::Warning); },
-        Qt::QueuedConnection);
+    // Told once the handler that met the fault has finished and no box is open: an order being
+    // sent or confirmed goes on undisturbed, and no question is covered.
+    connect(m_history, &OrderHistory::trouble, this, &MainForm::warnWhenNoBox,
+            Qt::QueuedConnection);
     connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
         if (index != HistoryTabIndex)
             return;
@@ -60,7 +58,8 @@ history::Order MainForm::cartAsOrder() const
 {
     return history::orderFromCart(m_settings->accNum(), m_settings->loginName(),
                                   m_ui.OrderInfoTxt[0]->text(), m_ui.OrderInfoTxt[1]->text(),
-                                  m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime());
+                                  m_ui.OrderInfoTxt[2]->text(), m_cart->lines(), QDateTime(),
+                                  m_cart->listPrices());
 }
 
 void MainForm::RecordSentOrder(quint64 id)
@@ -115,12 +114,19 @@ void MainForm::showOverdueOrders()
 
 bool MainForm::ConfirmResend()
 {
-    const auto sentAt =
-        m_history->unconfirmedDuplicate(cartAsOrder(), QDateTime::currentDateTime());
-    return !sentAt
-        || MsgBox(history::resendQuestion(*sentAt), QMessageBox::Question,
+    // The lines alone decide: after a restart the order fields are empty, and a confirmation
+    // whose cart could not be emptied leaves the same lines behind.
+    const auto sent = m_history->recentlySent(cartAsOrder(), QDateTime::currentDateTime());
+    return !sent
+        || MsgBox(history::resendQuestion(*sent), QMessageBox::Question,
                   QMessageBox::Yes | QMessageBox::No)
         == QMessageBox::Yes;
+}
+
+void MainForm::NoteSavedOrderSentBefore()
+{
+    if (const auto sent = m_history->sentBefore(cartAsOrder()))
+        MsgBox(history::sentBeforeNote(*sent), QMessageBox::Information);
 }
 
 void MainForm::OrderAgain(const history::Order& order)
@@ -128,7 +134,7 @@ void MainForm::OrderAgain(const history::Order& order)
     // As ORDER adds a line: the standing PO number, the lines, the totals and MyOrder.dat.
     applyStandingPO();
     for (const history::Line& line : order.lines) {
-        m_cart->AddItemToOrder(line.cartLine);
+        m_cart->AddItemToOrder(line.cartLine, line.list);
         m_ui.OrderList->addRow(line.cartLine);
     }
     m_ui.SSTab1->setCurrentIndex(0);
@@ -141,8 +147,11 @@ void MainForm::OrderAgain(const history::Order& order)
 
 void MainForm::PrintOrder(const history::Order& order)
 {
-    const orderprint::Outcome outcome =
-        orderprint::print(this, order, SupplierName, m_ui.AccNameTxt->text(), m_folder);
+    const orderprint::Outcome outcome = orderprint::print(
+        this, order, SupplierName, m_ui.AccNameTxt->text(),
+        [this](const QString& caption, const QString& suggested, const QString& filter) {
+            return m_seams.prompter->saveFileName(this, caption, suggested, filter);
+        });
     if (outcome.done)
         m_ui.MessageLbl->setText(outcome.message);
     else if (!outcome.message.isEmpty())

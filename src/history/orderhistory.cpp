@@ -8,6 +8,10 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -15,7 +19,15 @@ namespace {
 // SQLite's primary result codes that matter here.
 enum SqliteCode { SqliteError = 1, SqliteCorrupt = 11, SqliteFull = 13, SqliteNotADatabase = 26 };
 
-constexpr int SchemaVersion = 1;
+// 2: times in UTC; each order's line count, sub-total and a key of its lines; descriptions in
+// the filter's text; the application id.
+constexpr int SchemaVersion = 2;
+// "VRNK": marks the file as this program's.
+constexpr qint32 ApplicationId = 0x56524E4B;
+// The orders of one chunk of the filter's texts, and of one read of the summaries.
+constexpr qsizetype ChunkOrders = 2048;
+// The native error code of a file that belongs to another program.
+const QString ForeignFile = u"foreign"_s;
 
 int primaryCode(const QSqlError& error)
 {
@@ -44,7 +56,7 @@ using history::sentAtValue;
 const QStringList JournalSuffixes{u"-journal"_s, u"-wal"_s, u"-shm"_s};
 
 // Our fixed statements fail with SQLite's generic error only where the file holds tables of
-// another layout (no such column): such a file counts as damaged and is kept aside.
+// another layout (no such column): such a file of ours counts as damaged and is kept aside.
 QSqlError ofTheLayout(const QSqlError& error)
 {
     if (primaryCode(error) != SqliteError)
@@ -52,6 +64,31 @@ QSqlError ofTheLayout(const QSqlError& error)
     return QSqlError(error.driverText(), error.databaseText(), error.type(),
                      QString::number(SqliteNotADatabase));
 }
+
+QSqlError foreignFile()
+{
+    return QSqlError(QString(), QString(), QSqlError::UnknownError, ForeignFile);
+}
+
+// The first value of a one-row statement; an invalid value when it fails.
+QVariant scalar(QSqlQuery& query, const QString& statement)
+{
+    if (!query.exec(statement) || !query.next())
+        return {};
+    const QVariant value = query.value(0);
+    query.finish();
+    return value;
+}
+
+const QStringList OurTables{u"orders"_s, u"lines"_s};
+
+// The probes of the layout as version 1 wrote it: a file of ours passes them.
+const QStringList FirstLayoutProbes{
+    u"SELECT id, sent_at, account, login, ordered_by, purchase_order, notes, status, number, "
+    "search FROM orders LIMIT 0"_s,
+    u"SELECT order_id, position, quantity, line_code, part_number, description, net, core, "
+    "total, list, cart_line FROM lines LIMIT 0"_s,
+};
 
 } // namespace
 
@@ -90,7 +127,12 @@ bool OrderHistory::isOpen() const
 
 bool OrderHistory::ensureOpen()
 {
-    return isOpen() || openFile();
+    if (isOpen())
+        return true;
+    if (m_openFailed)
+        return false;
+    m_openFailed = !openFile();
+    return !m_openFailed;
 }
 
 QSqlDatabase OrderHistory::database() const
@@ -112,6 +154,9 @@ bool OrderHistory::openFile()
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
         db.setDatabaseName(m_folder.filePath(FileName));
+        // Another copy of the program writing at the same moment is waited for briefly, never
+        // long enough to stall the window.
+        db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=250"_s);
         if (!db.open())
             failure = db.lastError();
     }
@@ -126,64 +171,151 @@ bool OrderHistory::openFile()
 
 std::optional<QSqlError> OrderHistory::createSchema()
 {
-    const QStringList statements{
-        u"CREATE TABLE IF NOT EXISTS orders(id INTEGER PRIMARY KEY, sent_at TEXT NOT NULL, "
+    const QStringList tables{
+        u"CREATE TABLE orders(id INTEGER PRIMARY KEY, sent_at TEXT NOT NULL, "
         "account TEXT NOT NULL, login TEXT NOT NULL, ordered_by TEXT NOT NULL, "
         "purchase_order TEXT NOT NULL, notes TEXT NOT NULL, status TEXT NOT NULL, "
-        "number INTEGER NOT NULL, search TEXT NOT NULL)"_s,
-        u"CREATE TABLE IF NOT EXISTS lines(order_id INTEGER NOT NULL, position INTEGER NOT NULL, "
+        "number INTEGER NOT NULL, search TEXT NOT NULL, lines_key TEXT NOT NULL DEFAULT '', "
+        "line_count INTEGER NOT NULL DEFAULT 0, sub_total REAL NOT NULL DEFAULT 0)"_s,
+        u"CREATE TABLE lines(order_id INTEGER NOT NULL, position INTEGER NOT NULL, "
         "quantity TEXT NOT NULL, line_code TEXT NOT NULL, part_number TEXT NOT NULL, "
         "description TEXT NOT NULL, net TEXT NOT NULL, core TEXT NOT NULL, total TEXT NOT NULL, "
         "list TEXT NOT NULL, cart_line TEXT NOT NULL, PRIMARY KEY(order_id, position))"_s,
-        u"CREATE INDEX IF NOT EXISTS orders_sent_at ON orders(sent_at)"_s,
-        u"PRAGMA user_version = %1"_s.arg(SchemaVersion),
     };
-    // A file of another layout answers these with an error and is handled as damaged.
-    const QStringList probes{
-        u"SELECT id, sent_at, account, login, ordered_by, purchase_order, notes, status, number, "
-        "search FROM orders LIMIT 0"_s,
-        u"SELECT order_id, position, quantity, line_code, part_number, description, net, core, "
-        "total, list, cart_line FROM lines LIMIT 0"_s,
+    const QStringList finish{
+        u"CREATE INDEX IF NOT EXISTS orders_sent_at ON orders(sent_at)"_s,
+        u"CREATE INDEX IF NOT EXISTS orders_lines_key ON orders(lines_key)"_s,
+        u"PRAGMA application_id = %1"_s.arg(ApplicationId),
+        u"PRAGMA user_version = %1"_s.arg(SchemaVersion),
     };
     QSqlDatabase db = database();
     QSqlQuery query(db);
-    if (!query.exec(u"PRAGMA user_version"_s))
+    const QVariant id = scalar(query, u"PRAGMA application_id"_s);
+    const QVariant version = scalar(query, u"PRAGMA user_version"_s);
+    if (!id.isValid() || !version.isValid())
         return query.lastError();
-    const int version = query.next() ? query.value(0).toInt() : 0;
+    QStringList present;
+    if (!query.exec(u"SELECT name FROM sqlite_master WHERE type = 'table' "
+                    "AND name NOT LIKE 'sqlite_%'"_s))
+        return query.lastError();
+    while (query.next())
+        present << query.value(0).toString();
     query.finish();
-    if (version > SchemaVersion) {
+    const bool ours = id.toInt() == ApplicationId;
+    if (!ours) {
+        // Not marked: an empty file is ours to start, and a history written before the mark
+        // passes the checks of our layout; anything else belongs to another program.
+        if (id.toInt() != 0 || !std::all_of(present.begin(), present.end(), [](const QString& t) {
+                return OurTables.contains(t);
+            }))
+            return foreignFile();
+        if (!present.isEmpty())
+            for (const QString& probe : FirstLayoutProbes)
+                if (!query.exec(probe))
+                    return primaryCode(query.lastError()) == SqliteError
+                        ? foreignFile()
+                        : std::optional(query.lastError());
+    }
+    if (version.toInt() > SchemaVersion) {
         // Written by a newer program: leave it alone rather than guess its layout.
         tell(u"The order history file OrderHistory.sqlite was written by a newer version of the "
              "program and is left as it is; orders are sent and saved as before."_s);
         return QSqlError(QString(), QString(), QSqlError::UnknownError, u"0"_s);
     }
-    if (version < SchemaVersion) {
+    if (!ours || version.toInt() < SchemaVersion) {
         if (!db.transaction())
             return db.lastError();
-        for (const QString& statement : statements)
-            if (!query.exec(statement)) {
-                const QSqlError error = query.lastError();
-                query.finish();
-                db.rollback();
-                return ofTheLayout(error);
-            }
-        if (!db.commit()) {
-            const QSqlError error = db.lastError();
+        const auto failed = [&](const QSqlError& error) {
+            query.finish();
             db.rollback();
-            return error;
+            return ofTheLayout(error);
+        };
+        if (present.isEmpty()) {
+            for (const QString& statement : tables)
+                if (!query.exec(statement))
+                    return failed(query.lastError());
+        } else if (version.toInt() < SchemaVersion) {
+            query.finish();
+            if (const auto failure = migrate())
+                return failed(*failure);
         }
+        for (const QString& statement : finish)
+            if (!query.exec(statement))
+                return failed(query.lastError());
+        query.finish();
+        if (!db.commit())
+            return failed(db.lastError());
     }
-    for (const QString& probe : probes)
+    // A file of ours of another layout answers these with an error and is handled as damaged.
+    for (const QString& probe : FirstLayoutProbes)
         if (!query.exec(probe))
             return ofTheLayout(query.lastError());
+    if (!query.exec(u"SELECT lines_key, line_count, sub_total FROM orders LIMIT 0"_s))
+        return ofTheLayout(query.lastError());
+    return std::nullopt;
+}
+
+// From the first layout, inside the caller's transaction: the new columns, filled from each
+// order's lines, and the filter's text made again with the descriptions. Times stay as they
+// were written, in local time.
+std::optional<QSqlError> OrderHistory::migrate()
+{
+    QSqlQuery query(database());
+    for (const QString& column :
+         {u"lines_key TEXT NOT NULL DEFAULT ''"_s, u"line_count INTEGER NOT NULL DEFAULT 0"_s,
+          u"sub_total REAL NOT NULL DEFAULT 0"_s})
+        if (!query.exec(u"ALTER TABLE orders ADD COLUMN "_s + column))
+            return query.lastError();
+    QList<history::Order> orders;
+    query.setForwardOnly(true);
+    if (!query.exec(u"SELECT id, number, purchase_order FROM orders ORDER BY id"_s))
+        return query.lastError();
+    while (query.next()) {
+        history::Order order;
+        order.id = query.value(0).toLongLong();
+        order.number = query.value(1).toInt();
+        order.purchaseOrder = query.value(2).toString();
+        orders << order;
+    }
+    if (!query.exec(u"SELECT order_id, part_number, description, cart_line FROM lines "
+                    "ORDER BY order_id, position"_s))
+        return query.lastError();
+    qsizetype at = 0;
+    while (query.next()) {
+        const qint64 id = query.value(0).toLongLong();
+        while (at < orders.size() && orders.at(at).id < id)
+            ++at;
+        if (at == orders.size())
+            break;
+        if (orders.at(at).id != id)
+            continue;
+        history::Line line;
+        line.partNumber = query.value(1).toString();
+        line.description = query.value(2).toString();
+        line.cartLine = query.value(3).toString();
+        orders[at].lines << line;
+    }
+    query.finish();
+    if (!query.prepare(u"UPDATE orders SET search = ?, lines_key = ?, line_count = ?, "
+                       "sub_total = ? WHERE id = ?"_s))
+        return query.lastError();
+    for (const history::Order& order : orders) {
+        bindAll(query,
+                {history::searchText(order), history::linesKey(order),
+                 static_cast<qint32>(order.lines.size()), history::subTotalText(order).toDouble(),
+                 order.id});
+        if (!query.exec())
+            return query.lastError();
+    }
     return std::nullopt;
 }
 
 bool OrderHistory::recover(const QSqlError& error)
 {
     const int code = primaryCode(error);
-    if (code == SqliteCorrupt || code == SqliteNotADatabase) {
-        if (setAside())
+    const bool foreign = error.nativeErrorCode() == ForeignFile;
+    if (foreign || code == SqliteCorrupt || code == SqliteNotADatabase) {
+        if (setAside(foreign))
             return openFile();
         return false;
     }
@@ -196,30 +328,38 @@ bool OrderHistory::recover(const QSqlError& error)
     return false;
 }
 
-bool OrderHistory::setAside()
+bool OrderHistory::setAside(bool foreign)
 {
     close();
-    m_summaries.clear();
+    clearSummaries();
     m_loaded = false;
     const QString path = m_folder.filePath(FileName);
+    const QString stem = foreign ? u"OrderHistory-other"_s : u"OrderHistory-damaged"_s;
     QString aside;
     for (int n = 1;; ++n) {
-        aside = u"OrderHistory-damaged"_s + (n > 1 ? u"-"_s + QString::number(n) : QString())
-            + u".sqlite"_s;
+        aside = stem + (n > 1 ? u"-"_s + QString::number(n) : QString()) + u".sqlite"_s;
         if (!QFile::exists(m_folder.filePath(aside)))
             break;
     }
     if (!QFile::rename(path, m_folder.filePath(aside))) {
-        tell(u"The order history file OrderHistory.sqlite is damaged and could not be replaced, "
-             "so orders are sent as before but not kept in the history."_s);
+        tell(foreign ? u"The file OrderHistory.sqlite in the program folder belongs to another "
+                       "program and could not be moved aside, so orders are sent as before but "
+                       "not kept in the history."_s
+                     : u"The order history file OrderHistory.sqlite is damaged and could not be "
+                       "replaced, so orders are sent as before but not kept in the history."_s);
         return false;
     }
     // A journal left by the damaged file must not be played into the new one.
     for (const QString& suffix : JournalSuffixes)
         if (QFile::exists(path + suffix))
             QFile::rename(path + suffix, m_folder.filePath(aside + suffix));
-    tell(u"The order history file OrderHistory.sqlite was damaged, so it has been kept as "_s
-         + aside + u" and a new, empty order history has been started."_s);
+    if (foreign)
+        tell(u"The file OrderHistory.sqlite in the program folder belongs to another program, so "
+             "it has been kept as "_s
+             + aside + u" and a new, empty order history has been started."_s);
+    else
+        tell(u"The order history file OrderHistory.sqlite was damaged, so it has been kept as "_s
+             + aside + u" and a new, empty order history has been started."_s);
     emit changed();
     return true;
 }
@@ -237,11 +377,13 @@ std::optional<QSqlError> OrderHistory::insert(const history::Order& order, const
         return error;
     };
     query.prepare(u"INSERT INTO orders(sent_at, account, login, ordered_by, purchase_order, "
-                  "notes, status, number, search) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
+                  "notes, status, number, search, lines_key, line_count, sub_total) "
+                  "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"_s);
     bindAll(query,
             {sentAtText(order.sentAt), notNull(order.account), notNull(order.login),
              notNull(order.orderedBy), notNull(order.purchaseOrder), notNull(order.notes),
-             notNull(order.status), order.number, search});
+             notNull(order.status), order.number, search, history::linesKey(order),
+             static_cast<qint32>(order.lines.size()), history::subTotalText(order).toDouble()});
     if (!query.exec())
         return failed(query.lastError());
     const qint64 newId = query.lastInsertId().toLongLong();
@@ -268,6 +410,7 @@ std::optional<QSqlError> OrderHistory::insert(const history::Order& order, const
 
 qint64 OrderHistory::record(const history::Order& order)
 {
+    m_openFailed = false;
     const QString search = history::searchText(order);
     qint64 id = 0;
     // A second attempt only when the first found the file damaged and started a new one.
@@ -283,10 +426,30 @@ qint64 OrderHistory::record(const history::Order& order)
     if (id <= 0)
         return 0;
     if (m_loaded)
-        m_summaries.prepend(
-            history::Summary{id, sentAtText(order.sentAt), order.status, order.number, search});
+        appendSummary(history::Summary{id, history::sentAtValue(sentAtText(order.sentAt)),
+                                       order.status, order.number,
+                                       static_cast<qint32>(order.lines.size()),
+                                       history::subTotalText(order).toFloat()},
+                      search);
     emit changed();
     return id;
+}
+
+void OrderHistory::appendSummary(const history::Summary& summary, const QString& search)
+{
+    if (m_summaries.size() % ChunkOrders == 0)
+        m_search.append(SearchChunk());
+    m_summaries << summary;
+    SearchChunk& chunk = m_search.last();
+    chunk.texts += search.toUtf8();
+    chunk.texts += '\n';
+    chunk.ends << static_cast<quint32>(chunk.texts.size());
+}
+
+void OrderHistory::clearSummaries()
+{
+    m_summaries.clear();
+    m_search.clear();
 }
 
 bool OrderHistory::confirm(qint64 id, qint32 number)
@@ -319,33 +482,134 @@ bool OrderHistory::confirm(qint64 id, qint32 number)
     }
     if (updated != 1)
         return false;
-    for (history::Summary& summary : m_summaries)
-        if (summary.id == id) {
-            summary.status = status;
-            summary.number = stored;
-            summary.search.prepend(numberText);
-            break;
-        }
+    // Mostly the order recorded last, so looked for from the end.
+    for (qsizetype i = m_summaries.size() - 1; i >= 0; --i) {
+        history::Summary& summary = m_summaries[i];
+        if (summary.id != id)
+            continue;
+        summary.status = status;
+        summary.number = stored;
+        const QByteArray digits = numberText.toUtf8();
+        SearchChunk& chunk = m_search[i / ChunkOrders];
+        const qsizetype at = i % ChunkOrders;
+        chunk.texts.insert(at == 0 ? 0 : chunk.ends.at(at - 1), digits);
+        for (qsizetype j = at; j < chunk.ends.size(); ++j)
+            chunk.ends[j] += static_cast<quint32>(digits.size());
+        break;
+    }
     emit changed();
     return true;
 }
 
+namespace {
+
+// One summary's fields as the summaries are read: each ends in a unit separator, the filter's
+// text (which holds neither separator) last, then a record separator.
+constexpr char FieldEnd = '\x1f';
+constexpr char RecordEnd = '\x1e';
+
+qint64 numberIn(QByteArrayView text)
+{
+    qint64 value = 0;
+    bool negative = false;
+    for (const char c : text) {
+        if (c == '-')
+            negative = true;
+        else if (c >= '0' && c <= '9')
+            value = value * 10 + (c - '0');
+    }
+    return negative ? -value : value;
+}
+
+// The sub-total as SQLite writes a REAL: digits, a point, digits (never an exponent for sums of
+// prices).
+float priceIn(QByteArrayView text)
+{
+    return static_cast<float>(QByteArray(text.data(), text.size()).toDouble());
+}
+
+} // namespace
+
+// The summaries are read in chunks, each chunk one value made by SQLite, so that reading
+// 100,000 orders costs a few values rather than 700,000.
 std::optional<QSqlError> OrderHistory::loadSummaries()
 {
+    clearSummaries();
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(u"SELECT id, sent_at, status, number, search FROM orders ORDER BY id DESC"_s))
+    if (!query.exec(u"SELECT count(*) FROM orders"_s) || !query.next())
         return query.lastError();
-    QList<history::Summary> summaries;
-    while (query.next())
-        summaries << history::Summary{query.value(0).toLongLong(), query.value(1).toString(),
-                                      query.value(2).toString(), query.value(3).toInt(),
-                                      query.value(4).toString()};
-    if (query.lastError().isValid())
+    const qsizetype count = query.value(0).toLongLong();
+    query.finish();
+    m_summaries.reserve(count);
+    m_search.reserve(count / ChunkOrders + 1);
+    if (!query.prepare(u"SELECT CAST(group_concat(id || char(31) || sent_at || char(31) || "
+                       "status || char(31) || number || char(31) || line_count || char(31) || "
+                       "sub_total || char(31) || replace(replace(search, char(30), ''), "
+                       "char(31), '') || char(30), '') AS BLOB), max(id) FROM (SELECT * "
+                       "FROM orders WHERE id > ? ORDER BY id LIMIT %1)"_s.arg(ChunkOrders)))
         return query.lastError();
-    m_summaries = std::move(summaries);
-    m_loaded = true;
-    return std::nullopt;
+    for (qint64 last = -1;;) {
+        query.bindValue(0, last);
+        if (!query.exec() || !query.next())
+            break;
+        if (query.value(1).isNull()) {
+            m_loaded = true;
+            return std::nullopt;
+        }
+        last = query.value(1).toLongLong();
+        const QByteArray records = query.value(0).toByteArray();
+        query.finish();
+        if (!readSummaryChunk(records))
+            break;
+    }
+    const QSqlError error = query.lastError().isValid()
+        ? query.lastError()
+        : QSqlError(QString(), QString(), QSqlError::UnknownError, QString::number(SqliteCorrupt));
+    clearSummaries();
+    return error;
+}
+
+bool OrderHistory::readSummaryChunk(const QByteArray& records)
+{
+    const char* at = records.constData();
+    const char* const end = at + records.size();
+    while (at < end) {
+        std::array<QByteArrayView, 6> fields;
+        for (QByteArrayView& field : fields) {
+            const char* stop = std::find(at, end, FieldEnd);
+            if (stop == end)
+                return false;
+            field = QByteArrayView(at, stop - at);
+            at = stop + 1;
+        }
+        const char* stop = std::find(at, end, RecordEnd);
+        if (stop == end)
+            return false;
+        const QByteArrayView search(at, stop - at);
+        at = stop + 1;
+        // The three statuses share one text each rather than one copy an order.
+        QString status = QString::fromUtf8(fields[2]);
+        for (const QString& known :
+             {history::StatusSent, history::StatusConfirmed, history::StatusNoNumber})
+            if (status == known)
+                status = known;
+        if (m_summaries.size() % ChunkOrders == 0) {
+            m_search.append(SearchChunk());
+            m_search.last().texts.reserve(records.size());
+            m_search.last().ends.reserve(ChunkOrders);
+        }
+        m_summaries << history::Summary{numberIn(fields[0]),
+                                        history::sentAtValue(QString::fromLatin1(fields[1])),
+                                        status,
+                                        static_cast<qint32>(numberIn(fields[3])),
+                                        static_cast<qint32>(numberIn(fields[4])),
+                                        priceIn(fields[5])};
+        SearchChunk& chunk = m_search.last();
+        chunk.texts.append(search.data(), search.size()).append('\n');
+        chunk.ends << static_cast<quint32>(chunk.texts.size());
+    }
+    return true;
 }
 
 const QList<history::Summary>& OrderHistory::summaries()
@@ -361,13 +625,36 @@ const QList<history::Summary>& OrderHistory::summaries()
     return m_summaries;
 }
 
-QList<history::Summary> OrderHistory::find(QStringView filter)
+QList<qint32> OrderHistory::find(QStringView filter)
 {
-    const QList<history::Summary>& all = summaries();
-    QList<history::Summary> found;
-    for (const history::Summary& summary : all)
-        if (history::matches(summary.search, filter))
-            found << summary;
+    const qsizetype count = summaries().size();
+    const QByteArray key = history::searchKey(filter).toUtf8();
+    QList<qint32> found;
+    if (key.isEmpty()) {
+        found.reserve(count);
+        for (qsizetype i = count - 1; i >= 0; --i)
+            found << static_cast<qint32>(i);
+        return found;
+    }
+    if (key.contains('\n'))
+        return found; // never across two texts
+    // One pass over each chunk's texts; a hit names its order by where it lies, and the search
+    // goes on after that order's text.
+    const std::string_view wanted(key.constData(), static_cast<size_t>(key.size()));
+    for (qsizetype c = 0; c < m_search.size(); ++c) {
+        const SearchChunk& chunk = m_search.at(c);
+        const std::string_view texts(chunk.texts.constData(),
+                                     static_cast<size_t>(chunk.texts.size()));
+        auto end = chunk.ends.cbegin();
+        for (size_t at = texts.find(wanted); at != std::string_view::npos;) {
+            end = std::upper_bound(end, chunk.ends.cend(), static_cast<quint32>(at));
+            if (end == chunk.ends.cend())
+                break;
+            found << static_cast<qint32>(c * ChunkOrders + (end - chunk.ends.cbegin()));
+            at = texts.find(wanted, *end);
+        }
+    }
+    std::reverse(found.begin(), found.end());
     return found;
 }
 
@@ -421,24 +708,26 @@ std::optional<history::Order> OrderHistory::order(qint64 id)
     return found;
 }
 
-std::optional<QDateTime> OrderHistory::unconfirmedDuplicate(const history::Order& cart,
-                                                            const QDateTime& now)
+std::optional<history::Summary> OrderHistory::latestWithLines(const history::Order& cart,
+                                                              const QDateTime& since,
+                                                              const QDateTime& until)
 {
-    if (!ensureOpen())
+    if (cart.lines.isEmpty() || !ensureOpen())
         return std::nullopt;
-    QList<qint64> candidates;
+    QList<history::Summary> candidates;
     std::optional<QSqlError> failure;
     {
         QSqlQuery query(database());
         query.setForwardOnly(true);
-        query.prepare(u"SELECT id FROM orders WHERE status = ? AND sent_at > ? AND sent_at <= ? "
-                      "ORDER BY sent_at DESC, id DESC"_s);
-        query.addBindValue(history::StatusSent);
-        query.addBindValue(sentAtText(now.addSecs(-history::ResendWindowSeconds)));
-        query.addBindValue(sentAtText(now));
+        query.prepare(u"SELECT id, sent_at, status, number, line_count, sub_total FROM orders "
+                      "WHERE lines_key = ? ORDER BY id DESC"_s);
+        query.addBindValue(history::linesKey(cart));
         if (query.exec())
             while (query.next())
-                candidates << query.value(0).toLongLong();
+                candidates << history::Summary{
+                    query.value(0).toLongLong(), history::sentAtValue(query.value(1).toString()),
+                    query.value(2).toString(),   query.value(3).toInt(),
+                    query.value(4).toInt(),      query.value(5).toFloat()};
         else
             failure = query.lastError();
     }
@@ -446,10 +735,27 @@ std::optional<QDateTime> OrderHistory::unconfirmedDuplicate(const history::Order
         recover(*failure);
         return std::nullopt;
     }
-    for (qint64 id : candidates) {
-        const auto sent = order(id);
-        if (sent && history::sameContent(*sent, cart))
-            return sent->sentAt;
+    for (const history::Summary& candidate : candidates) {
+        if ((since.isValid() && candidate.sentAt <= since)
+            || (until.isValid() && candidate.sentAt > until))
+            continue;
+        const auto sent = order(candidate.id);
+        if (sent && history::sameLines(*sent, cart))
+            return candidate;
     }
     return std::nullopt;
+}
+
+std::optional<history::Summary> OrderHistory::recentlySent(const history::Order& cart,
+                                                           const QDateTime& now)
+{
+    // An order "sent" after now (the clock was set back since) is not within the window.
+    return latestWithLines(cart, now.addSecs(-history::ResendWindowSeconds), now);
+}
+
+std::optional<history::Summary> OrderHistory::sentBefore(const history::Order& cart)
+{
+    if (!isOpen() && !QFile::exists(m_folder.filePath(FileName)))
+        return std::nullopt;
+    return latestWithLines(cart, QDateTime(), QDateTime());
 }

@@ -2,8 +2,10 @@
 // The record of every order sent, kept in OrderHistory.sqlite in the program folder. The file is
 // opened the first time something needs it, never at start-up. Every change is one transaction,
 // so a crash or a kill never leaves half an order. When the file cannot be opened or written the
-// history says so once (trouble()) and carries on without it: ordering never depends on it. A
-// damaged file is kept aside under another name and a new one is started.
+// history says so once (trouble()) and carries on without it: ordering never depends on it; a
+// failed open is tried again only when an order is recorded or the tab is opened (retryOpen()).
+// A damaged file, or one of another program, is kept aside under another name and a new one is
+// started. The file carries its own application id, so that no other SQLite file is taken for it.
 
 #include "core/history.h"
 
@@ -37,20 +39,27 @@ public:
     // "Sent" is changed, and only once. False when there is none or it could not be written.
     bool confirm(qint64 id, qint32 number);
 
-    // Every recorded order, newest first. The first call opens the file and reads the summaries;
-    // later calls give the copy kept in memory, which record() and the confirmations keep current.
+    // Every recorded order, oldest first. The first call opens the file and reads the summaries
+    // and the filter's texts; later calls give the copy kept in memory, which record() and the
+    // confirmations keep current.
     const QList<history::Summary>& summaries();
 
-    // The summaries the filter finds (history::matches), newest first.
-    [[nodiscard]] QList<history::Summary> find(QStringView filter);
+    // The positions in summaries() of the orders the filter finds (history::matches), newest
+    // first. Valid until the next changed().
+    [[nodiscard]] QList<qint32> find(QStringView filter);
 
     // The whole order, lines included; nothing when it is not (or no longer) in the file.
     [[nodiscard]] std::optional<history::Order> order(qint64 id);
 
-    // When an order with the same fields and lines as cart was sent less than half an hour before
-    // now and is still "Sent", the time it was sent (the latest such order).
-    [[nodiscard]] std::optional<QDateTime> unconfirmedDuplicate(const history::Order& cart,
-                                                                const QDateTime& now);
+    // The latest order sent less than half an hour before now with the same lines as cart,
+    // confirmed or not.
+    [[nodiscard]] std::optional<history::Summary> recentlySent(const history::Order& cart,
+                                                               const QDateTime& now);
+    // The latest order of any age with the same lines as cart. Never creates the file.
+    [[nodiscard]] std::optional<history::Summary> sentBefore(const history::Order& cart);
+
+    // Lets the next use try again to open a file that could not be opened.
+    void retryOpen() { m_openFailed = false; }
 
 signals:
     // An order was recorded or confirmed, or a damaged file was replaced by an empty one.
@@ -67,15 +76,31 @@ private:
     // Handles a failed statement: a damaged file is set aside and a new one started (true: try
     // again there), anything else is told once (false).
     bool recover(const QSqlError& error);
-    bool setAside();
+    bool setAside(bool foreign);
+    std::optional<QSqlError> migrate();
     void tell(const QString& sentence);
     std::optional<QSqlError> insert(const history::Order& order, const QString& search, qint64& id);
     std::optional<QSqlError> loadSummaries();
+    bool readSummaryChunk(const QByteArray& records);
     std::optional<QSqlError> readOrder(qint64 id, std::optional<history::Order>& found);
+    std::optional<history::Summary> latestWithLines(const history::Order& cart,
+                                                    const QDateTime& since, const QDateTime& until);
+    void appendSummary(const history::Summary& summary, const QString& search);
 
     QDir m_folder;
     QString m_connection;
     bool m_told = false;
     bool m_loaded = false;
-    QList<history::Summary> m_summaries; // newest first
+    bool m_openFailed = false;
+    QList<history::Summary> m_summaries; // oldest first
+    // The filter's texts of all orders, in the order of m_summaries, as UTF-8, each ending in a
+    // line feed, in chunks of a fixed number of orders (so that no single block is ever grown
+    // and copied whole); ends holds where each text ends in its chunk.
+    struct SearchChunk
+    {
+        QByteArray texts;
+        QList<quint32> ends;
+    };
+    QList<SearchChunk> m_search;
+    void clearSummaries();
 };

@@ -3,11 +3,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLibrary>
+#include <QLocale>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 using namespace Qt::StringLiterals;
@@ -75,7 +76,7 @@ QString orderprint::writePdf(const QTextDocument& document, const QString& path)
         return file.errorString();
     {
         QPdfWriter writer(&file);
-        writer.setPageSize(QPageSize(QPageSize::Letter));
+        writer.setPageSize(QPageSize(pageSizeFor(QLocale::system())));
         writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
         writer.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
         document.print(&writer);
@@ -86,6 +87,20 @@ QString orderprint::writePdf(const QTextDocument& document, const QString& path)
         return reason;
     }
     return file.commit() ? QString() : file.errorString();
+}
+
+QPageSize::PageSizeId orderprint::pageSizeFor(const QLocale& locale)
+{
+    static const QList<QLocale::Territory> letter{
+        QLocale::UnitedStates, QLocale::Canada,    QLocale::Mexico,    QLocale::PuertoRico,
+        QLocale::Philippines,  QLocale::Colombia,  QLocale::Venezuela, QLocale::Chile,
+        QLocale::CostaRica,    QLocale::Guatemala, QLocale::Panama,    QLocale::DominicanRepublic};
+    return letter.contains(locale.territory()) ? QPageSize::Letter : QPageSize::A4;
+}
+
+QString orderprint::withPdfSuffix(const QString& path)
+{
+    return path.endsWith(u".pdf"_s, Qt::CaseInsensitive) ? path : path + u".pdf"_s;
 }
 
 QString orderprint::pdfName(const history::Order& order)
@@ -103,18 +118,23 @@ bool orderprint::printerSetUp()
 
 orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& order,
                                       const QString& supplier, const QString& business,
-                                      const QString& folder)
+                                      const SaveFileName& saveFileName)
 {
     const QString fileName = pdfName(order);
     const QString docName = QFileInfo(fileName).baseName();
     const auto doc = document(order, supplier, business);
     doc->setMetaInformation(QTextDocument::DocumentTitle, docName);
     if (!printerSetUp()) {
-        const QString path = QFileDialog::getSaveFileName(
-            parent, u"No printer is set up: save the order as a PDF file"_s,
-            QDir(folder).filePath(fileName), u"PDF files (*.pdf)"_s);
-        if (path.isEmpty())
+        // Offered among the user's documents, never in the program folder beside the settings.
+        QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (documents.isEmpty() || !QDir(documents).exists())
+            documents = QDir::homePath();
+        const QString chosen =
+            saveFileName(u"No printer is set up: save the order as a PDF file"_s,
+                         QDir(documents).filePath(fileName), u"PDF files (*.pdf)"_s);
+        if (chosen.isEmpty())
             return {};
+        const QString path = withPdfSuffix(chosen);
         const QString failure = writePdf(*doc, path);
         if (!failure.isEmpty())
             return {false,

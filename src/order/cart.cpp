@@ -49,26 +49,31 @@ Cart::Line Cart::orderLine(const QString& answerRow, double quantity)
     return {cart::orderLine(answerRow, value), QString()};
 }
 
-void Cart::AddItemToOrder(const QString& line)
+void Cart::AddItemToOrder(const QString& line, const QString& listPrice)
 {
     m_lines << line;
+    m_listPrices << listPrice;
 }
 
 void Cart::removeLine(qsizetype index)
 {
-    if (index >= 0 && index < m_lines.size())
+    if (index >= 0 && index < m_lines.size()) {
         m_lines.removeAt(index);
+        m_listPrices.removeAt(index);
+    }
 }
 
 void Cart::removeAll()
 {
     m_lines.clear();
+    m_listPrices.clear();
     truncateOrderFile();
 }
 
 bool Cart::ClearOrder()
 {
     m_lines.clear();
+    m_listPrices.clear();
     return files::saveWhole(m_orderFile, QByteArray()).isEmpty();
 }
 
@@ -149,6 +154,7 @@ Cart::SavedOrder Cart::CheckSavedOrder()
             return saved;
     }
     m_lines = lines;
+    m_listPrices = QStringList(lines.size(), QString());
     saved.loaded = true;
     return saved;
 }

@@ -18,6 +18,9 @@ public:
 
     [[nodiscard]] QString orderFile() const { return m_orderFile; }
     [[nodiscard]] const QStringList& lines() const { return m_lines; }
+    // Each line's list price, beside lines(): empty where unknown (a line read from MyOrder.dat,
+    // which does not keep it).
+    [[nodiscard]] const QStringList& listPrices() const { return m_listPrices; }
     [[nodiscard]] qsizetype count() const { return m_lines.size(); }
 
     // The 66-column order line for an answer row and a quantity; nothing when the quantity does
@@ -28,7 +31,7 @@ public:
         QString refusal;
     };
     [[nodiscard]] static Line orderLine(const QString& answerRow, double quantity);
-    void AddItemToOrder(const QString& line);
+    void AddItemToOrder(const QString& line, const QString& listPrice = QString());
     void removeLine(qsizetype index);
     // Empties the cart and MyOrder.dat (a failure is signalled).
     void removeAll();
@@ -83,6 +86,7 @@ private:
 
     QString m_orderFile;
     QStringList m_lines;
+    QStringList m_listPrices; // as long as m_lines
     bool m_checkForExistingOrder = true;
     qint32 m_orderNumber = 0; // 32 bits: a confirmation above 32767 must not be dropped
 };

@@ -2,6 +2,7 @@
 // cart, the order message and its confirmation.
 #include "shell/mainform.h"
 
+#include "core/history.h"
 #include "core/numbers.h"
 #include "core/text.h"
 #include "link/settings.h"
@@ -146,7 +147,7 @@ void MainForm::AddItemToOrder()
             MsgBox(line.refusal, QMessageBox::Warning);
             return;
         }
-        m_cart->AddItemToOrder(*line.line);
+        m_cart->AddItemToOrder(*line.line, history::listPriceOf(row));
         m_ui.OrderList->addRow(*line.line);
         SlideOrderFrame(true);
         m_ui.Qtytxt->setText(u" 1"_s);
@@ -250,6 +251,7 @@ void MainForm::CheckSavedOrder()
     // Shows the loaded lines behind the question; other handlers may run here.
     QApplication::processEvents();
     repaint();
+    NoteSavedOrderSentBefore();
     if (MsgBox(u"Do you want to KEEP these items?"_s, QMessageBox::NoIcon,
                QMessageBox::Yes | QMessageBox::No, u"Items Found In Cart!"_s)
         == QMessageBox::Yes)

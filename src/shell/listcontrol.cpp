@@ -6,16 +6,19 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <functional>
+
 // The heading line above the rows. It spans the viewport and draws its text from the same left
 // edge as the rows' text, moved by the same sideways scroll, so each heading word stays over its
 // column.
 class ListHeading : public QWidget
 {
 public:
-    ListHeading(const QString& text, ListControl* list)
+    ListHeading(const QString& text, QAbstractItemView* list, std::function<int()> textLeft)
         : QWidget(list)
         , m_text(text)
         , m_list(list)
+        , m_textLeft(std::move(textLeft))
     {
         setAutoFillBackground(true);
         setBackgroundRole(QPalette::Button);
@@ -28,7 +31,7 @@ protected:
     {
         QPainter painter(this); // in the list's font, which the heading inherits
         painter.setPen(palette().color(QPalette::ButtonText));
-        const int left = m_list->textLeft();
+        const int left = m_textLeft();
         painter.drawText(
             QRect(left, 0, width() - left + m_list->horizontalScrollBar()->maximum(), height()),
             Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_text);
@@ -36,8 +39,36 @@ protected:
 
 private:
     QString m_text;
-    ListControl* m_list;
+    QAbstractItemView* m_list;
+    std::function<int()> m_textLeft;
 };
+
+namespace {
+
+// Where the rows' text begins in a list of the window, in viewport coordinates: where the
+// style's item text rectangle begins, plus the margin the style leaves inside it; the row
+// itself starts at the scroll offset.
+int textLeftOf(const QAbstractItemView* list, QStyleOptionViewItem option, int offset,
+               const QString& text)
+{
+    option.rect = QRect(-offset, 0, list->viewport()->width(), 20);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    option.text = text;
+    const QRect textRect =
+        list->style()->subElementRect(QStyle::SE_ItemViewItemText, &option, list);
+    return textRect.left() + list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list)
+        + 1;
+}
+
+// The heading's place: over the viewport, in the margin left for it above the rows.
+void placeHeading(QAbstractItemView* list, QWidget* heading, int frameWidth)
+{
+    const QRect rows = list->viewport()->geometry();
+    heading->setGeometry(rows.left(), frameWidth, rows.width(), rows.top() - frameWidth);
+    heading->update();
+}
+
+} // namespace
 
 ListControl::ListControl(const QString& heading, QWidget* parent)
     : QListWidget(parent)
@@ -46,7 +77,7 @@ ListControl::ListControl(const QString& heading, QWidget* parent)
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_heading = new ListHeading(heading, this);
+    m_heading = new ListHeading(heading, this, [this] { return textLeft(); });
     setViewportMargins(0, fontMetrics().height() + 4, 0, 0);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_heading,
             qOverload<>(&QWidget::update));
@@ -59,15 +90,9 @@ QString ListControl::heading() const
 
 int ListControl::textLeft() const
 {
-    // The rows' text starts where the style's item text rectangle begins, plus the margin the
-    // style leaves inside it; the row itself starts at the scroll offset.
     QStyleOptionViewItem option;
     initViewItemOption(&option);
-    option.rect = QRect(-horizontalOffset(), 0, viewport()->width(), 20);
-    option.features |= QStyleOptionViewItem::HasDisplay;
-    option.text = m_heading->text();
-    const QRect textRect = style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
-    return textRect.left() + style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    return textLeftOf(this, option, horizontalOffset(), m_heading->text());
 }
 
 void ListControl::addRow(const QString& text, const QColor& colour)
@@ -135,8 +160,77 @@ void ListControl::repaintThrottled()
 void ListControl::updateGeometries()
 {
     QListWidget::updateGeometries();
-    // Over the viewport, in the margin left for it above the rows.
-    const QRect rows = viewport()->geometry();
-    m_heading->setGeometry(rows.left(), frameWidth(), rows.width(), rows.top() - frameWidth());
-    m_heading->update();
+    placeHeading(this, m_heading, frameWidth());
+}
+
+ListView::ListView(const QString& heading, QWidget* parent)
+    : QListView(parent)
+{
+    setFont(typefaces::courierBold(12));
+    setUniformItemSizes(true); // rows are laid out without asking for each one
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_heading = new ListHeading(heading, this, [this] { return textLeft(); });
+    setViewportMargins(0, fontMetrics().height() + 4, 0, 0);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_heading,
+            qOverload<>(&QWidget::update));
+}
+
+QString ListView::heading() const
+{
+    return m_heading->text();
+}
+
+int ListView::textLeft() const
+{
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    return textLeftOf(this, option, horizontalOffset(), m_heading->text());
+}
+
+int ListView::rowCount() const
+{
+    return model() ? model()->rowCount() : 0;
+}
+
+QString ListView::rowText(int index) const
+{
+    return model() ? model()->index(index, 0).data().toString() : QString();
+}
+
+QStringList ListView::rows() const
+{
+    QStringList texts;
+    for (int i = 0; i < rowCount(); ++i)
+        texts << rowText(i);
+    return texts;
+}
+
+int ListView::selectedIndex() const
+{
+    const QModelIndexList rows =
+        selectionModel() ? selectionModel()->selectedRows() : QModelIndexList();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void ListView::setSelectedIndex(int index)
+{
+    if (!model() || index < 0 || index >= rowCount()) {
+        clearSelection();
+        setCurrentIndex(QModelIndex());
+        return;
+    }
+    setCurrentIndex(model()->index(index, 0));
+}
+
+void ListView::repaintNow()
+{
+    repaint();
+    viewport()->repaint();
+}
+
+void ListView::updateGeometries()
+{
+    QListView::updateGeometries();
+    placeHeading(this, m_heading, frameWidth());
 }

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QElapsedTimer>
+#include <QListView>
 #include <QListWidget>
 
 class ListHeading;
@@ -37,4 +38,29 @@ protected:
 private:
     ListHeading* m_heading = nullptr;
     QElapsedTimer m_lastRepaint;
+};
+
+// The list control over a model, for lists too long to hold a widget item a row: the same
+// heading line, font and selection, rows drawn only when in view.
+class ListView : public QListView
+{
+    Q_OBJECT
+
+public:
+    explicit ListView(const QString& heading, QWidget* parent = nullptr);
+
+    [[nodiscard]] QString heading() const;
+    [[nodiscard]] int textLeft() const;
+    [[nodiscard]] int rowCount() const;
+    [[nodiscard]] QString rowText(int index) const; // empty for an index out of range
+    [[nodiscard]] QStringList rows() const;         // every row's text, in order
+    [[nodiscard]] int selectedIndex() const;        // -1 when none
+    void setSelectedIndex(int index);
+    void repaintNow();
+
+protected:
+    void updateGeometries() override;
+
+private:
+    ListHeading* m_heading = nullptr;
 };

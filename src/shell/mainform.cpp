@@ -345,22 +345,24 @@ void MainForm::buildInformationTab()
     m_ui.VersionInfo->setPlainText(u"Version Information About Vornik"_s);
     place(m_ui.VersionInfo, 150, 450, 5600, 1600);
     m_ui.ForceUpdateCmd = button(tab, u"ForceUpdateCmd"_s, u"Force Update"_s, 150, 2200, 1900, 450);
-    caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 150,
+    // The order list spans the tab's width below, so that a row holds the time, the line count
+    // and the total, and about ten orders show at once.
+    caption(tab, u"Orders sent from here, newest first; select one for its lines"_s, 6100, 900,
             5800, 260);
-    auto* findLabel = caption(tab, u"&Find Order#, PO# or Part#:"_s, 6100, 500, 2900, 260);
-    const QString findSpoken = u"Find order number, PO number or part number"_s;
+    auto* findLabel =
+        caption(tab, u"&Find Order#, PO#, Part# or description:"_s, 6100, 1300, 5800, 260);
+    const QString findSpoken = u"Find order number, PO number, part number or description"_s;
     m_ui.HistoryFilterTxt =
-        textBox(tab, u"HistoryFilterTxt"_s, findSpoken, QString(), 9050, 440, 2850);
+        textBox(tab, u"HistoryFilterTxt"_s, findSpoken, QString(), 6100, 1600, 5800);
     findLabel->setBuddy(m_ui.HistoryFilterTxt);
-    m_ui.OrderHistoryList = named(new ListControl(u"  Date    Order#    Status  "_s, tab),
-                                  u"OrderHistoryList"_s, u"Order history"_s);
-    place(m_ui.OrderHistoryList, 6100, 880, 5800, 2300);
-    m_ui.ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 3230, 1900, 420);
-    m_ui.PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 3230, 1500, 420);
-    m_ui.OrderDetailsList =
-        named(new ListControl(u" QTY  Part Number  Description        LIST      Cost"_s, tab),
-              u"OrderDetailsList"_s, u"Order details"_s);
-    place(m_ui.OrderDetailsList, 150, 3700, 11750, 4600);
+    m_ui.ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 2200, 1900, 420);
+    m_ui.PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 2200, 1500, 420);
+    m_ui.OrderHistoryList = named(new ListView(history::HistoryHeading, tab), u"OrderHistoryList"_s,
+                                  u"Order history"_s);
+    place(m_ui.OrderHistoryList, 150, 2750, 11750, 2900);
+    m_ui.OrderDetailsList = named(new ListControl(history::DetailsHeading, tab),
+                                  u"OrderDetailsList"_s, u"Order details"_s);
+    place(m_ui.OrderDetailsList, 150, 5750, 11750, 2550);
 }
 
 void MainForm::buildOptionsTab()
@@ -689,7 +691,26 @@ QMessageBox::StandardButton MainForm::MsgBox(const QString& text, QMessageBox::I
                                              QMessageBox::StandardButtons buttons,
                                              const QString& title)
 {
-    return m_seams.prompter->ask(this, icon, title, text, buttons);
+    ++m_openBoxes;
+    const QMessageBox::StandardButton answer =
+        m_seams.prompter->ask(this, icon, title, text, buttons);
+    // The waiting warnings follow once the handler that asked has finished with the answer.
+    if (--m_openBoxes == 0 && !m_pendingWarnings.isEmpty())
+        QTimer::singleShot(0, this, &MainForm::showPendingWarnings);
+    return answer;
+}
+
+void MainForm::warnWhenNoBox(const QString& text)
+{
+    m_pendingWarnings << text;
+    if (m_openBoxes == 0)
+        showPendingWarnings();
+}
+
+void MainForm::showPendingWarnings()
+{
+    while (m_openBoxes == 0 && !m_pendingWarnings.isEmpty())
+        MsgBox(m_pendingWarnings.takeFirst(), QMessageBox::Warning);
 }
 
 void MainForm::PlaySound(const QString& fileName)

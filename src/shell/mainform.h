@@ -32,6 +32,7 @@ class QTabWidget;
 class QTextEdit;
 class InstanceLock;
 class ListControl;
+class ListView;
 class Cart;
 class PartInquiry;
 class Settings;
@@ -109,7 +110,8 @@ private:
         // INFORMATION / ORDER  HISTORY
         QTextEdit* VersionInfo = nullptr;
         QLineEdit* HistoryFilterTxt = nullptr;
-        ListControl *OrderHistoryList = nullptr, *OrderDetailsList = nullptr;
+        ListView* OrderHistoryList = nullptr;
+        ListControl* OrderDetailsList = nullptr;
         // "Force Update", "Order Again", "Print..."
         QPushButton *ForceUpdateCmd = nullptr, *ReorderCmd = nullptr, *PrintOrderCmd = nullptr;
 
@@ -217,10 +219,12 @@ private:
     void showOverdueOrders();
     // The send time (HH:MM) of the earliest order whose confirmation is overdue; "" when none.
     [[nodiscard]] QString overdueOrderTime() const;
-    // False when the cart equals an order sent within half an hour and still unconfirmed, and
-    // the user does not want to send it again.
+    // False when the cart's lines equal those of an order sent within half an hour, confirmed
+    // or not, and the user does not want to send it again.
     bool ConfirmResend();
     void OrderAgain(const history::Order& order);
+    // Before the saved items are offered back: says when the history holds them as sent.
+    void NoteSavedOrderSentBefore();
     void PrintOrder(const history::Order& order);
 
     // ---- helpers every subsystem uses ---------------------------------------------------------
@@ -234,6 +238,10 @@ private:
                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                        const QString& title = QStringLiteral("Vornik"));
     void PlaySound(const QString& fileName); // a WAV file of the program folder
+    // A warning that arose on its own (a fault of the order history): shown once no box is
+    // open, so that it never stands over a question or the order number.
+    void warnWhenNoBox(const QString& text);
+    void showPendingWarnings();
 
     Seams m_seams;
     QString m_folder; // the program folder, always ending in the separator
@@ -253,6 +261,8 @@ private:
         qint64 historyId = 0;
     };
     std::map<quint64, SentOrder> m_sentOrders;
+    int m_openBoxes = 0;           // message boxes open now, nested ones included
+    QStringList m_pendingWarnings; // warnWhenNoBox() texts waiting for the boxes to close
     bool m_startRefused = false;
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -40,12 +41,27 @@ history::Order orderOf(const QString& po, const QStringList& parts, const QDateT
     return history::orderFromCart(u"1234"_s, u"JSMITH"_s, u"JOE"_s, po, u"RUSH"_s, lines, when);
 }
 
+// Newest first, as listed.
 QStringList statuses(OrderHistory& history)
 {
     QStringList texts;
     for (const history::Summary& summary : history.summaries())
-        texts << summary.status + u' ' + QString::number(summary.number);
+        texts.prepend(summary.status + u' ' + QString::number(summary.number));
     return texts;
+}
+
+// The rows of a list view, and the selected one.
+QStringList rowsOf(const QListView* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        rows << list->model()->index(i, 0).data().toString();
+    return rows;
+}
+
+int currentRow(const QListView* list)
+{
+    return list->currentIndex().isValid() ? list->currentIndex().row() : -1;
 }
 
 QByteArray readFile(const QString& path)
@@ -117,13 +133,14 @@ private slots:
     void confirmationGoesToItsOwnOrder();
     void find_data();
     void find();
-    void unconfirmedDuplicate_data();
-    void unconfirmedDuplicate();
+    void recentlySent_data();
+    void recentlySent();
     void tabKeepsTheSelectionAndFollowsNewOrders();
     void printedDocumentHoldsTheOrder();
     void pdfFileIsWritten();
     void damagedFileIsKeptAsideAndANewOneStarted_data();
     void damagedFileIsKeptAsideAndANewOneStarted();
+    void firstLayoutIsAdoptedAndStamped();
     void fileThatCannotBeOpenedIsToldOnce();
     void readOnlyFolderKeepsTheHistoryReadable();
     void fullDiskLosesNothingRecorded();
@@ -162,7 +179,10 @@ void TestOrderHistory::recordedOrdersReadBackNewestFirstAfterARestart()
     }
     OrderHistory again(m_folder->path());
     QCOMPARE(statuses(again), (QStringList{u"Confirmed 4711"_s, u"Sent 0"_s}));
-    QCOMPARE(again.summaries().last().sentAt, history::sentAtText(Morning));
+    QCOMPARE(again.summaries().first().sentAt, Morning);
+    QCOMPARE(again.summaries().first().sentAt.timeSpec(), Qt::UTC);
+    QCOMPARE(again.summaries().first().lineCount, 2);
+    QCOMPARE(again.summaries().first().subTotal, 50.0F);
     const auto read = again.order(firstId);
     QVERIFY(read);
     history::Order expected = first;
@@ -218,6 +238,7 @@ void TestOrderHistory::find_data()
     QTest::newRow("order recorded after reading")
         << u"shared"_s << QStringList{u"PO3"_s, u"Po-1"_s};
     QTest::newRow("no number to find without one") << u"0"_s << QStringList();
+    QTest::newRow("description") << u"filt"_s << QStringList{u"PO3"_s, u"PO2"_s, u"Po-1"_s};
 }
 
 void TestOrderHistory::find()
@@ -231,41 +252,48 @@ void TestOrderHistory::find()
     history.confirm(history.record(orderOf(u"PO2"_s, {u"AB-9"_s}, Morning.addSecs(60))), 0);
     history.record(orderOf(u"PO3"_s, {u"shared-7"_s}, Morning.addSecs(120)));
     QStringList found;
-    for (const history::Summary& summary : history.find(filter))
-        found << history.order(summary.id)->purchaseOrder;
+    for (const qint32 at : history.find(filter))
+        found << history.order(history.summaries().at(at).id)->purchaseOrder;
     QCOMPARE(found, pos);
 }
 
-void TestOrderHistory::unconfirmedDuplicate_data()
+void TestOrderHistory::recentlySent_data()
 {
     QTest::addColumn<int>("minutesLater");
     QTest::addColumn<bool>("confirmed");
-    QTest::addColumn<QString>("cartPo");
-    QTest::addColumn<bool>("asks");
-    QTest::newRow("same cart 29 minutes later") << 29 << false << u"PO1"_s << true;
-    QTest::newRow("same cart 31 minutes later") << 31 << false << u"PO1"_s << false;
-    QTest::newRow("confirmed meanwhile") << 5 << true << u"PO1"_s << false;
-    QTest::newRow("another PO") << 5 << false << u"PO2"_s << false;
-    QTest::newRow("clock before the sending") << -5 << false << u"PO1"_s << false;
+    QTest::addColumn<QStringList>("cartParts");
+    QTest::addColumn<QString>("asks"); // the status asked about; empty: no question
+    QTest::newRow("same lines 29 minutes later")
+        << 29 << false << QStringList{u"A1"_s, u"B2"_s} << history::StatusSent;
+    QTest::newRow("same lines 31 minutes later")
+        << 31 << false << QStringList{u"A1"_s, u"B2"_s} << QString();
+    QTest::newRow("confirmed meanwhile: asked with its number")
+        << 5 << true << QStringList{u"A1"_s, u"B2"_s} << history::StatusConfirmed;
+    QTest::newRow("other lines") << 5 << false << QStringList{u"A1"_s} << QString();
+    QTest::newRow("clock before the sending")
+        << -5 << false << QStringList{u"A1"_s, u"B2"_s} << QString();
 }
 
-void TestOrderHistory::unconfirmedDuplicate()
+void TestOrderHistory::recentlySent()
 {
     QFETCH(int, minutesLater);
     QFETCH(bool, confirmed);
-    QFETCH(QString, cartPo);
-    QFETCH(bool, asks);
+    QFETCH(QStringList, cartParts);
+    QFETCH(QString, asks);
     OrderHistory history(m_folder->path());
     // The same order once before, long enough ago to be out of the question.
     history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning.addSecs(-40 * 60)));
     const qint64 id = history.record(orderOf(u"PO1"_s, {u"A1"_s, u"B2"_s}, Morning));
     if (confirmed)
         history.confirm(id, 5);
-    const auto sentAt = history.unconfirmedDuplicate(orderOf(cartPo, {u"A1"_s, u"B2"_s}, {}),
-                                                     Morning.addSecs(minutesLater * 60));
-    QCOMPARE(sentAt.has_value(), asks);
-    if (asks)
-        QCOMPARE(*sentAt, Morning);
+    // The cart's fields are empty, as after a restart.
+    const auto sent =
+        history.recentlySent(orderOf(QString(), cartParts, {}), Morning.addSecs(minutesLater * 60));
+    QCOMPARE(sent ? sent->status : QString(), asks);
+    if (sent) {
+        QCOMPARE(sent->sentAt, Morning);
+        QCOMPARE(sent->number, confirmed ? 5 : 0);
+    }
 }
 
 void TestOrderHistory::tabKeepsTheSelectionAndFollowsNewOrders()
@@ -275,37 +303,50 @@ void TestOrderHistory::tabKeepsTheSelectionAndFollowsNewOrders()
     history.record(orderOf(u"PO2"_s, {u"XY1"_s}, Morning.addSecs(60)));
 
     QWidget window;
-    HistoryControls controls{new QListWidget(&window), new QListWidget(&window),
+    HistoryControls controls{new QListView(&window), new QListWidget(&window),
                              new QLineEdit(&window), new QPushButton(&window),
                              new QPushButton(&window)};
     HistoryTab tab(history, controls);
     tab.showOrders();
-    QCOMPARE(controls.orders->count(), 2);
-    QCOMPARE(controls.orders->item(1)->text(), u"12/08/26    4711    Confirmed"_s);
-    controls.orders->setCurrentRow(1);
-    QCOMPARE(controls.details->count(), 3); // two lines and the fields with the sub-total
+    const auto select = [&](int row) {
+        controls.orders->setCurrentIndex(controls.orders->model()->index(row, 0));
+    };
+    QCOMPARE(rowsOf(controls.orders).size(), 2);
+    QVERIFY(rowsOf(controls.orders).at(1).contains(u"   4711      2     50.00  Confirmed"_s));
+    QVERIFY(rowsOf(controls.orders).at(0).endsWith(u"Sent, not confirmed"_s));
+    // The newest is selected at first, its lines shown and the buttons ready.
+    QCOMPARE(currentRow(controls.orders), 0);
+    QCOMPARE(controls.details->count(), 3); // a line, the sub-total, the fields
+    QVERIFY(controls.reorder->isEnabled());
+    select(1);
+    QCOMPARE(controls.details->count(), 4);
 
-    // Filtering keeps the selected order selected while it is still found.
+    // Filtering keeps the selected order selected while it is still found, else the newest.
     controls.filter->setText(u"pf-"_s);
-    QCOMPARE(controls.orders->count(), 1);
-    QCOMPARE(controls.orders->currentRow(), 0);
-    QCOMPARE(controls.details->count(), 3);
-    controls.filter->setText(u"xy1"_s);
-    QCOMPARE(controls.orders->count(), 1);
-    QCOMPARE(controls.orders->currentRow(), -1);
+    QCOMPARE(rowsOf(controls.orders).size(), 1);
+    QCOMPARE(currentRow(controls.orders), 0);
+    QCOMPARE(controls.details->count(), 4);
+    controls.filter->setText(u"nothing like it"_s);
+    QCOMPARE(rowsOf(controls.orders).size(), 0);
     QCOMPARE(controls.details->count(), 0);
     QVERIFY(!controls.reorder->isEnabled());
     QVERIFY(!controls.print->isEnabled());
     controls.filter->clear();
-    QCOMPARE(controls.orders->count(), 2);
-    controls.orders->setCurrentRow(1);
+    QCOMPARE(rowsOf(controls.orders).size(), 2);
+    QCOMPARE(currentRow(controls.orders), 1); // the order 4711 once more
 
     // An order recorded while the list is in view shows at once.
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     history.record(orderOf(u"PO3"_s, {u"Z9"_s}, Morning.addSecs(120)));
-    QCOMPARE(controls.orders->count(), 3);
-    QCOMPARE(controls.orders->currentRow(), 2); // still the order 4711
+    QCOMPARE(rowsOf(controls.orders).size(), 3);
+    QCOMPARE(currentRow(controls.orders), 2); // still the order 4711
+
+    // Enter takes the user to the order's lines.
+    controls.orders->setFocus();
+    QTest::keyClick(controls.orders, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), controls.details);
+    QCOMPARE(controls.details->currentRow(), 0);
 }
 
 void TestOrderHistory::printedDocumentHoldsTheOrder()
@@ -331,22 +372,37 @@ void TestOrderHistory::pdfFileIsWritten()
     QVERIFY(readFile(pdf).startsWith("%PDF"));
     // A folder that does not exist: the reason comes back, nothing is left behind.
     QVERIFY(!orderprint::writePdf(*doc, path(u"missing/order.pdf"_s)).isEmpty());
+    QCOMPARE(orderprint::withPdfSuffix(u"/x/order"_s), u"/x/order.pdf"_s);
+    QCOMPARE(orderprint::withPdfSuffix(u"/x/ORDER.PDF"_s), u"/x/ORDER.PDF"_s);
+    QCOMPARE(orderprint::pageSizeFor(QLocale(QLocale::English, QLocale::UnitedStates)),
+             QPageSize::Letter);
+    QCOMPARE(orderprint::pageSizeFor(QLocale(QLocale::German, QLocale::Germany)), QPageSize::A4);
 }
 
 void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted_data()
 {
-    QTest::addColumn<QByteArray>("content");
-    QTest::newRow("not a database") << QByteArray(4096, 'x');
+    QTest::addColumn<QByteArray>("content"); // a statement: a database made with it
+    QTest::addColumn<QString>("keptAs");
+    const QString damaged = u"OrderHistory-damaged.sqlite"_s;
+    const QString other = u"OrderHistory-other.sqlite"_s;
+    QTest::newRow("not a database") << QByteArray(4096, 'x') << damaged;
     QTest::newRow("SQLite header, damaged pages")
-        << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff');
-    QTest::newRow("another program's database") << QByteArray("other");
+        << QByteArray("SQLite format 3\0", 16) + QByteArray(4080, '\xff') << damaged;
+    QTest::newRow("our table names, another layout")
+        << QByteArray("CREATE TABLE orders(x)") << other;
+    QTest::newRow("other tables, user_version 0")
+        << QByteArray("CREATE TABLE customers(id, name)") << other;
+    QTest::newRow("another program's application id")
+        << QByteArray("PRAGMA application_id = 1234") << other;
 }
 
 void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted()
 {
     QFETCH(QByteArray, content);
-    if (content == "other") {
-        QCOMPARE(sqlRows(path(OrderHistory::FileName), u"CREATE TABLE orders(x)"_s), QStringList());
+    QFETCH(QString, keptAs);
+    if (content.startsWith("CREATE") || content.startsWith("PRAGMA")) {
+        QCOMPARE(sqlRows(path(OrderHistory::FileName), QString::fromLatin1(content)),
+                 QStringList());
         content = readFile(path(OrderHistory::FileName));
         QVERIFY(!content.isEmpty()); // the file was opened and written
     } else {
@@ -356,9 +412,11 @@ void TestOrderHistory::damagedFileIsKeptAsideAndANewOneStarted()
     QSignalSpy trouble(&history, &OrderHistory::trouble);
     QVERIFY(history.summaries().isEmpty());
     QCOMPARE(trouble.size(), 1);
-    QVERIFY2(trouble.first().first().toString().contains(u"OrderHistory-damaged.sqlite"_s),
-             qPrintable(trouble.first().first().toString()));
-    QCOMPARE(readFile(path(u"OrderHistory-damaged.sqlite"_s)), content);
+    const QString told = trouble.first().first().toString();
+    QVERIFY2(told.contains(keptAs), qPrintable(told));
+    // A file of another program is not called damaged.
+    QCOMPARE(told.contains(u"damaged"_s), keptAs.contains(u"damaged"_s));
+    QCOMPARE(readFile(path(keptAs)), content);
     QVERIFY(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)) > 0);
     QCOMPARE(OrderHistory(m_folder->path()).summaries().size(), 1);
     QCOMPARE(trouble.size(), 1);
@@ -373,10 +431,56 @@ void TestOrderHistory::fileThatCannotBeOpenedIsToldOnce()
     QVERIFY(!history.confirm(1, 1));
     QCOMPARE(history.record(orderOf(u"PO1"_s, {u"A1"_s}, Morning)), 0);
     QVERIFY(history.summaries().isEmpty());
-    QVERIFY(!history.unconfirmedDuplicate(orderOf(u"PO1"_s, {u"A1"_s}, {}), Morning));
+    QVERIFY(!history.recentlySent(orderOf(u"PO1"_s, {u"A1"_s}, {}), Morning));
     QCOMPARE(trouble.size(), 1);
     // The folder in its way is not taken for a damaged file.
     QVERIFY(QFileInfo(path(OrderHistory::FileName)).isDir());
+    // Once it is gone, reading (a keystroke in the filter) does not try again; opening the tab
+    // does.
+    QVERIFY(QDir(m_folder->path()).rmdir(OrderHistory::FileName));
+    QVERIFY(history.find(u"A1").isEmpty());
+    QVERIFY(!history.isOpen());
+    history.retryOpen();
+    QVERIFY(history.summaries().isEmpty());
+    QVERIFY(history.isOpen());
+}
+
+void TestOrderHistory::firstLayoutIsAdoptedAndStamped()
+{
+    // A history as the first version wrote it: local times, no application id.
+    const QString file = path(OrderHistory::FileName);
+    const QString line =
+        lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"OIL FILTER"_s, u"12.50"_s, QString(), u"25.00"_s);
+    for (const QString& statement :
+         {u"CREATE TABLE orders(id INTEGER PRIMARY KEY, sent_at TEXT NOT NULL, account TEXT NOT "
+          "NULL, login TEXT NOT NULL, ordered_by TEXT NOT NULL, purchase_order TEXT NOT NULL, "
+          "notes TEXT NOT NULL, status TEXT NOT NULL, number INTEGER NOT NULL, search TEXT NOT "
+          "NULL)"_s,
+          u"CREATE TABLE lines(order_id INTEGER NOT NULL, position INTEGER NOT NULL, quantity "
+          "TEXT NOT NULL, line_code TEXT NOT NULL, part_number TEXT NOT NULL, description TEXT "
+          "NOT NULL, net TEXT NOT NULL, core TEXT NOT NULL, total TEXT NOT NULL, list TEXT NOT "
+          "NULL, cart_line TEXT NOT NULL, PRIMARY KEY(order_id, position))"_s,
+          u"INSERT INTO orders VALUES(7, '2026-12-08T10:00:00', '1234', 'JSMITH', 'JOE', 'PO1', "
+          "'', 'Confirmed', 4711, '4711\nPO1\nABC123')"_s,
+          u"INSERT INTO lines VALUES(7, 0, '2', 'XYZ', 'ABC123', 'OIL FILTER', '12.50', '', "
+          "'25.00', '', '"_s
+              + line + u"')"_s,
+          u"PRAGMA user_version = 1"_s})
+        QCOMPARE(sqlRows(file, statement), QStringList());
+    OrderHistory history(m_folder->path());
+    QSignalSpy trouble(&history, &OrderHistory::trouble);
+    QCOMPARE(history.summaries().size(), 1);
+    const history::Summary summary = history.summaries().first();
+    QCOMPARE(summary.sentAt, Morning); // read as local time
+    QCOMPARE(summary.lineCount, 1);
+    QCOMPARE(summary.subTotal, 25.0F);
+    QCOMPARE(history.find(u"oil"_s), QList<qint32>{0});
+    const history::Order cart = history::orderFromCart(u"1234"_s, u"JSMITH"_s, QString(), QString(),
+                                                       QString(), {line}, Morning);
+    QCOMPARE(history.sentBefore(cart).value_or(history::Summary()).id, 7);
+    QCOMPARE(trouble.size(), 0);
+    QCOMPARE(sqlRows(file, u"PRAGMA application_id"_s), QStringList{u"1448234571"_s});
+    QCOMPARE(sqlRows(file, u"PRAGMA user_version"_s), QStringList{u"2"_s});
 }
 
 void TestOrderHistory::readOnlyFolderKeepsTheHistoryReadable()

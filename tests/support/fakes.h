@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 class FakeClock final : public Clock
@@ -114,11 +115,19 @@ public:
     QQueue<QMessageBox::StandardButton> answers; // for Yes/No boxes, in order
     QList<ShownBox> boxes;
     int unanswered = 0; // Yes/No boxes shown with no queued answer: the test forgot one
+    // Runs while a box is open, as the event loop of a real modal box would; deepest counts the
+    // boxes that were open at once.
+    std::function<void()> whileOpen;
+    int deepest = 0;
     QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon icon, const QString& title,
                                     const QString& text,
                                     QMessageBox::StandardButtons buttons) override
     {
         boxes << ShownBox{icon, title, text, buttons};
+        deepest = std::max(deepest, ++m_open);
+        if (whileOpen)
+            whileOpen();
+        --m_open;
         if (buttons == QMessageBox::Ok)
             return QMessageBox::Ok;
         if (answers.isEmpty()) {
@@ -157,7 +166,12 @@ public:
         fileAnswers.clear();
         fileDialogs.clear();
         unanswered = 0;
+        whileOpen = nullptr;
+        deepest = 0;
     }
+
+private:
+    int m_open = 0;
 };
 
 class RecordingSounds final : public Sounds

@@ -3,13 +3,14 @@
 // and asked about before an unconfirmed one is sent again; a faulty history file never stops an
 // order.
 #include "history/orderprint.h"
+#include "order/cart.h"
 #include "shell/listcontrol.h"
+#include "shell/shell.h"
 #include "shell/twips.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 #include "support/orderlines.h"
 
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,7 +46,10 @@ private slots:
     void orderAgainAddsTheSameLines();
     void unconfirmedOrderAsksBeforeSendingAgain_data();
     void unconfirmedOrderAsksBeforeSendingAgain();
+    void sentItemsFoundAtStartAreToldAndAskedAbout_data();
+    void sentItemsFoundAtStartAreToldAndAskedAbout();
     void printWritesAPdfWhereNoPrinterIsSetUp();
+    void faultWarningWaitsForTheOpenBox();
     void faultyHistoryNeverStopsAnOrder_data();
     void faultyHistoryNeverStopsAnOrder();
 
@@ -55,6 +59,7 @@ private:
         return ::control<Control>(*m_form, name);
     }
     ListControl* list(const char* name) const { return control<ListControl>(name); }
+    ListView* orders() const { return control<ListView>("OrderHistoryList"); }
     // Writes and reads the settings of the test server.
     void connectTo(const LoopbackServer& server);
     // Inquires the part and orders 2 of it; true when the line is in the cart.
@@ -148,14 +153,17 @@ void TestHistoryTab::sentOrderIsListedAndSurvivesARestart()
     const QString today = QDate::currentDate().toString(u"MM/dd/yy"_s);
     for (int run = 0; run < 2; ++run) {
         showHistory();
-        QCOMPARE(list("OrderHistoryList")->rows(), QStringList{today + u"    4711    Confirmed"_s});
-        list("OrderHistoryList")->setSelectedIndex(0);
-        const QStringList details = list("OrderDetailsList")->rows();
-        QCOMPARE(details.size(), 2);
-        QVERIFY(details.first().startsWith(u"   2  ABC123       FILTER "_s));
-        QVERIFY(details.first().endsWith(u" 25.00"_s));
-        QVERIFY(details.last().startsWith(u"By: JOE  PO: PO77  Notes: "_s));
-        QVERIFY(details.last().endsWith(u"Sub-Total:     25.00"_s));
+        const QStringList rows = orders()->rows();
+        QCOMPARE(rows.size(), 1);
+        QVERIFY2(rows.first().startsWith(today + u' '), qPrintable(rows.first()));
+        QVERIFY2(rows.first().endsWith(u"4711      1     25.00  Confirmed"_s),
+                 qPrintable(rows.first()));
+        // The newest order is selected at first; the list price comes from the answer row.
+        QCOMPARE(orders()->selectedIndex(), 0);
+        QCOMPARE(list("OrderDetailsList")->rows(),
+                 (QStringList{u"   2  ABC123        FILTER            19.95     25.00"_s,
+                              QString(33, u' ') + u"Sub-Total:     25.00"_s,
+                              u"By: JOE  PO: PO77  Notes: "_s}));
         // The program ends and starts again.
         m_fx->form.reset();
         m_form = &m_fx->start();
@@ -173,7 +181,7 @@ void TestHistoryTab::orderThatNeverReachedTheServerIsNotListed()
     QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
     QVERIFY(subsystem<ServerLink>(*m_form).cancel()); // Esc while it is still trying
     showHistory();
-    QCOMPARE(list("OrderHistoryList")->rowCount(), 0);
+    QCOMPARE(orders()->rowCount(), 0);
     QCOMPARE(list("OrderList")->rowCount(), 1);
 }
 
@@ -184,6 +192,7 @@ void TestHistoryTab::filterNarrowsAsTheUserTypes_data()
     QTest::newRow("nothing typed") << QString() << QStringList{u"4713"_s, u"4712"_s, u"4711"_s};
     QTest::newRow("PO number, other case") << u"po-b"_s << QStringList{u"4712"_s};
     QTest::newRow("part number in one line") << u"pf1"_s << QStringList{u"4713"_s, u"4711"_s};
+    QTest::newRow("description") << u"filt"_s << QStringList{u"4713"_s, u"4712"_s, u"4711"_s};
 }
 
 void TestHistoryTab::filterNarrowsAsTheUserTypes()
@@ -200,8 +209,8 @@ void TestHistoryTab::filterNarrowsAsTheUserTypes()
     filter->setFocus();
     QTest::keyClicks(filter, typed);
     QStringList listed;
-    for (const QString& row : list("OrderHistoryList")->rows())
-        listed << row.mid(9, 7).trimmed();
+    for (const QString& row : orders()->rows())
+        listed << row.mid(14, 11).trimmed();
     QCOMPARE(listed, numbers);
 }
 
@@ -214,13 +223,14 @@ void TestHistoryTab::orderAgainAddsTheSameLines()
 
     showHistory();
     auto* again = control<QPushButton>("ReorderCmd");
-    QVERIFY(!again->isEnabled());
-    list("OrderHistoryList")->setSelectedIndex(0);
+    QVERIFY(again->isEnabled()); // the newest order is selected
     QTest::mouseClick(again, Qt::LeftButton);
 
     const QStringList lines{lineFor(u"P9"_s), lineFor(u"ABC123"_s)};
     QCOMPARE(list("OrderList")->rows(), lines);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
+    // The list price comes along with the placed lines.
+    QCOMPARE(subsystem<Cart>(*m_form).listPrices(), (QStringList{u"19.95"_s, u"19.95"_s}));
     QCOMPARE(control<QLabel>("ItemCountLbl")->text(), u" 2"_s);
     QCOMPARE(control<QLabel>("OrderTotalLbl")->text(), u"50.00"_s);
     QCOMPARE(control<QTabWidget>("SSTab1")->currentIndex(), 0);
@@ -268,6 +278,57 @@ void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain()
     QCOMPARE(m_server->requests.last().bytes, m_server->requests.at(sent - 1).bytes);
 }
 
+void TestHistoryTab::sentItemsFoundAtStartAreToldAndAskedAbout_data()
+{
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("note");     // what start-up says before offering the items
+    QTest::addColumn<QString>("question"); // what SEND ORDER asks, after the time
+    QTest::newRow("never confirmed: the program ended")
+        << false << u" and not confirmed"_s << u" and has not been confirmed yet. Send it again?"_s;
+    QTest::newRow("confirmed, MyOrder.dat not emptied")
+        << true << u" (order 4711)"_s << u" and confirmed as order 4711. Send it again?"_s;
+}
+
+void TestHistoryTab::sentItemsFoundAtStartAreToldAndAskedAbout()
+{
+    QFETCH(bool, confirmed);
+    QFETCH(QString, note);
+    QFETCH(QString, question);
+    m_confirm = confirmed;
+    QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+    if (confirmed) {
+        QTRY_VERIFY(
+            m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > 4711 <"_s));
+        // As when the program ended while "Order Sent" was open: the items are still saved.
+        m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
+    }
+    // The program ends and starts again; the first tick offers the saved items.
+    m_fx->form.reset();
+    m_form = &m_fx->start();
+    connectTo(*m_server);
+    m_fx->prompter.answers << QMessageBox::Yes; // KEEP these items
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    const QStringList shown = m_fx->prompter.shown();
+    QCOMPARE(shown.size(), 2);
+    QVERIFY2(QRegularExpression(u"^These items were sent on \\d\\d/\\d\\d/\\d\\d at "
+                                "\\d\\d:\\d\\d"_s
+                                + QRegularExpression::escape(note) + u'$')
+                 .match(shown.first())
+                 .hasMatch(),
+             qPrintable(shown.first()));
+    QCOMPARE(shown.last(), u"Do you want to KEEP these items?"_s);
+
+    // The order fields are empty now, and the same lines are asked about all the same.
+    m_fx->prompter.clear();
+    const qsizetype sent = m_server->requests.size();
+    m_fx->prompter.answers << QMessageBox::No;
+    QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
+    QCOMPARE(m_fx->prompter.shown().size(), 1);
+    QVERIFY2(m_fx->prompter.shown().first().endsWith(question),
+             qPrintable(m_fx->prompter.shown().first()));
+    QCOMPARE(m_server->requests.size(), sent);
+}
+
 void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
 {
     if (orderprint::printerSetUp())
@@ -275,21 +336,31 @@ void TestHistoryTab::printWritesAPdfWhereNoPrinterIsSetUp()
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
     QTRY_COMPARE(list("OrderList")->rowCount(), 0);
     showHistory();
-    list("OrderHistoryList")->setSelectedIndex(0);
-    QString offered;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<QFileDialog*>(widget); dialog && dialog->isVisible()) {
-                answer.stop();
-                offered = dialog->selectedFiles().value(0);
-                static_cast<QDialog*>(dialog)->accept(); // QFileDialog hides it
-            }
-    });
-    answer.start(10);
+    // The name chosen without its ending gets ".pdf"; the dialog opens among the documents.
+    m_fx->prompter.fileAnswers << m_fx->folder.filePath(u"Order-4711"_s);
     QTest::mouseClick(control<QPushButton>("PrintOrderCmd"), Qt::LeftButton);
+    QCOMPARE(m_fx->prompter.fileDialogs.size(), 1);
+    const QString offered = m_fx->prompter.fileDialogs.first().section(u'|', 2);
     QCOMPARE(QFileInfo(offered).fileName(), u"Order-4711.pdf"_s);
+    QVERIFY2(!offered.startsWith(m_fx->folder.path()), qPrintable(offered));
     QVERIFY(m_fx->read(u"Order-4711.pdf"_s).startsWith("%PDF"));
+}
+
+void TestHistoryTab::faultWarningWaitsForTheOpenBox()
+{
+    // At start the saved items are looked up in a damaged history, just before the question.
+    m_fx->write(HistoryFile, QByteArray(2048, 'x'));
+    m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
+    m_fx->form.reset();
+    m_form = &m_fx->start();
+    connectTo(*m_server);
+    m_fx->prompter.whileOpen = [] { QCoreApplication::processEvents(); };
+    m_fx->prompter.answers << QMessageBox::Yes;
+    subsystem<Shell>(*m_form).MiscTimer_Timer();
+    QTRY_COMPARE(m_fx->prompter.shown().size(), 2);
+    QCOMPARE(m_fx->prompter.shown().first(), u"Do you want to KEEP these items?"_s);
+    QVERIFY(m_fx->prompter.shown().last().contains(u"was damaged"_s));
+    QCOMPARE(m_fx->prompter.deepest, 1); // the warning came after the question, not over it
 }
 
 void TestHistoryTab::faultyHistoryNeverStopsAnOrder_data()
@@ -311,7 +382,8 @@ void TestHistoryTab::faultyHistoryNeverStopsAnOrder()
     else
         QVERIFY(QDir(m_fx->folder.path()).mkdir(HistoryFile));
     for (const int number : {4711, 4712}) {
-        QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
+        // Other lines each time: the same lines again would be asked about.
+        QVERIFY(sendOrder(u"ABC"_s + QString::number(number), u"PO77"_s));
         QTRY_VERIFY(m_fx->prompter.shown().contains(u"Order Sent. Note your Order Number > "_s
                                                     + QString::number(number) + u" <"_s));
         QCOMPARE(list("OrderList")->rowCount(), 0);
@@ -321,7 +393,7 @@ void TestHistoryTab::faultyHistoryNeverStopsAnOrder()
     const QStringList troubles = m_fx->prompter.shown().filter(u"OrderHistory.sqlite"_s);
     QVERIFY2(troubles.first().contains(told), qPrintable(troubles.first()));
     showHistory();
-    QCOMPARE(list("OrderHistoryList")->rowCount(), listed);
+    QCOMPARE(orders()->rowCount(), listed);
 }
 
 QTEST_MAIN(TestHistoryTab)

@@ -148,9 +148,10 @@ void TestStartup::listHeadings_data()
     QTest::newRow("OrderList")
         << u"OrderList"_s
         << u" QTY LIN PART#        DESCRIPTION           NET    CORE/e    TOTAL"_s;
-    QTest::newRow("OrderHistoryList") << u"OrderHistoryList"_s << u"  Date    Order#    Status  "_s;
+    QTest::newRow("OrderHistoryList")
+        << u"OrderHistoryList"_s << u"Date     Time      Order#  Lines     Total  Status"_s;
     QTest::newRow("OrderDetailsList")
-        << u"OrderDetailsList"_s << u" QTY  Part Number  Description        LIST      Cost"_s;
+        << u"OrderDetailsList"_s << u" QTY  Part Number   Description        LIST      Cost"_s;
 }
 
 void TestStartup::listHeadings()
@@ -159,9 +160,13 @@ void TestStartup::listHeadings()
     QFETCH(QString, heading);
     FormFixture fx;
     MainForm& f = fx.start();
-    auto* list = f.findChild<ListControl*>(name);
+    auto* list = f.findChild<QAbstractItemView*>(name);
     QVERIFY(list);
-    QCOMPARE(list->heading(), heading);
+    // The long order history list is drawn from a model, the others hold their rows.
+    auto* rows = qobject_cast<ListControl*>(list);
+    auto* view = qobject_cast<ListView*>(list);
+    QVERIFY(rows || view);
+    QCOMPARE(rows ? rows->heading() : view->heading(), heading);
     // The face drawn, whichever stands in for Courier New here, keeps the columns in line.
     QVERIFY(QFontInfo(list->font()).fixedPitch());
     QVERIFY(list->font().bold());
