@@ -16,11 +16,6 @@ constexpr qsizetype ListWidth = 7;
 constexpr qsizetype CostWidth = 10;
 constexpr qsizetype SubTotalLabelColumn = 33;
 
-QString shortDate(const QDateTime& when)
-{
-    return when.toString(u"MM/dd/yy"_s);
-}
-
 // MM/dd/yy out of "yyyy-MM-ddTHH:mm:ss".
 QString shortDate(QStringView stored)
 {
@@ -182,12 +177,4 @@ QString history::resendQuestion(const QDateTime& sentAt)
 {
     return u"This order was sent at "_s + sentAt.toString(u"HH:mm"_s)
         + u" and has not been confirmed yet. Send it again?"_s;
-}
-
-QString history::reorderedMessage(const Order& order)
-{
-    const QString which = order.number >= 1
-        ? u"order "_s + QString::number(order.number) + u" ("_s + shortDate(order.sentAt) + u')'
-        : u"the order of "_s + shortDate(order.sentAt) + u' ' + order.sentAt.toString(u"HH:mm"_s);
-    return u"Added again at the prices of "_s + which + u"; inquire for today's prices."_s;
 }

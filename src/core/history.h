@@ -116,7 +116,4 @@ struct Summary
 // "This order was sent at HH:MM and has not been confirmed yet. Send it again?"
 [[nodiscard]] QString resendQuestion(const QDateTime& sentAt);
 
-// The status line after an order was placed in the cart again.
-[[nodiscard]] QString reorderedMessage(const Order& order);
-
 } // namespace history

@@ -29,6 +29,8 @@ public:
     };
     [[nodiscard]] static Line orderLine(const QString& answerRow, double quantity);
     void AddItemToOrder(const QString& line);
+    // Adds several lines and rewrites MyOrder.dat once.
+    void addLines(const QStringList& lines);
     void removeLine(qsizetype index);
     // Empties the cart and MyOrder.dat (a failure is signalled).
     void removeAll();

@@ -5,6 +5,8 @@
 #include "inquiry/partinquiry.h"
 #include "link/settings.h"
 #include "order/cart.h"
+#include "order/partlookups.h"
+#include "order/quickorderdlg.h"
 #include "shell/artwork.h"
 #include "shell/instancelock.h"
 #include "shell/listcontrol.h"
@@ -209,6 +211,7 @@ void MainForm::buildInquiryTab()
     makeBold(m_ui.NewVerLbl);
     place(m_ui.NewVerLbl, 2750, 1010, 3400, 250);
 
+    m_ui.QuickOrderCmd = button(tab, u"QuickOrderCmd"_s, u"Quick Order..."_s, 8900, 120, 1600, 420);
     m_ui.OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
 
     m_ui.InquiryFrame = named(new FrameBox(tab), u"InquiryFrame"_s);
@@ -310,6 +313,8 @@ void MainForm::buildInquiryTab()
     m_ui.SendOrderCmd =
         pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, artwork::Picture::Send, u"SEND ORDER"_s,
                       {9100, 4850, 650, 560}, {9810, 5000, 1800, 260});
+    m_ui.SaveCsvCmd =
+        button(m_ui.OrderFrame, u"SaveCsvCmd"_s, u"Save as CSV..."_s, 6000, 4900, 1900, 450);
 }
 
 // The information tab is not in view at start; it is built after the window's first paint, or
@@ -354,6 +359,8 @@ void MainForm::buildInformationTab()
     place(m_ui.OrderHistoryList, 6100, 880, 5800, 2300);
     m_ui.ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 3230, 1900, 420);
     m_ui.PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 3230, 1500, 420);
+    m_ui.HistoryCsvCmd =
+        button(tab, u"HistoryCsvCmd"_s, u"Save as CSV..."_s, 9700, 3230, 1900, 420);
     m_ui.OrderDetailsList =
         named(new ListControl(u" QTY  Part Number  Description        LIST      Cost"_s, tab),
               u"OrderDetailsList"_s, u"Order details"_s);
@@ -504,6 +511,8 @@ void MainForm::routeEvents()
     connect(qApp, &QApplication::focusChanged, this, &MainForm::routeFocusMove);
     connect(m_ui.InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
     connect(m_ui.OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
+    connect(m_ui.QuickOrderCmd, &QPushButton::clicked, this, &MainForm::QuickOrderCmd_Click);
+    connect(m_ui.SaveCsvCmd, &QPushButton::clicked, this, &MainForm::SaveCsvCmd_Click);
     connect(m_ui.ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
     connect(m_ui.OrderCmd, &QPushButton::clicked, this, &MainForm::OrderCmd_Click);
     connect(m_ui.RemoveItemCmd, &QPushButton::clicked, this, &MainForm::RemoveItemCmd_Click);

@@ -248,11 +248,6 @@ void TestHistory::texts()
     QCOMPARE(history::confirmedStatus(4711), u"Confirmed"_s);
     QCOMPARE(history::confirmedStatus(0), u"Confirmed, no number"_s);
     QCOMPARE(history::confirmedStatus(-3), u"Confirmed, no number"_s);
-    history::Order order;
-    order.sentAt = QDateTime(QDate(2026, 12, 8), QTime(9, 5));
-    QVERIFY(history::reorderedMessage(order).contains(u"12/08/26 09:05"_s));
-    order.number = 4711;
-    QVERIFY(history::reorderedMessage(order).contains(u"order 4711"_s));
 }
 
 QTEST_GUILESS_MAIN(TestHistory)
