@@ -87,6 +87,7 @@ struct PadFigures
 {
     double totalMs = -1;
     double longestBlockMs = 0;
+    QString outcome; // the pad's last progress text
 };
 
 PadFigures padCheck(quint16 port, const QStringList& parts)
@@ -133,6 +134,7 @@ PadFigures padCheck(quint16 port, const QStringList& parts)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     figures.totalMs = double(timer.elapsed());
     ticker.stop();
+    figures.outcome = progress->text();
     if (!progress->text().startsWith(u"Checked"_s))
         figures.totalMs = -1;
     pad->close();
@@ -158,6 +160,7 @@ void report(const QString& server, double bareMs, const PadFigures& pad, double 
         out << "  50 parts in " << QString::number(pad.totalMs / 1000, 'f', 2) << " s (target < "
             << limitSeconds << " s) " << (pad.totalMs < limitSeconds * 1000 ? "met" : "MISSED")
             << Qt::endl;
+    out << "  " << pad.outcome << Qt::endl;
     out << "  longest event-loop block while checking: "
         << QString::number(pad.longestBlockMs, 'f', 2) << " ms (target < 50 ms) "
         << (pad.longestBlockMs < 50 ? "met" : "MISSED") << Qt::endl;
