@@ -151,6 +151,9 @@ MainForm::~MainForm()
 {
     // Deleting the controls moves the focus; no handler may run on a window being destroyed.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    // The quick order's check cancels its look-ups, which end with m_lookups, before the
+    // children go.
+    delete m_quickOrder;
 }
 
 void MainForm::buildLayout()
