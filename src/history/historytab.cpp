@@ -23,10 +23,11 @@ HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, Q
         if (const auto order = selectedOrder())
             emit printRequested(*order);
     });
-    connect(m_controls.csv, &QPushButton::clicked, this, [this] {
-        if (const auto order = selectedOrder())
-            emit csvRequested(*order);
-    });
+    if (m_controls.csv)
+        connect(m_controls.csv, &QPushButton::clicked, this, [this] {
+            if (const auto order = selectedOrder())
+                emit csvRequested(*order);
+        });
     connect(&m_history, &OrderHistory::changed, this, &HistoryTab::historyChanged);
     enableButtons();
 }
@@ -106,5 +107,6 @@ void HistoryTab::enableButtons()
     const bool any = m_controls.orders->currentRow() >= 0;
     m_controls.reorder->setEnabled(any);
     m_controls.print->setEnabled(any);
-    m_controls.csv->setEnabled(any);
+    if (m_controls.csv)
+        m_controls.csv->setEnabled(any);
 }

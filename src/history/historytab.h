@@ -23,7 +23,7 @@ struct HistoryControls
     QLineEdit* filter = nullptr;    // HistoryFilterTxt
     QPushButton* reorder = nullptr; // ReorderCmd
     QPushButton* print = nullptr;   // PrintOrderCmd
-    QPushButton* csv = nullptr;     // HistoryCsvCmd
+    QPushButton* csv = nullptr;     // HistoryCsvCmd; optional
 };
 
 class HistoryTab : public QObject
