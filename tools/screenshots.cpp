@@ -1,6 +1,6 @@
 // vornik-screenshots: drives the real window against a running demo server and saves a PNG of
 // each tab in a meaningful state (coloured answer rows, a cart with lines, the order history,
-// the options tab).
+// the options tab) and of the quick order.
 // Usage: vornik-screenshots PROGRAM_FOLDER OUTPUT_FOLDER (the folder holds Login.Inf and
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
 // vornik-screenshots PROGRAM_FOLDER OUTPUT_FILE PART saves one picture instead: the window with
@@ -14,11 +14,17 @@
 #include "toolarguments.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -150,6 +156,31 @@ int main(int argc, char* argv[])
     control<QTabWidget>(form, "SSTab1")->setCurrentIndex(1);
     control<ListView>(form, "OrderHistoryList")->setSelectedIndex(2);
     ok = save(form, out.filePath(u"history.png"_s)) && ok;
+
+    // The quick order: a pasted list checked, the superseded part accepted.
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(0);
+    form.findChild<QPushButton*>(u"QuickOrderCmd"_s)->click();
+    if (auto* pad = form.findChild<QDialog*>(u"QuickOrderDlg"_s)) {
+        QGuiApplication::clipboard()->setText(
+            u"Part\tQty\nPF1234\t2\nPF1100\t3\nB7721\t6\nAF2210\t1\nZZ999\t1\nPF1234\t1\nX<1\t2\n"_s);
+        control<QPushButton>(*pad, "PasteCmd")->click();
+        control<QPushButton>(*pad, "CheckCmd")->click();
+        auto* progress = control<QLabel>(*pad, "ProgressLbl");
+        waitFor([progress] { return progress->text().startsWith(u"Checked"_s); });
+        auto* table = control<QTableWidget>(*pad, "QuickOrderTable");
+        table->setCurrentCell(1, 0);
+        auto* choice = control<QComboBox>(*pad, "ChoiceCmb");
+        choice->setCurrentIndex(1);
+        emit choice->activated(1);
+        QTest::qWait(200);
+        const bool saved = pad->grab().save(out.filePath(u"quickorder.png"_s), "PNG");
+        QTextStream(stdout) << (saved ? "saved " : "could not save ")
+                            << out.filePath(u"quickorder.png"_s) << '\n';
+        ok = saved && ok;
+        pad->reject();
+    } else {
+        ok = false;
+    }
 
     control<QTabWidget>(form, "SSTab1")->setCurrentIndex(2);
     // The help note shows when the focus moves into the field from another control.

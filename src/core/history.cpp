@@ -252,11 +252,3 @@ QString history::sentBeforeNote(const Summary& sent)
         return when + u" (order "_s + QString::number(sent.number) + u')';
     return when + u" (confirmed without an order number)"_s;
 }
-
-QString history::reorderedMessage(const Order& order)
-{
-    const QString which = order.number >= 1
-        ? u"order "_s + QString::number(order.number) + u" ("_s + shortDate(order.sentAt) + u')'
-        : u"the order of "_s + shortDate(order.sentAt) + u' ' + shortTime(order.sentAt);
-    return u"Added again at the prices of "_s + which + u"; inquire for today's prices."_s;
-}

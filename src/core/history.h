@@ -138,7 +138,4 @@ inline const QString DetailsHeading =
 // HH:MM (order N)", or "... and not confirmed".
 [[nodiscard]] QString sentBeforeNote(const Summary& sent);
 
-// The status line after an order was placed in the cart again.
-[[nodiscard]] QString reorderedMessage(const Order& order);
-
 } // namespace history

@@ -15,6 +15,15 @@ bool cart::quantityFits(float quantity)
     return quantityText(quantity).size() <= QuantityWidth;
 }
 
+QString cart::quantityRefusal(float quantity)
+{
+    // The order message reads the quantity back from the 4 quantity columns, so a wider text
+    // would be sent as another quantity.
+    return u"The quantity "_s + quantityText(quantity)
+        + u" does not fit an order line (at most 4 characters, such as 9999 or 2.5). Please "
+          "enter a smaller quantity."_s;
+}
+
 QString cart::orderLine(QStringView answerRow, float quantity)
 {
     QString line = text::padLeft(quantityText(quantity), QuantityWidth);

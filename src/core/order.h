@@ -28,6 +28,8 @@ inline constexpr qsizetype FullLineLength = 66;
 // True when the quantity's text fits the 4-character quantity column (9999 or 2.5 do; 10000 or
 // 1.125 do not). A longer text would be read back from columns 1-4 as a different quantity.
 [[nodiscard]] bool quantityFits(float quantity);
+// The message that refuses a quantity that does not fit.
+[[nodiscard]] QString quantityRefusal(float quantity);
 
 // The order line for an answer row and a quantity that fits. Net is the numeric value of the
 // line's characters 40-47 in single precision, core that of characters 49-55 in double; the

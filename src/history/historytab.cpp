@@ -35,6 +35,11 @@ HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, Q
         if (const auto order = selectedOrder())
             emit printRequested(*order);
     });
+    if (m_controls.csv)
+        connect(m_controls.csv, &QPushButton::clicked, this, [this] {
+            if (const auto order = selectedOrder())
+                emit csvRequested(*order);
+        });
     connect(&m_history, &OrderHistory::changed, this, &HistoryTab::historyChanged);
     enableButtons();
 }
@@ -135,4 +140,6 @@ void HistoryTab::enableButtons()
     const bool any = m_model->idAt(currentRow()) > 0;
     m_controls.reorder->setEnabled(any);
     m_controls.print->setEnabled(any);
+    if (m_controls.csv)
+        m_controls.csv->setEnabled(any);
 }

@@ -24,6 +24,7 @@ struct HistoryControls
     QLineEdit* filter = nullptr;    // HistoryFilterTxt
     QPushButton* reorder = nullptr; // ReorderCmd
     QPushButton* print = nullptr;   // PrintOrderCmd
+    QPushButton* csv = nullptr;     // HistoryCsvCmd; optional
 };
 
 class HistoryTab : public QObject
@@ -44,6 +45,7 @@ public:
 signals:
     void reorderRequested(const history::Order& order);
     void printRequested(const history::Order& order);
+    void csvRequested(const history::Order& order);
 
 private:
     void fill();

@@ -1,9 +1,10 @@
 // Order history, the window's side: the information tab's controls handed to the history tab,
 // recording an order once its message has been written, its confirmation, the re-send question,
-// Order Again and printing.
+// Order Again (through the quick order), printing and Save as CSV.
 #include "shell/mainform.h"
 
 #include "core/history.h"
+#include "core/quicklist.h"
 #include "history/historytab.h"
 #include "history/orderhistory.h"
 #include "history/orderprint.h"
@@ -46,12 +47,14 @@ void MainForm::wireHistory()
 // The tab's view of the history, made with the tab's controls (ensureInformationTab).
 void MainForm::wireHistoryTab()
 {
-    m_historyTab = new HistoryTab(*m_history,
-                                  {m_ui.OrderHistoryList, m_ui.OrderDetailsList,
-                                   m_ui.HistoryFilterTxt, m_ui.ReorderCmd, m_ui.PrintOrderCmd},
-                                  this);
+    m_historyTab =
+        new HistoryTab(*m_history,
+                       {m_ui.OrderHistoryList, m_ui.OrderDetailsList, m_ui.HistoryFilterTxt,
+                        m_ui.ReorderCmd, m_ui.PrintOrderCmd, m_ui.HistoryCsvCmd},
+                       this);
     connect(m_historyTab, &HistoryTab::reorderRequested, this, &MainForm::OrderAgain);
     connect(m_historyTab, &HistoryTab::printRequested, this, &MainForm::PrintOrder);
+    connect(m_historyTab, &HistoryTab::csvRequested, this, &MainForm::SaveOrderCsv);
 }
 
 history::Order MainForm::cartAsOrder() const
@@ -131,18 +134,24 @@ void MainForm::NoteSavedOrderSentBefore()
 
 void MainForm::OrderAgain(const history::Order& order)
 {
-    // As ORDER adds a line: the standing PO number, the lines, the totals and MyOrder.dat.
-    applyStandingPO();
-    for (const history::Line& line : order.lines) {
-        m_cart->AddItemToOrder(line.cartLine, line.list);
-        m_ui.OrderList->addRow(line.cartLine);
-    }
+    // At today's prices: the order's lines go into the quick order and are checked there.
+    QList<quicklist::Line> lines;
+    for (const history::Line& line : order.lines)
+        lines << quicklist::makeLine(int(lines.size() + 1), line.partNumber,
+                                     QStringView(line.quantity), line.lineCode);
     m_ui.SSTab1->setCurrentIndex(0);
-    SlideOrderFrame(true);
-    PlaySound(u"additem.wav"_s);
-    UpdateOrderTotals();
-    m_cart->SaveOrderFile();
-    m_ui.MessageLbl->setText(history::reorderedMessage(order));
+    openQuickOrder(lines, true);
+}
+
+void MainForm::SaveOrderCsv(const history::Order& order)
+{
+    QStringList lines;
+    for (const history::Line& line : order.lines)
+        lines << line.cartLine;
+    const QString name = order.number >= 1
+        ? u"Order "_s + QString::number(order.number)
+        : u"Order "_s + order.sentAt.toString(u"yyyy-MM-dd HHmm"_s);
+    saveCsv(lines, name + u".csv"_s);
 }
 
 void MainForm::PrintOrder(const history::Order& order)

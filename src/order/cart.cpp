@@ -38,14 +38,8 @@ Cart::Cart(const QString& folder, QObject* parent)
 Cart::Line Cart::orderLine(const QString& answerRow, double quantity)
 {
     const auto value = static_cast<float>(quantity);
-    if (!cart::quantityFits(value)) {
-        // The order message reads the quantity back from the 4 quantity columns, so a wider
-        // text would be sent as another quantity.
-        return {std::nullopt,
-                u"The quantity "_s + cart::quantityText(value)
-                    + u" does not fit an order line (at most 4 characters, such as 9999 or "
-                      "2.5). Please enter a smaller quantity."_s};
-    }
+    if (!cart::quantityFits(value))
+        return {std::nullopt, cart::quantityRefusal(value)};
     return {cart::orderLine(answerRow, value), QString()};
 }
 
@@ -53,6 +47,13 @@ void Cart::AddItemToOrder(const QString& line, const QString& listPrice)
 {
     m_lines << line;
     m_listPrices << listPrice;
+}
+
+void Cart::addLines(const QStringList& lines, const QStringList& listPrices)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        AddItemToOrder(lines.at(i), listPrices.value(i));
+    SaveOrderFile();
 }
 
 void Cart::removeLine(qsizetype index)

@@ -32,6 +32,8 @@ public:
     };
     [[nodiscard]] static Line orderLine(const QString& answerRow, double quantity);
     void AddItemToOrder(const QString& line, const QString& listPrice = QString());
+    // Adds several lines, each with its list price ("" unknown), and rewrites MyOrder.dat once.
+    void addLines(const QStringList& lines, const QStringList& listPrices);
     void removeLine(qsizetype index);
     // Empties the cart and MyOrder.dat (a failure is signalled).
     void removeAll();

@@ -5,6 +5,8 @@
 #include "inquiry/partinquiry.h"
 #include "link/settings.h"
 #include "order/cart.h"
+#include "order/partlookups.h"
+#include "order/quickorderdlg.h"
 #include "shell/artwork.h"
 #include "shell/instancelock.h"
 #include "shell/listcontrol.h"
@@ -152,6 +154,9 @@ MainForm::~MainForm()
     // being destroyed.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     disconnect(m_ui.SSTab1, &QTabWidget::currentChanged, this, nullptr);
+    // The quick order's check cancels its look-ups, which end with m_lookups, before the
+    // children go.
+    delete m_quickOrder;
 }
 
 void MainForm::buildLayout()
@@ -212,6 +217,7 @@ void MainForm::buildInquiryTab()
     makeBold(m_ui.NewVerLbl);
     place(m_ui.NewVerLbl, 2750, 1010, 3400, 250);
 
+    m_ui.QuickOrderCmd = button(tab, u"QuickOrderCmd"_s, u"Quick Order..."_s, 8900, 120, 1600, 420);
     m_ui.OptionsCmd = button(tab, u"OptionsCmd"_s, u"Options"_s, 10600, 120, 1300, 420);
 
     m_ui.InquiryFrame = named(new FrameBox(tab), u"InquiryFrame"_s);
@@ -313,6 +319,8 @@ void MainForm::buildInquiryTab()
     m_ui.SendOrderCmd =
         pictureButton(m_ui.OrderFrame, u"SendOrderCmd"_s, artwork::Picture::Send, u"SEND ORDER"_s,
                       {9100, 4850, 650, 560}, {9810, 5000, 1800, 260});
+    m_ui.SaveCsvCmd =
+        button(m_ui.OrderFrame, u"SaveCsvCmd"_s, u"Save as CSV..."_s, 6000, 4900, 1900, 450);
 }
 
 // The information tab is not in view at start; it is built after the window's first paint, or
@@ -357,6 +365,8 @@ void MainForm::buildInformationTab()
     findLabel->setBuddy(m_ui.HistoryFilterTxt);
     m_ui.ReorderCmd = button(tab, u"ReorderCmd"_s, u"Order Again"_s, 6100, 2200, 1900, 420);
     m_ui.PrintOrderCmd = button(tab, u"PrintOrderCmd"_s, u"Print..."_s, 8100, 2200, 1500, 420);
+    m_ui.HistoryCsvCmd =
+        button(tab, u"HistoryCsvCmd"_s, u"Save as CSV..."_s, 9700, 2200, 1900, 420);
     m_ui.OrderHistoryList = named(new ListView(history::HistoryHeading, tab), u"OrderHistoryList"_s,
                                   u"Order history"_s);
     place(m_ui.OrderHistoryList, 150, 2750, 11750, 2900);
@@ -520,6 +530,8 @@ void MainForm::routeEvents()
     connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, &MainForm::parkFocusOnTabBar);
     connect(m_ui.InquiryCmd, &QPushButton::clicked, this, &MainForm::InquiryCmd_Click);
     connect(m_ui.OptionsCmd, &QPushButton::clicked, this, &MainForm::OptionsCmd_Click);
+    connect(m_ui.QuickOrderCmd, &QPushButton::clicked, this, &MainForm::QuickOrderCmd_Click);
+    connect(m_ui.SaveCsvCmd, &QPushButton::clicked, this, &MainForm::SaveCsvCmd_Click);
     connect(m_ui.ViewOrderCmd, &QPushButton::clicked, this, &MainForm::ViewOrderCmd_Click);
     connect(m_ui.OrderCmd, &QPushButton::clicked, this, &MainForm::OrderCmd_Click);
     connect(m_ui.RemoveItemCmd, &QPushButton::clicked, this, &MainForm::RemoveItemCmd_Click);

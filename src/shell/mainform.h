@@ -39,6 +39,12 @@ class Settings;
 class Shell;
 class OrderHistory;
 class HistoryTab;
+class PartLookups;
+class QuickOrderDlg;
+namespace quicklist {
+struct Line;
+struct PadLine;
+} // namespace quicklist
 namespace shellrules {
 enum class Help;
 }
@@ -95,7 +101,8 @@ private:
         // INQUIRY / ORDERING
         QLabel *MyLogoPic = nullptr, *VersionLbl = nullptr, *NewVerLbl = nullptr;
         std::array<QLabel*, 2> VornikLbl{};
-        QPushButton *OptionsCmd = nullptr, *InquiryCmd = nullptr, *ViewOrderCmd = nullptr;
+        QPushButton *OptionsCmd = nullptr, *InquiryCmd = nullptr, *ViewOrderCmd = nullptr,
+                    *QuickOrderCmd = nullptr;
         QGroupBox *InquiryFrame = nullptr, *ItemOrderFrame = nullptr, *OrderFrame = nullptr;
         QLineEdit *Parttxt = nullptr, *Qtytxt = nullptr;
         QFrame* LightBox = nullptr;
@@ -105,7 +112,7 @@ private:
         std::array<QLineEdit*, 3> OrderInfoTxt{}; // 0 ordered by, 1 PO number, 2 notes
         QLabel *ItemCountLbl = nullptr, *OrderTotalLbl = nullptr;
         QPushButton *OrderCmd = nullptr, *RemoveItemCmd = nullptr, *RemoveAllCmd = nullptr,
-                    *SendOrderCmd = nullptr;
+                    *SendOrderCmd = nullptr, *SaveCsvCmd = nullptr;
 
         // INFORMATION / ORDER  HISTORY
         QTextEdit* VersionInfo = nullptr;
@@ -113,7 +120,8 @@ private:
         ListView* OrderHistoryList = nullptr;
         ListControl* OrderDetailsList = nullptr;
         // "Force Update", "Order Again", "Print..."
-        QPushButton *ForceUpdateCmd = nullptr, *ReorderCmd = nullptr, *PrintOrderCmd = nullptr;
+        QPushButton *ForceUpdateCmd = nullptr, *ReorderCmd = nullptr, *PrintOrderCmd = nullptr,
+                    *HistoryCsvCmd = nullptr; // "Save as CSV..." of the selected order
 
         // OPTIONS
         QLineEdit *LoginNameTxt = nullptr, *AccNumTxt = nullptr, *txtHostAddress = nullptr,
@@ -207,6 +215,27 @@ private:
     void stepPause();
     void applyStandingPO(); // the standing PO number into the order's PO field, when chosen
 
+    // ---- quick order (order/) -----------------------------------------------------------------
+    void QuickOrderCmd_Click();
+    // Opens the quick-order pad (or brings the open one forward) with these lines added.
+    void openQuickOrder(const QList<quicklist::Line>& lines, bool checkNow);
+    // An answer row and a quantity from the pad, with the row's list price.
+    struct PadOrder
+    {
+        QString answerRow;
+        double quantity = 1;
+        QString listPrice; // for the history's LIST column
+    };
+    // Adds the pad's lines as ORDER adds one (the standing PO number, the same 66-column line,
+    // the totals), MyOrder.dat written once at the end; then shows the order panel. Returns the
+    // number of lines added.
+    qsizetype addPadOrders(const QList<PadOrder>& orders);
+    void quickOrderAdded(const QList<quicklist::PadLine>& added,
+                         const QList<quicklist::PadLine>& others);
+    void SaveCsvCmd_Click();
+    // Offers the order lines as a CSV file in the documents folder, under the suggested name.
+    void saveCsv(const QStringList& orderLines, const QString& suggestedName);
+
     // ---- order history (history/) -------------------------------------------------------------
     // The cart and the order fields as an order of the history, not yet sent.
     [[nodiscard]] history::Order cartAsOrder() const;
@@ -226,6 +255,7 @@ private:
     // Before the saved items are offered back: says when the history holds them as sent.
     void NoteSavedOrderSentBefore();
     void PrintOrder(const history::Order& order);
+    void SaveOrderCsv(const history::Order& order);
 
     // ---- helpers every subsystem uses ---------------------------------------------------------
     // The clock of every wait and deadline: seconds since midnight, never wrapping.
@@ -261,8 +291,10 @@ private:
         qint64 historyId = 0;
     };
     std::map<quint64, SentOrder> m_sentOrders;
-    int m_openBoxes = 0;           // message boxes open now, nested ones included
-    QStringList m_pendingWarnings; // warnWhenNoBox() texts waiting for the boxes to close
+    int m_openBoxes = 0;                    // message boxes open now, nested ones included
+    QStringList m_pendingWarnings;          // warnWhenNoBox() texts waiting for the boxes to close
+    std::unique_ptr<PartLookups> m_lookups; // the quick order's, made when first opened
+    QPointer<QuickOrderDlg> m_quickOrder;
     bool m_startRefused = false;
     bool m_unloaded = false;
     bool m_saveFailed = false; // a settings file could not be written during the current SAVE

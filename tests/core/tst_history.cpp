@@ -298,11 +298,6 @@ void TestHistory::texts()
     QCOMPARE(history::resendQuestion(sent), question);
     QCOMPARE(history::sentBeforeNote(sent), note);
     QCOMPARE(history::confirmedStatus(-3), history::StatusNoNumber);
-    history::Order order;
-    order.sentAt = QDateTime(QDate(2026, 12, 8), QTime(9, 5));
-    QVERIFY(history::reorderedMessage(order).contains(u"12/08/26 09:05"_s));
-    order.number = 4711;
-    QVERIFY(history::reorderedMessage(order).contains(u"order 4711"_s));
 }
 
 QTEST_GUILESS_MAIN(TestHistory)

@@ -11,6 +11,7 @@
 #include "support/loopbackserver.h"
 #include "support/orderlines.h"
 
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,7 +44,7 @@ private slots:
     void orderThatNeverReachedTheServerIsNotListed();
     void filterNarrowsAsTheUserTypes_data();
     void filterNarrowsAsTheUserTypes();
-    void orderAgainAddsTheSameLines();
+    void orderAgainChecksTodaysPrices();
     void unconfirmedOrderAsksBeforeSendingAgain_data();
     void unconfirmedOrderAsksBeforeSendingAgain();
     void sentItemsFoundAtStartAreToldAndAskedAbout_data();
@@ -214,29 +215,45 @@ void TestHistoryTab::filterNarrowsAsTheUserTypes()
     QCOMPARE(listed, numbers);
 }
 
-void TestHistoryTab::orderAgainAddsTheSameLines()
+void TestHistoryTab::orderAgainChecksTodaysPrices()
 {
     QVERIFY(sendOrder(u"ABC123"_s, u"PO77"_s));
     QTRY_COMPARE(list("OrderList")->rowCount(), 0);
     // A line already in the cart stays in front of the placed ones.
     QVERIFY(addToCart(u"P9"_s));
+    // The price has gone up since the order was sent.
+    m_server->reply = [](const QByteArray& request) -> QByteArray {
+        return "<P>,XYZ," + request.split(',').value(3) + ",FILTER,12,19.95,,,13.00,0,0,";
+    };
 
     showHistory();
     auto* again = control<QPushButton>("ReorderCmd");
     QVERIFY(again->isEnabled()); // the newest order is selected
     QTest::mouseClick(again, Qt::LeftButton);
+    auto* pad = m_form->findChild<QDialog*>(u"QuickOrderDlg"_s);
+    QVERIFY(pad);
+    QTRY_VERIFY(::control<QLabel>(*pad, "ProgressLbl")->text().startsWith(u"Checked"_s));
+    QTest::mouseClick(::control<QPushButton>(*pad, "AddToOrderCmd"), Qt::LeftButton);
 
-    const QStringList lines{lineFor(u"P9"_s), lineFor(u"ABC123"_s)};
+    const QStringList lines{
+        lineFor(u"P9"_s),
+        lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"13.00"_s, QString(), u"26.00"_s)};
     QCOMPARE(list("OrderList")->rows(), lines);
     QCOMPARE(m_fx->read(u"MyOrder.dat"_s), fileOf(lines));
-    // The list price comes along with the placed lines.
-    QCOMPARE(subsystem<Cart>(*m_form).listPrices(), (QStringList{u"19.95"_s, u"19.95"_s}));
-    QCOMPARE(control<QLabel>("ItemCountLbl")->text(), u" 2"_s);
-    QCOMPARE(control<QLabel>("OrderTotalLbl")->text(), u"50.00"_s);
+    QCOMPARE(control<QLabel>("OrderTotalLbl")->text(), u"51.00"_s);
     QCOMPARE(control<QTabWidget>("SSTab1")->currentIndex(), 0);
     QCOMPARE(twips::top(control<QGroupBox>("OrderFrame")), 2900);
-    QVERIFY2(control<QLabel>("MessageLbl")->text().contains(u"prices of order 4711"_s),
-             qPrintable(control<QLabel>("MessageLbl")->text()));
+    QCOMPARE(control<QLabel>("MessageLbl")->text(), u"1 line added to the order."_s);
+
+    // The order as CSV, offered in the documents folder under its number.
+    showHistory();
+    m_fx->prompter.fileAnswers << m_fx->folder.filePath(u"o.csv"_s);
+    QTest::mouseClick(control<QPushButton>("HistoryCsvCmd"), Qt::LeftButton);
+    QVERIFY(m_fx->prompter.fileDialogs.last().endsWith(u"Order 4711.csv"_s));
+    QCOMPARE(m_fx->read(u"o.csv"_s),
+             QByteArray("Part Number,Quantity,LIN,Description,Net,"
+                        "Core,Total\r\nABC123,2,XYZ,FILTER,12.50,0.00,"
+                        "25.00\r\n"));
 }
 
 void TestHistoryTab::unconfirmedOrderAsksBeforeSendingAgain_data()

@@ -49,9 +49,9 @@ private slots:
 };
 
 namespace {
-const std::array<const char*, 7> InformationControls{
+const std::array<const char*, 8> InformationControls{
     "VersionInfo", "ForceUpdateCmd", "HistoryFilterTxt", "OrderHistoryList",
-    "ReorderCmd",  "PrintOrderCmd",  "OrderDetailsList"};
+    "ReorderCmd",  "PrintOrderCmd",  "HistoryCsvCmd",    "OrderDetailsList"};
 } // namespace
 
 void TestStartup::captions()
