@@ -51,8 +51,6 @@ private slots:
     void cleanup();
     void pastedListCheckedAndAdded();
     void escapeStopsTheCheckThenCloses();
-    void lookupsTryEachPort_data();
-    void lookupsTryEachPort();
     void listFiles_data();
     void listFiles();
     void everyControlIsNamed();
@@ -189,31 +187,6 @@ void TestQuickOrder::escapeStopsTheCheckThenCloses()
     QTest::keyClick(pad(), Qt::Key_Escape);
     QTRY_VERIFY(!pad());
     QCOMPARE(control<ListControl>(*m_form, "OrderList")->rowCount(), 0);
-}
-
-void TestQuickOrder::lookupsTryEachPort_data()
-{
-    QTest::addColumn<QList<int>>("listening");
-    QTest::addColumn<QString>("status");
-    QTest::newRow("only base+2 answers") << QList<int>{2} << u"Found"_s;
-    QTest::newRow("no port answers")
-        << QList<int>{} << u"Not checked: ERROR: Unable to establish socket connection to server"_s;
-}
-
-void TestQuickOrder::lookupsTryEachPort()
-{
-    QFETCH(QList<int>, listening);
-    QFETCH(QString, status);
-    LoopbackServer server(listening);
-    QVERIFY(server.isListening());
-    server.reply = m_server->reply;
-    m_fx->pointAt(server.basePort());
-    QVERIFY(openPad());
-    paste(u"PF1234"_s);
-    QTest::mouseClick(padControl<QPushButton>("CheckCmd"), Qt::LeftButton);
-    QTRY_VERIFY(checked());
-    QCOMPARE(padControl<QTableWidget>("QuickOrderTable")->item(0, 2)->text(), status);
-    QCOMPARE(server.requests.size(), listening.size());
 }
 
 void TestQuickOrder::listFiles_data()
