@@ -24,50 +24,9 @@
 #include <QTextEdit>
 #include <QTime>
 
-#include <functional>
-
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A prompter that runs a callback while a box is "open", the way a real modal box lets the
-// timer tick inside its own event loop. Yes/No boxes are answered Yes.
-class CallbackPrompter final : public Prompter
-{
-public:
-    std::function<void(const QString& text)> whileOpen;
-    QStringList shown;
-    QMessageBox::StandardButton ask(QWidget*, QMessageBox::Icon, const QString&,
-                                    const QString& text,
-                                    QMessageBox::StandardButtons buttons) override
-    {
-        shown << text;
-        if (whileOpen)
-            whileOpen(text);
-        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-};
-
-// A window of the fixture's folder whose boxes go to prompter instead of the scripted one.
-MainForm& startWith(FormFixture& fx, Prompter& prompter)
-{
-    Seams seams;
-    seams.clock = &fx.clock;
-    seams.prompter = &prompter;
-    seams.sounds = &fx.sounds;
-    seams.desktopFolder = fx.desktop.path();
-    fx.form = std::make_unique<MainForm>(seams, fx.folder.path(), QString());
-    control<QTimer>(*fx.form, "MiscTimer")->stop();
-    return *fx.form;
-}
 
 // A connection update waiting at start-up: its notice is shown by the first tick.
 const QByteArray LoginUpdate = "\"10.0.0.9\",\"3400\"\r\n";
@@ -76,14 +35,15 @@ const QString Question = u"Do you want to KEEP these items?"_s;
 const QByteArray SavedLine =
     "   2 ACM PH3600       OIL FILTER            4.95      0.00      9.90\r\n";
 
-// The window over valid settings, a saved order and a connection update, its boxes going to
-// prompter: the first tick asks about the order, then shows the update's notice.
-MainForm& startWithOrderAndUpdate(FormFixture& fx, Prompter& prompter)
+// The window, not shown, over valid settings, a saved order and a connection update: the first
+// tick asks about the order (answered Yes), then shows the update's notice.
+MainForm& startWithOrderAndUpdate(FormFixture& fx)
 {
     fx.writeSettings(3300);
     fx.write(u"MyOrder.dat"_s, SavedLine);
     fx.write(u"LOGIN_UPDATE.INF"_s, LoginUpdate);
-    return startWith(fx, prompter);
+    fx.prompter.answers << QMessageBox::Yes;
+    return fx.start({}, false);
 }
 
 // Activates the window and puts the focus into the text box named name; nullptr when the window
@@ -267,36 +227,36 @@ void TestShell::loginTestFailsAfterDeadline()
 
 void TestShell::noticeOnFirstTickOnlyAfterTheOtherSteps()
 {
-    CallbackPrompter prompter;
-    MainForm& f = startWithOrderAndUpdate(*m_fx, prompter);
+    ScriptedPrompter& prompter = m_fx->prompter;
+    MainForm& f = startWithOrderAndUpdate(*m_fx);
     const QString notice = subsystem<Settings>(f).updateNotice();
     QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
     control<QLabel>(f, "MessageLbl")->setText(u"Checking ..."_s);
     bool stepsDoneBeforeNotice = false;
-    prompter.whileOpen = [&](const QString& text) {
-        if (text == notice)
+    prompter.whileOpen = [&] {
+        if (prompter.boxes.last().text == notice)
             stepsDoneBeforeNotice = subsystem<Settings>(f).setupChecked()
                 && !subsystem<Cart>(f).savedOrderCheckDue()
                 && control<QLabel>(f, "MessageLbl")->text().isEmpty()
                 && control<QPushButton>(f, "InquiryCmd")->isEnabled();
     };
     subsystem<Shell>(f).MiscTimer_Timer();
-    QCOMPARE(prompter.shown, (QStringList{Question, notice}));
+    QCOMPARE(prompter.shown(), (QStringList{Question, notice}));
     QVERIFY(stepsDoneBeforeNotice);
     QVERIFY(!subsystem<Settings>(f).hasUpdateNotice());
     subsystem<Shell>(f).MiscTimer_Timer();
-    QCOMPARE(prompter.shown.size(), 2);
+    QCOMPARE(prompter.shown().size(), 2);
 }
 
 void TestShell::nestedTickRepeatsNoQuestionNorNotice()
 {
-    CallbackPrompter prompter;
-    MainForm& f = startWithOrderAndUpdate(*m_fx, prompter);
+    ScriptedPrompter& prompter = m_fx->prompter;
+    MainForm& f = startWithOrderAndUpdate(*m_fx);
     const QString notice = subsystem<Settings>(f).updateNotice();
     int nested = 0;
     bool housekeepingDone = true;
     bool inside = false;
-    prompter.whileOpen = [&](const QString&) {
+    prompter.whileOpen = [&] {
         // A tick while this box is open (one level deep): it must still do the housekeeping.
         if (inside)
             return;
@@ -310,7 +270,7 @@ void TestShell::nestedTickRepeatsNoQuestionNorNotice()
         inside = false;
     };
     subsystem<Shell>(f).MiscTimer_Timer();
-    QCOMPARE(prompter.shown, (QStringList{Question, notice}));
+    QCOMPARE(prompter.shown(), (QStringList{Question, notice}));
     QCOMPARE(nested, 2);
     QVERIFY(housekeepingDone);
     QVERIFY(!subsystem<Cart>(f).savedOrderCheckDue());
@@ -323,7 +283,7 @@ void TestShell::nestedTickRepeatsNoQuestionNorNotice()
     m_fx->write(u"LOGIN_UPDATE.INF"_s, LoginUpdate); // a second update while running
     subsystem<Settings>(f).ApplyLoginUpdate();
     subsystem<Shell>(f).MiscTimer_Timer();
-    QCOMPARE(prompter.shown.size(), 3);
+    QCOMPARE(prompter.shown().size(), 3);
 }
 
 // ---- trace log ------------------------------------------------------------------------------
