@@ -131,9 +131,6 @@ void TestOstrelRun::run_data()
         << QStringList{u"   "_s} << true << exe << 0644 << delivered << 0 << old << 0644 << none;
     QTest::newRow("missing NAME.NEW fails, program kept")
         << QStringList{u"vornik"_s} << true << exe << 0644 << none << 1 << old << 0644 << none;
-    QTest::newRow("empty NAME.NEW refused, program kept")
-        << QStringList{u"vornik"_s} << true << exe << 0644 << QByteArray("") << 1 << old << 0644
-        << none;
     QTest::newRow("the program itself keeps its permissions")
         << QStringList{u"vornik"_s} << true << bare << 0750 << delivered << 0 << delivered << 0750
         << old;
