@@ -118,7 +118,6 @@ void TestQuickOrder::pastedListCheckedAndAdded()
     QTRY_VERIFY(checked());
     // The invalid line is never sent; the window's own reply steps never ran.
     QCOMPARE(m_server->requests.size(), 3);
-    QCOMPARE(m_server->received().contains("BAD"), false);
     QCOMPARE(control<ListControl>(*m_form, "AnswerList")->rowCount(), 0);
     QCOMPARE(control<QLabel>(*m_form, "MessageLbl")->text(), QString());
     const auto status = [table](int row) { return table->item(row, 2)->text(); };
