@@ -1,5 +1,6 @@
 // The update utility's rules: the name from the command line, the file paths, the replacement of
 // the executable on a temporary folder, and the pause.
+#include "../support/filebytes.h"
 #include "updater/replace.h"
 
 #include <QDir>
@@ -12,29 +13,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// Writes the file, creating its folder; a null array means the file must not exist.
-void putFile(const QString& path, const QByteArray& bytes)
-{
-    if (bytes.isNull())
-        return;
-    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-// The file's bytes, or a null array when it does not exist.
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = file.readAll();
-    if (bytes.isNull())
-        bytes = QByteArray(""); // an empty file, not a missing one
-    return bytes;
-}
 
 // Every file below the folder, relative to it, so leftover temporary files show up.
 QStringList allFiles(const QString& folder)

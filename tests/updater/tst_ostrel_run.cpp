@@ -1,5 +1,7 @@
 // The real update utility run as a process from a copy in a temporary folder, as the batch file
 // that starts it would.
+#include "../support/filebytes.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -12,24 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = file.readAll();
-    return bytes.isNull() ? QByteArray("") : bytes;
-}
-
-void putFile(const QString& path, const QByteArray& bytes)
-{
-    if (bytes.isNull())
-        return;
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 struct Run
 {
