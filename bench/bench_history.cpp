@@ -1,7 +1,8 @@
 // The order history at 100,000 orders of 10 lines each: the tab first opened in a fresh process
-// (the file opened, the orders read and listed), each keystroke in the filter box, the growth of
-// the process's peak memory over both, selecting an order, and recording one. The big history is
-// generated once into the temporary folder and used again by later runs.
+// (the file opened, the newest orders read and listed, the older ones read from the event loop
+// after), each keystroke in the filter box, the growth of the process's peak memory over all of
+// it, selecting an order, and recording one. The big history is generated once into the
+// temporary folder and used again by later runs.
 #include "benchsupport.h"
 #include "history/historytab.h"
 #include "history/orderhistory.h"
@@ -150,8 +151,10 @@ struct Tab
 };
 
 // In a fresh process: the first view of the tab (the SQLite driver loaded, the file opened, the
-// orders read and listed), then twelve keys in the filter. Prints the milliseconds of the
-// opening, the growth of the peak memory in KB, the rows listed, then each key's milliseconds.
+// newest orders read and listed), the older orders read from the event loop, then twelve keys in
+// the filter. Prints the milliseconds of the opening, the growth of the peak memory in KB, the
+// rows listed at the opening and once all are read, the rows after the typing, the longest turn
+// of the event loop while the older orders came in, then each key's milliseconds.
 int openInFreshProcess(const QString& folder)
 {
     OrderHistory history(folder);
@@ -162,6 +165,15 @@ int openInFreshProcess(const QString& folder)
     tab.tab.showOrders();
     tab.orders->repaintNow();
     const double openMs = msSince(timer);
+    const int shown = tab.orders->rowCount();
+    double longestTurn = 0;
+    for (int turn = 0; history.hasOlder() && turn < 100000; ++turn) {
+        QElapsedTimer turnTimer;
+        turnTimer.start();
+        QCoreApplication::processEvents();
+        longestTurn = std::max(longestTurn, msSince(turnTimer));
+    }
+    tab.orders->repaintNow();
     const int listed = tab.orders->rowCount();
     QList<double> keyMs;
     const auto key = [&](auto press) {
@@ -181,7 +193,8 @@ int openInFreshProcess(const QString& folder)
     for (const QChar c : TypedAgain)
         key([&] { QTest::keyClick(tab.filter, c.toLatin1()); });
     const long growth = peakKb() - before;
-    std::printf("%.3f %ld %d %d %d", openMs, growth, listed, narrowed, tab.orders->rowCount());
+    std::printf("%.3f %ld %d %d %d %d %.3f", openMs, growth, shown, listed, narrowed,
+                tab.orders->rowCount(), longestTurn);
     for (const double ms : keyMs)
         std::printf(" %.3f", ms);
     std::printf("\n");
@@ -221,41 +234,53 @@ int main(int argc, char** argv)
     // Each run is a fresh process, as the first view of the tab after a start.
     QList<double> openMs;
     QList<double> keyMs;
+    QList<double> turnMs;
     long worstGrowth = 0;
     for (int run = 0; run < 7; ++run) {
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {u"--open"_s, folder});
         child.waitForFinished(120000);
         const QList<QByteArray> words = child.readAllStandardOutput().trimmed().split(' ');
-        if (words.size() < 5 || words.at(2).toInt() != Orders || words.at(4).toInt() != Orders) {
+        if (words.size() < 7 || words.at(2).toInt() < 1 || words.at(3).toInt() != Orders
+            || words.at(5).toInt() != Orders) {
             std::fprintf(stderr, "run %d: %s\n", run, words.join(' ').constData());
             return 1;
         }
         openMs << words.at(0).toDouble();
         worstGrowth = std::max(worstGrowth, words.at(1).toLong());
-        for (qsizetype i = 5; i < words.size(); ++i)
+        turnMs << words.at(6).toDouble();
+        for (qsizetype i = 7; i < words.size(); ++i)
             keyMs << words.at(i).toDouble();
         if (run == 0)
-            std::printf("  \"%s\" leaves %d orders, \"%s\" all %d\n", qPrintable(Typed),
-                        words.at(3).toInt(), qPrintable(TypedAgain), words.at(4).toInt());
+            std::printf(
+                "  %d orders listed at the opening; \"%s\" leaves %d orders, \"%s\" all %d\n",
+                words.at(2).toInt(), qPrintable(Typed), words.at(4).toInt(), qPrintable(TypedAgain),
+                words.at(5).toInt());
     }
     const double worstKey = *std::max_element(keyMs.begin(), keyMs.end());
-    std::printf("  tab first opened in a fresh process (SQLite loaded, file opened, %d orders "
-                "read and listed): median %.1f ms (target < 100) %s\n",
-                Orders, median(openMs), median(openMs) < 100 ? "met" : "MISSED");
+    const double worstTurn = *std::max_element(turnMs.begin(), turnMs.end());
+    std::printf("  tab first opened in a fresh process (SQLite loaded, file opened, the newest "
+                "orders read, listed and drawn): median %.1f ms (target < 100) %s\n",
+                median(openMs), median(openMs) < 100 ? "met" : "MISSED");
+    std::printf("  the older orders read from the event loop: longest turn %.1f ms (target < 50) "
+                "%s\n",
+                worstTurn, worstTurn < 50 ? "met" : "MISSED");
     std::printf("  filter, per keystroke (%lld keys in 7 processes): median %.1f ms (target < 30) "
                 "%s, worst %.1f ms (target < 50) %s\n",
                 static_cast<long long>(keyMs.size()), median(keyMs),
                 median(keyMs) < 30 ? "met" : "MISSED", worstKey, worstKey < 50 ? "met" : "MISSED");
-    std::printf("  peak resident memory (VmHWM) growth, tab opened and 12 keys: worst %.1f MB "
+    std::printf("  peak resident memory (VmHWM) growth, tab opened, all %d orders read and 12 "
+                "keys: worst %.1f MB "
                 "(target < 30) %s\n",
-                static_cast<double>(worstGrowth) / 1024.0,
+                Orders, static_cast<double>(worstGrowth) / 1024.0,
                 worstGrowth < 30 * 1024 ? "met" : "MISSED");
 
     {
         OrderHistory history(folder);
         Tab tab(history);
         tab.tab.showOrders();
+        while (history.hasOlder())
+            QCoreApplication::processEvents();
         QList<double> selectMs;
         for (int row = 0; row < 2000; row += 200) {
             QElapsedTimer timer;

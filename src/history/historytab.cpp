@@ -41,6 +41,9 @@ HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, Q
                 emit csvRequested(*order);
         });
     connect(&m_history, &OrderHistory::changed, this, &HistoryTab::historyChanged);
+    m_reader.setSingleShot(true);
+    m_reader.setInterval(0);
+    connect(&m_reader, &QTimer::timeout, this, &HistoryTab::readOlder);
     enableButtons();
 }
 
@@ -83,13 +86,48 @@ void HistoryTab::fill()
         m_detailsId = -1;
     {
         const QScopedValueRollback filling(m_filling, true);
-        QList<qint32> rows = m_history.find(m_controls.filter->text());
-        m_model->setRows(m_history.summaries(), std::move(rows));
+        QList<qint32> rows = m_history.findRead(m_controls.filter->text());
+        m_model->setRows(m_history.summariesRead(), std::move(rows));
         m_stale = false;
     }
+    if (m_history.hasOlder())
+        m_reader.start();
     // The order selected before while it is still found, otherwise the newest.
     const int row = m_model->rowOf(m_selectedId);
     select(row >= 0 ? row : 0);
+}
+
+// A filter typed meanwhile has listed what was read; what it finds in each older block is added.
+void HistoryTab::readOlder()
+{
+    if (m_stale) {
+        // The list was let go while out of view; it is filled again when shown.
+        if (m_controls.orders->isVisible())
+            fill();
+        return;
+    }
+    QList<qint32> found;
+    bool read = false;
+    {
+        const QScopedValueRollback filling(m_filling, true);
+        read = m_history.readOlder(m_controls.filter->text(), found);
+    }
+    // A file found damaged meanwhile has been replaced, or the reading failed: list what there is.
+    if (!read || m_stale) {
+        m_stale = true;
+        fill();
+        return;
+    }
+    const bool none = m_model->rowCount() == 0;
+    m_model->appendRows(found);
+    if (none && m_model->rowCount() > 0) {
+        // The filter found nothing among the newer orders: the first found is selected, as it
+        // would have been with all of them read.
+        const int row = m_model->rowOf(m_selectedId);
+        select(row >= 0 ? row : 0);
+    }
+    if (m_history.hasOlder())
+        m_reader.start();
 }
 
 void HistoryTab::select(int row)

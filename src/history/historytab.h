@@ -7,6 +7,7 @@
 #include "core/history.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <optional>
 
@@ -35,8 +36,9 @@ public:
     HistoryTab(OrderHistory& history, const HistoryControls& controls, QObject* parent = nullptr);
 
     // Fills the order list (opening the history the first time, or trying again when it could
-    // not be opened); the window calls it when the tab comes into view. While the list is in
-    // view, new and confirmed orders show at once.
+    // not be opened); the window calls it when the tab comes into view. The newest orders show
+    // at once and the older ones come in at the bottom of the list without blocking the window.
+    // While the list is in view, new and confirmed orders show at once.
     void showOrders();
 
     // The selected order with its lines; nothing when no order is selected.
@@ -54,6 +56,7 @@ private:
     void openDetails();
     void enableButtons();
     void historyChanged();
+    void readOlder();
     [[nodiscard]] int currentRow() const;
 
     OrderHistory& m_history;
@@ -63,4 +66,7 @@ private:
     qint64 m_detailsId = 0;  // the order in the details list; -1 to read it again
     bool m_stale = true;
     bool m_filling = false;
+    // Reads the older orders after the newest have been listed, one block a turn of the event
+    // loop, adding them at the bottom of the list.
+    QTimer m_reader;
 };

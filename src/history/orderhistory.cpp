@@ -332,7 +332,6 @@ bool OrderHistory::setAside(bool foreign)
 {
     close();
     clearSummaries();
-    m_loaded = false;
     const QString path = m_folder.filePath(FileName);
     const QString stem = foreign ? u"OrderHistory-other"_s : u"OrderHistory-damaged"_s;
     QString aside;
@@ -425,7 +424,7 @@ qint64 OrderHistory::record(const history::Order& order)
     }
     if (id <= 0)
         return 0;
-    if (m_loaded)
+    if (m_readFrom >= 0)
         appendSummary(history::Summary{id, history::sentAtValue(sentAtText(order.sentAt)),
                                        order.status, order.number,
                                        static_cast<qint32>(order.lines.size()),
@@ -450,6 +449,7 @@ void OrderHistory::clearSummaries()
 {
     m_summaries.clear();
     m_search.clear();
+    m_readFrom = -1;
 }
 
 bool OrderHistory::confirm(qint64 id, qint32 number)
@@ -530,51 +530,67 @@ float priceIn(QByteArrayView text)
 
 } // namespace
 
-// The summaries are read in chunks, each chunk one value made by SQLite, so that reading
-// 100,000 orders costs a few values rather than 700,000.
-std::optional<QSqlError> OrderHistory::loadSummaries()
+// The summaries are read in blocks of one chunk, newest first, each block one value made by
+// SQLite, so that reading 100,000 orders costs a few values rather than 700,000. The first read
+// lays out a place for every order there is; each block fills the places of its chunk.
+std::optional<QSqlError> OrderHistory::readBlock()
 {
-    clearSummaries();
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    if (!query.exec(u"SELECT count(*) FROM orders"_s) || !query.next())
-        return query.lastError();
-    const qsizetype count = query.value(0).toLongLong();
-    query.finish();
-    m_summaries.reserve(count);
-    m_search.reserve(count / ChunkOrders + 1);
-    if (!query.prepare(u"SELECT CAST(group_concat(id || char(31) || sent_at || char(31) || "
-                       "status || char(31) || number || char(31) || line_count || char(31) || "
-                       "sub_total || char(31) || replace(replace(search, char(30), ''), "
-                       "char(31), '') || char(30), '') AS BLOB), max(id) FROM (SELECT * "
-                       "FROM orders WHERE id > ? ORDER BY id LIMIT %1)"_s.arg(ChunkOrders)))
-        return query.lastError();
-    for (qint64 last = -1;;) {
-        query.bindValue(0, last);
-        if (!query.exec() || !query.next())
-            break;
-        if (query.value(1).isNull()) {
-            m_loaded = true;
-            return std::nullopt;
-        }
-        last = query.value(1).toLongLong();
-        const QByteArray records = query.value(0).toByteArray();
+    const auto failed = [&] {
+        const QSqlError error = query.lastError().isValid()
+            ? query.lastError()
+            : QSqlError(QString(), QString(), QSqlError::UnknownError,
+                        QString::number(SqliteCorrupt));
         query.finish();
-        if (!readSummaryChunk(records))
-            break;
+        clearSummaries();
+        return error;
+    };
+    if (m_readFrom < 0) {
+        clearSummaries();
+        if (!query.exec(u"SELECT count(*), max(id) FROM orders"_s) || !query.next())
+            return failed();
+        const qsizetype count = query.value(0).toLongLong();
+        m_readBelow = query.value(1).toLongLong() + 1;
+        query.finish();
+        m_summaries.resize(count);
+        m_search.resize((count + ChunkOrders - 1) / ChunkOrders);
+        m_readFrom = count;
+        if (count == 0)
+            return std::nullopt;
     }
-    const QSqlError error = query.lastError().isValid()
-        ? query.lastError()
-        : QSqlError(QString(), QString(), QSqlError::UnknownError, QString::number(SqliteCorrupt));
-    clearSummaries();
-    return error;
+    const qsizetype first = (m_readFrom - 1) / ChunkOrders * ChunkOrders;
+    const qsizetype count = m_readFrom - first;
+    if (!query.prepare(
+            u"SELECT CAST(group_concat(id || char(31) || sent_at || char(31) || "
+            "status || char(31) || number || char(31) || line_count || char(31) || "
+            "sub_total || char(31) || replace(replace(search, char(30), ''), "
+            "char(31), '') || char(30), '') AS BLOB), min(id) FROM (SELECT * FROM "
+            "(SELECT * FROM orders WHERE id < ? ORDER BY id DESC LIMIT ?) ORDER BY id)"_s))
+        return failed();
+    query.addBindValue(m_readBelow);
+    query.addBindValue(static_cast<qint64>(count));
+    if (!query.exec() || !query.next())
+        return failed();
+    const QByteArray records = query.value(0).toByteArray();
+    const qint64 oldest = query.value(1).toLongLong();
+    query.finish();
+    if (!readSummaryChunk(records, first, count))
+        return failed();
+    m_readFrom = first;
+    m_readBelow = oldest;
+    return std::nullopt;
 }
 
-bool OrderHistory::readSummaryChunk(const QByteArray& records)
+// One block's records into the places from first on; false unless it holds exactly count.
+bool OrderHistory::readSummaryChunk(const QByteArray& records, qsizetype first, qsizetype count)
 {
+    SearchChunk& chunk = m_search[first / ChunkOrders];
+    chunk.ends.reserve(count);
     const char* at = records.constData();
     const char* const end = at + records.size();
-    while (at < end) {
+    qsizetype place = first;
+    for (; at < end; ++place) {
         std::array<QByteArrayView, 6> fields;
         for (QByteArrayView& field : fields) {
             const char* stop = std::find(at, end, FieldEnd);
@@ -584,7 +600,7 @@ bool OrderHistory::readSummaryChunk(const QByteArray& records)
             at = stop + 1;
         }
         const char* stop = std::find(at, end, RecordEnd);
-        if (stop == end)
+        if (stop == end || place == first + count)
             return false;
         const QByteArrayView search(at, stop - at);
         at = stop + 1;
@@ -594,45 +610,82 @@ bool OrderHistory::readSummaryChunk(const QByteArray& records)
              {history::StatusSent, history::StatusConfirmed, history::StatusNoNumber})
             if (status == known)
                 status = known;
-        if (m_summaries.size() % ChunkOrders == 0) {
-            m_search.append(SearchChunk());
-            m_search.last().texts.reserve(records.size());
-            m_search.last().ends.reserve(ChunkOrders);
-        }
-        m_summaries << history::Summary{numberIn(fields[0]),
-                                        history::sentAtValue(QString::fromLatin1(fields[1])),
-                                        status,
-                                        static_cast<qint32>(numberIn(fields[3])),
-                                        static_cast<qint32>(numberIn(fields[4])),
-                                        priceIn(fields[5])};
-        SearchChunk& chunk = m_search.last();
+        m_summaries[place] = history::Summary{numberIn(fields[0]),
+                                              history::sentAtValue(QString::fromLatin1(fields[1])),
+                                              status,
+                                              static_cast<qint32>(numberIn(fields[3])),
+                                              static_cast<qint32>(numberIn(fields[4])),
+                                              priceIn(fields[5])};
         chunk.texts.append(search.data(), search.size()).append('\n');
         chunk.ends << static_cast<quint32>(chunk.texts.size());
     }
-    return true;
+    // Held for the life of the history: no room to spare.
+    chunk.texts.squeeze();
+    return place == first + count;
+}
+
+// One more block read, the newest first, opening the file when needed; a damaged file found is
+// set aside and the new, empty one read instead. False when nothing could be read.
+bool OrderHistory::readNext()
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!ensureOpen())
+            return false;
+        const auto failure = readBlock();
+        if (!failure)
+            return true;
+        if (!recover(*failure))
+            return false;
+    }
+    return false;
 }
 
 const QList<history::Summary>& OrderHistory::summaries()
 {
-    // A damaged file found while reading is set aside and the new, empty one read instead.
-    for (int attempt = 0; attempt < 2 && !m_loaded; ++attempt) {
-        if (!ensureOpen())
-            break;
-        const auto failure = loadSummaries();
-        if (failure && !recover(*failure))
-            break;
-    }
+    while (m_readFrom != 0 && readNext()) { }
     return m_summaries;
+}
+
+const QList<history::Summary>& OrderHistory::summariesRead()
+{
+    if (m_readFrom < 0)
+        readNext();
+    return m_summaries;
+}
+
+bool OrderHistory::readOlder(QStringView filter, QList<qint32>& found)
+{
+    if (!hasOlder())
+        return false;
+    const qsizetype chunk = (m_readFrom - 1) / ChunkOrders;
+    if (!readNext() || m_readFrom != chunk * ChunkOrders)
+        return false;
+    found << findFrom(filter, chunk, chunk + 1);
+    return true;
 }
 
 QList<qint32> OrderHistory::find(QStringView filter)
 {
-    const qsizetype count = summaries().size();
+    summaries();
+    return findFrom(filter, 0, m_search.size());
+}
+
+QList<qint32> OrderHistory::findRead(QStringView filter)
+{
+    summariesRead();
+    return findFrom(filter, std::max<qsizetype>(m_readFrom, 0) / ChunkOrders, m_search.size());
+}
+
+// The orders found in the chunks from firstChunk up to endChunk, newest first.
+QList<qint32> OrderHistory::findFrom(QStringView filter, qsizetype firstChunk, qsizetype endChunk)
+{
     const QByteArray key = history::searchKey(filter).toUtf8();
     QList<qint32> found;
     if (key.isEmpty()) {
-        found.reserve(count);
-        for (qsizetype i = count - 1; i >= 0; --i)
+        const qsizetype count = std::min(endChunk * ChunkOrders, m_summaries.size());
+        const qsizetype first = std::min(firstChunk * ChunkOrders, count);
+        found.reserve(count - first);
+        for (qsizetype i = count - 1; i >= first; --i)
             found << static_cast<qint32>(i);
         return found;
     }
@@ -641,7 +694,7 @@ QList<qint32> OrderHistory::find(QStringView filter)
     // One pass over each chunk's texts; a hit names its order by where it lies, and the search
     // goes on after that order's text.
     const std::string_view wanted(key.constData(), static_cast<size_t>(key.size()));
-    for (qsizetype c = 0; c < m_search.size(); ++c) {
+    for (qsizetype c = firstChunk; c < endChunk; ++c) {
         const SearchChunk& chunk = m_search.at(c);
         const std::string_view texts(chunk.texts.constData(),
                                      static_cast<size_t>(chunk.texts.size()));

@@ -40,13 +40,26 @@ public:
     bool confirm(qint64 id, qint32 number);
 
     // Every recorded order, oldest first. The first call opens the file and reads the summaries
-    // and the filter's texts; later calls give the copy kept in memory, which record() and the
-    // confirmations keep current.
+    // and the filter's texts (all that are not read yet); later calls give the copy kept in
+    // memory, which record() and the confirmations keep current.
     const QList<history::Summary>& summaries();
 
     // The positions in summaries() of the orders the filter finds (history::matches), newest
-    // first. Valid until the next changed().
+    // first, all orders read first. Valid until the next changed().
     [[nodiscard]] QList<qint32> find(QStringView filter);
+
+    // Reading in blocks, for a list that shows at once: the newest block is read the first time
+    // (opening the file), the older ones one a call of readOlder(). Until all are read, the
+    // summaries of the orders not yet read are empty (id 0) and in their places, so that every
+    // position stays as it is while the rest comes in.
+    const QList<history::Summary>& summariesRead();
+    // As find(), over the orders read so far (the newest block read first if none is).
+    [[nodiscard]] QList<qint32> findRead(QStringView filter);
+    // True while older blocks are still to be read.
+    [[nodiscard]] bool hasOlder() const { return m_readFrom > 0; }
+    // Reads the next older block and adds the positions in it the filter finds, newest first, to
+    // found. False when nothing could be read (the summaries may have been cleared: see changed()).
+    bool readOlder(QStringView filter, QList<qint32>& found);
 
     // The whole order, lines included; nothing when it is not (or no longer) in the file.
     [[nodiscard]] std::optional<history::Order> order(qint64 id);
@@ -80,8 +93,11 @@ private:
     std::optional<QSqlError> migrate();
     void tell(const QString& sentence);
     std::optional<QSqlError> insert(const history::Order& order, const QString& search, qint64& id);
-    std::optional<QSqlError> loadSummaries();
-    bool readSummaryChunk(const QByteArray& records);
+    bool readNext();
+    std::optional<QSqlError> readBlock();
+    bool readSummaryChunk(const QByteArray& records, qsizetype first, qsizetype count);
+    [[nodiscard]] QList<qint32> findFrom(QStringView filter, qsizetype firstChunk,
+                                         qsizetype endChunk);
     std::optional<QSqlError> readOrder(qint64 id, std::optional<history::Order>& found);
     std::optional<history::Summary> latestWithLines(const history::Order& cart,
                                                     const QDateTime& since, const QDateTime& until);
@@ -90,9 +106,11 @@ private:
     QDir m_folder;
     QString m_connection;
     bool m_told = false;
-    bool m_loaded = false;
     bool m_openFailed = false;
     QList<history::Summary> m_summaries; // oldest first
+    // The position of the oldest order read: -1 before the first read, 0 once all are read.
+    qsizetype m_readFrom = -1;
+    qint64 m_readBelow = 0; // the id the next older block lies below
     // The filter's texts of all orders, in the order of m_summaries, as UTF-8, each ending in a
     // line feed, in chunks of a fixed number of orders (so that no single block is ever grown
     // and copied whole); ends holds where each text ends in its chunk.

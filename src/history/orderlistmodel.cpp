@@ -28,6 +28,16 @@ void OrderListModel::clear()
     endResetModel();
 }
 
+void OrderListModel::appendRows(const QList<qint32>& rows)
+{
+    if (rows.isEmpty())
+        return;
+    const int first = static_cast<int>(m_rows.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    m_rows << rows;
+    endInsertRows();
+}
+
 int OrderListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());

@@ -18,6 +18,8 @@ public:
     // summaries must stay as they are until the next call.
     void setRows(const QList<history::Summary>& summaries, QList<qint32> rows);
     void clear();
+    // More rows at the bottom, older than every row listed: the rows above stay as they are.
+    void appendRows(const QList<qint32>& rows);
 
     [[nodiscard]] int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override;

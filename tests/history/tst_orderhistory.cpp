@@ -136,6 +136,7 @@ private slots:
     void recentlySent_data();
     void recentlySent();
     void tabKeepsTheSelectionAndFollowsNewOrders();
+    void tabListsTheNewestAtOnceAndTheOlderAsTheyComeIn();
     void printedDocumentHoldsTheOrder();
     void pdfFileIsWritten();
     void damagedFileIsKeptAsideAndANewOneStarted_data();
@@ -347,6 +348,49 @@ void TestOrderHistory::tabKeepsTheSelectionAndFollowsNewOrders()
     QTest::keyClick(controls.orders, Qt::Key_Return);
     QCOMPARE(QApplication::focusWidget(), controls.details);
     QCOMPARE(controls.details->currentRow(), 0);
+}
+
+void TestOrderHistory::tabListsTheNewestAtOnceAndTheOlderAsTheyComeIn()
+{
+    const QString path = QDir(m_folder->path()).filePath(OrderHistory::FileName);
+    OrderHistory(m_folder->path()).record(orderOf(u"PO1"_s, {u"AB1"_s}, Morning));
+    // 4,106 orders: two full blocks and the newest 10; only the orders 3, 2000 and 4105 hold "ZQ".
+    QCOMPARE(sqlRows(path,
+                     u"WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n "
+                     "WHERE i < 4106) INSERT INTO orders(id, sent_at, account, login, "
+                     "ordered_by, purchase_order, notes, status, number, search, lines_key, "
+                     "line_count, sub_total) SELECT i, sent_at, account, login, ordered_by, "
+                     "'PO' || i, notes, status, number, search || CASE WHEN i IN (3, 2000, "
+                     "4105) THEN ' ZQ' ELSE '' END, lines_key, line_count, sub_total FROM n, "
+                     "orders WHERE orders.id = 1"_s),
+             QStringList());
+    OrderHistory history(m_folder->path());
+    QWidget window;
+    HistoryControls controls{new QListView(&window), new QListWidget(&window),
+                             new QLineEdit(&window), new QPushButton(&window),
+                             new QPushButton(&window)};
+    HistoryTab tab(history, controls);
+    const auto selectedPo = [&] {
+        return tab.selectedOrder().value_or(history::Order()).purchaseOrder;
+    };
+
+    tab.showOrders();
+    QCOMPARE(rowsOf(controls.orders).size(), 10);
+    QCOMPARE(selectedPo(), u"PO4106"_s);
+    // A filter typed meanwhile covers what is read, and what it finds later comes in below
+    // without moving the selection.
+    controls.filter->setText(u"zq"_s);
+    QCOMPARE(rowsOf(controls.orders).size(), 1);
+    QCOMPARE(selectedPo(), u"PO4105"_s);
+    QTRY_VERIFY(!history.hasOlder());
+    QCOMPARE(rowsOf(controls.orders).size(), 3);
+    QCOMPARE(currentRow(controls.orders), 0);
+    QCOMPARE(history.find(u"zq"_s), (QList<qint32>{4104, 1999, 2}));
+    controls.orders->setCurrentIndex(controls.orders->model()->index(1, 0));
+    controls.filter->clear();
+    QCOMPARE(rowsOf(controls.orders).size(), 4106);
+    QCOMPARE(selectedPo(), u"PO2000"_s);
+    QCOMPARE(currentRow(controls.orders), 4106 - 2000);
 }
 
 void TestOrderHistory::printedDocumentHoldsTheOrder()
