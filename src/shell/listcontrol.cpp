@@ -68,19 +68,28 @@ void placeHeading(QAbstractItemView* list, QWidget* heading, int frameWidth)
     heading->update();
 }
 
+// The look both lists share: the font, single selection, uniform rows (laid out without asking
+// for each one) and the heading line, scrolled sideways with the rows; the list leaves it a
+// margin above the rows.
+ListHeading* setUpList(QListView* list, const QString& heading, std::function<int()> textLeft)
+{
+    list->setFont(typefaces::courierBold(12));
+    list->setUniformItemSizes(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    auto* line = new ListHeading(heading, list, std::move(textLeft));
+    QObject::connect(list->horizontalScrollBar(), &QScrollBar::valueChanged, line,
+                     qOverload<>(&QWidget::update));
+    return line;
+}
+
 } // namespace
 
 ListControl::ListControl(const QString& heading, QWidget* parent)
     : QListWidget(parent)
 {
-    setFont(typefaces::courierBold(12));
-    setUniformItemSizes(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_heading = new ListHeading(heading, this, [this] { return textLeft(); });
-    setViewportMargins(0, fontMetrics().height() + 4, 0, 0);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_heading,
-            qOverload<>(&QWidget::update));
+    m_heading = setUpList(this, heading, [this] { return textLeft(); });
+    setViewportMargins(0, fontMetrics().height() + 4, 0, 0); // room for the heading line
 }
 
 QString ListControl::heading() const
@@ -166,14 +175,8 @@ void ListControl::updateGeometries()
 ListView::ListView(const QString& heading, QWidget* parent)
     : QListView(parent)
 {
-    setFont(typefaces::courierBold(12));
-    setUniformItemSizes(true); // rows are laid out without asking for each one
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_heading = new ListHeading(heading, this, [this] { return textLeft(); });
-    setViewportMargins(0, fontMetrics().height() + 4, 0, 0);
-    connect(horizontalScrollBar(), &QScrollBar::valueChanged, m_heading,
-            qOverload<>(&QWidget::update));
+    m_heading = setUpList(this, heading, [this] { return textLeft(); });
+    setViewportMargins(0, fontMetrics().height() + 4, 0, 0); // room for the heading line
 }
 
 QString ListView::heading() const
