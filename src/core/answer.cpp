@@ -82,6 +82,11 @@ bool answer::isDisplayTag(QStringView tag)
     return tag == u"P>" || tag == u"NS>" || tag == u"A>" || tag == u"S>";
 }
 
+bool answer::isOrderableRow(QStringView row)
+{
+    return !row.startsWith(u"  ");
+}
+
 bool answer::isNewerVersion(QStringView serverVersion, QStringView ownVersion)
 {
     return !serverVersion.isEmpty() && serverVersion.compare(ownVersion, Qt::CaseSensitive) > 0;

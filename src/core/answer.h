@@ -53,6 +53,9 @@ enum class ReplyKind {
 
 // True when the display record tags P>, NS>, A> and S> name a row of the answer list.
 [[nodiscard]] bool isDisplayTag(QStringView tag);
+// An answer row that ORDER can take: rows beginning with two blanks (records without a note,
+// availability notes) name no part.
+[[nodiscard]] bool isOrderableRow(QStringView row);
 
 // The server's version is newer: not empty and greater character by character (by character
 // code; a prefix sorts first). The versions are "yy.mm.dd" texts, so this orders them.

@@ -124,11 +124,6 @@ std::optional<Columns> headerColumns(const QStringList& fields)
     return named;
 }
 
-bool isOrderable(const QString& row)
-{
-    return !row.startsWith(u"  "_s);
-}
-
 QString csvField(const QString& field)
 {
     if (field.contains(u',') || field.contains(u'"') || field.startsWith(u' ')
@@ -318,7 +313,7 @@ quicklist::Verdict quicklist::classify(QStringView part, QStringView reply)
         if (row.offer.part != part)
             continue;
         shown = true;
-        if (!isOrderable(row.offer.row))
+        if (!answer::isOrderableRow(row.offer.row))
             continue;
         if (row.notStocked)
             notStocked = true;
@@ -334,7 +329,7 @@ quicklist::Verdict quicklist::classify(QStringView part, QStringView reply)
         return verdict;
     }
     for (const Row& row : rows)
-        if (row.tag == u"S>" && isOrderable(row.offer.row) && !row.notStocked)
+        if (row.tag == u"S>" && answer::isOrderableRow(row.offer.row) && !row.notStocked)
             verdict.offers << row.offer;
     verdict.status = !verdict.offers.isEmpty() ? Status::Superseded
         : shown                                ? Status::NoLongerSold

@@ -2,6 +2,7 @@
 // and the selection and Enter key of the answer list.
 #include "shell/mainform.h"
 
+#include "core/answer.h"
 #include "core/text.h"
 #include "inquiry/partinquiry.h"
 #include "shell/listcontrol.h"
@@ -128,8 +129,8 @@ void MainForm::AnswerList_Click()
     if (index < 0 || m_ui.AnswerList->rowCount() == 0)
         return;
     const QString row = m_ui.AnswerList->rowText(index);
-    if (row.startsWith(u"  "))
-        return; // an availability note or a row without an orderable part
+    if (!answer::isOrderableRow(row))
+        return;
     // The last character of the note column, the LIN column and the first ten of PART#.
     m_ui.OrderPNumLbl->setText(text::trimBlanks(text::columns(row, 6, 16)));
 }

@@ -2,6 +2,7 @@
 // cart, the order message and its confirmation.
 #include "shell/mainform.h"
 
+#include "core/answer.h"
 #include "core/history.h"
 #include "core/numbers.h"
 #include "core/text.h"
@@ -138,8 +139,7 @@ void MainForm::AddItemToOrder()
     if (selected < 0)
         return;
     const QString row = m_ui.AnswerList->rowText(selected);
-    // Rows beginning with two blanks (records without a note, availability notes) are no parts.
-    if (!row.startsWith(u"  "_s)) {
+    if (answer::isOrderableRow(row)) {
         if (numbers::numericValue(m_ui.Qtytxt->text()) < 1.0)
             m_ui.Qtytxt->setText(u" 1"_s);
         const Cart::Line line = Cart::orderLine(row, numbers::numericValue(m_ui.Qtytxt->text()));
