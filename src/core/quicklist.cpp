@@ -268,8 +268,8 @@ quicklist::Verdict quicklist::classify(QStringView part, QStringView reply)
     case answer::ReplyKind::Inquiry:
         break;
     }
-    // The record loop of the answer list, without its window: the tag and the row builder's
-    // values carry from record to record, so a short record repeats what the list would show.
+    // The record loop of the answer list, without its window: the tag carries from record to
+    // record; each row is built from its own record's values only, as the answer list builds it.
     struct Row
     {
         Offer offer;
@@ -277,12 +277,11 @@ quicklist::Verdict quicklist::classify(QStringView part, QStringView reply)
         bool notStocked = false;
     };
     QList<Row> rows;
-    answer::RowWorkingValues values;
     QString tag;
     QString stage;
     bool notFound = false;
     for (const QString& record : answer::splitRecords(reply)) {
-        values.availabilityNote.clear();
+        answer::RowWorkingValues values;
         const QStringList fields = answer::splitFields(record);
         if (const auto recordTag = answer::recordTag(fields))
             tag = *recordTag;
@@ -299,7 +298,7 @@ quicklist::Verdict quicklist::classify(QStringView part, QStringView reply)
                     values.lin.trimmed(),
                     values.part.trimmed(),
                     values.description.trimmed(),
-                    text::columns(*result.row, 42, 9).trimmed(),
+                    history::listPriceOf(*result.row),
                     text::columns(*result.row, 51, 8).trimmed(),
                     numbers::strictNumber(values.avail)};
         rows << Row{offer, tag, text::trimBlanks(values.quantity) == u"nif"};

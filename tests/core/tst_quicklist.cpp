@@ -146,6 +146,9 @@ void TestQuickList::classify_data()
     QTest::newRow("no longer sold, nothing offered")
         << u"PF1100"_s << u"<NS>,XYZ,PF1100,OIL FILTER,0,7.95,,,4.77,0,0,"_s << Status::NoLongerSold
         << QStringList();
+    QTest::newRow("a short record takes no price of the record before")
+        << u"PF1234"_s << u"<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,<P>,QRS,PF1234"_s
+        << Status::Found << QStringList{u"XYZ PF1234 12"_s, u"QRS PF1234 -1"_s};
     QTest::newRow("not stocked: the row carries no price")
         << u"PF99"_s << u"<P>,XYZ,PF99,AIR FILTER,nif,0,,,0,0,0,"_s << Status::NotStocked
         << QStringList();
