@@ -1,9 +1,9 @@
 // A long inquiry answer: 2,000 display records parsed and shown in the real window, against the
 // same finished rows inserted into a plain list. Prints milliseconds and their ratio.
 #include "benchsupport.h"
-#include "inquiry/partinquiry.h"
-#include "shell/listcontrol.h"
-#include "shell/mainform.h"
+#include "gui/listcontrol.h"
+#include "gui/mainform.h"
+#include "logic/replies/replydispatcher.h"
 #include "support/controls.h"
 #include "support/fakes.h"
 
@@ -57,7 +57,7 @@ int main(int argc, char** argv)
         answerList->clear();
         QElapsedTimer timer;
         timer.start();
-        subsystem<PartInquiry>(form).GetInquiry(reply);
+        subsystem<ReplyDispatcher>(form).GetInquiry(reply);
         windowMs << double(timer.nsecsElapsed()) / 1e6;
     }
     for (int i = 0; i < answerList->rowCount(); ++i) {

@@ -1,9 +1,9 @@
 // The cart under load: 500 order lines added one by one through AddItemToOrder, each add
 // recomputing the totals and replacing MyOrder.dat whole. Prints the total and per-line time.
 #include "benchsupport.h"
-#include "order/cart.h"
-#include "shell/listcontrol.h"
-#include "shell/mainform.h"
+#include "gui/listcontrol.h"
+#include "gui/mainform.h"
+#include "logic/cart/cart.h"
 #include "support/controls.h"
 #include "support/fakes.h"
 

@@ -4,9 +4,9 @@
 // it, selecting an order, and recording one. The big history is generated once into the
 // temporary folder and used again by later runs.
 #include "benchsupport.h"
-#include "history/historytab.h"
-#include "history/orderhistory.h"
-#include "shell/listcontrol.h"
+#include "gui/historytab.h"
+#include "gui/listcontrol.h"
+#include "logic/history/orderhistory.h"
 #include "support/orderlines.h"
 
 #include <QApplication>

@@ -9,9 +9,9 @@
 #include "benchsupport.h"
 #include "core/files.h"
 #include "core/settingsfile.h"
-#include "link/serverlink.h"
-#include "shell/listcontrol.h"
-#include "shell/mainform.h"
+#include "gui/listcontrol.h"
+#include "gui/mainform.h"
+#include "logic/link/serverlink.h"
 #include "support/controls.h"
 
 #include <QApplication>

@@ -3,7 +3,7 @@
 // figure includes loading the program and its libraries. Also prints the peak memory of each
 // child after start-up and the CPU an idle window uses over 30 seconds.
 #include "benchsupport.h"
-#include "shell/mainform.h"
+#include "gui/mainform.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // Shared pieces of the benchmarks: the tests' seams that cost nothing (fakes.h), the window shown
 // still, a median and the printed row.
 
-#include "shell/mainform.h"
+#include "gui/mainform.h"
 #include "support/controls.h"
 #include "support/fakes.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Answers one whole request: the reply bytes and a line for the log.
 
-#include "version.h"
+#include "core/version.h"
 
 #include <QByteArray>
 #include <QDateTime>

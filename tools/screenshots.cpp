@@ -5,11 +5,12 @@
 // Options.Inf for the demo server). Message boxes are answered Yes and printed.
 // vornik-screenshots PROGRAM_FOLDER OUTPUT_FILE PART saves one picture instead: the window with
 // the server's answer for PART (the demo's picture where there is no display).
-#include "history/orderhistory.h"
-#include "order/cart.h"
-#include "shell/listcontrol.h"
-#include "shell/mainform.h"
-#include "shell/shell.h"
+#include "gui/listcontrol.h"
+#include "gui/mainform.h"
+#include "logic/cart/cart.h"
+#include "logic/history/orderhistory.h"
+#include "logic/tick/ticker.h"
+#include "logic/tracelog/tracelog.h"
 #include "support/controls.h"
 #include "toolarguments.h"
 
@@ -106,13 +107,11 @@ int main(int argc, char* argv[])
     SilentSounds sounds;
     Seams seams{&clock, &prompter, &sounds, {}};
     MainForm form(seams, arguments->at(0), {});
-    if (form.startRefused())
-        return 1;
     control<QTimer>(form, "MiscTimer")->stop();
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
-    subsystem<Shell>(form).MiscTimer_Timer(); // reads the settings
+    subsystem<Ticker>(form).MiscTimer_Timer(); // reads the settings
 
     if (onePart) {
         inquire(form, arguments->at(2));

@@ -3,6 +3,7 @@
 #   tools/vornik.sh demo   installs what is missing, builds, and runs Vornik against the demo server
 #   tools/vornik.sh test   installs what is missing, builds, and runs every test (what CI runs)
 #   tools/vornik.sh deps   only installs what is missing
+#   tools/vornik.sh check-format, check-layers   the two source checks of `test`, on their own
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -41,6 +42,17 @@ check_format() { # every tracked C++ file as the repository's .clang-format lays
     git -C "$here" ls-files -z -- '*.cpp' '*.h' | (cd "$here" && xargs -0 clang-format --dry-run -Werror)
 }
 
+check_layers() { # the logic layer shows nothing: no widget, GUI or window header below src/gui
+    echo "== layers (no widget or GUI header in src/core or src/logic) =="
+    local found
+    found=$(cd "$here" && grep -rnE '#include [<"](Qt(Widgets|Gui|PrintSupport|Multimedia)/|Q(Widget|Application|GuiApplication|MessageBox|FileDialog|Color|Font|Pixmap|Image|Painter|Icon|Label|LineEdit|PushButton|SoundEffect)\b|gui/|app/)' src/core src/logic || true)
+    if [ -n "$found" ]; then
+        echo "$found" >&2
+        echo "src/core and src/logic must not include a widget, GUI or window header." >&2
+        return 1
+    fi
+}
+
 run_tests() { # build dir
     QT_QPA_PLATFORM=offscreen ctest --test-dir "$1" --output-on-failure -j2 --timeout 300
 }
@@ -52,6 +64,7 @@ deps)
 test)
     deps
     check_format
+    check_layers
     build "$here/build/ci" -DVORNIK_WERROR=ON
     run_tests "$here/build/ci"
     if [ "${VORNIK_SKIP_SANITIZE:-0}" != 1 ]; then
@@ -62,13 +75,19 @@ test)
             run_tests "$here/build/sanitize"
     fi
     ;;
+check-format)
+    check_format
+    ;;
+check-layers)
+    check_layers
+    ;;
 demo)
     deps
     build "$here/build/demo"
     exec "$here/tools/demo.sh" "$here/build/demo"
     ;;
 *)
-    echo "usage: $0 demo|test|deps" >&2
+    echo "usage: $0 demo|test|deps|check-format|check-layers" >&2
     exit 2
     ;;
 esac

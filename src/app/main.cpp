@@ -1,5 +1,7 @@
 // vornik: the ordering client. Hands the window the real seams and the program folder.
-#include "shell/mainform.h"
+#include "app/instancelock.h"
+
+#include "gui/mainform.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -26,9 +28,15 @@ int main(int argc, char* argv[])
     seams.prompter = &prompter;
     seams.sounds = &sounds;
 
-    MainForm form(seams, folder, arguments.join(QLatin1Char(' ')));
-    if (form.startRefused())
+    // One window per program folder: a second start says so and ends.
+    const InstanceLock lock(folder + QStringLiteral("/vornik.lock"));
+    if (lock.state() == InstanceLock::State::HeldByOther) {
+        prompter.ask(nullptr, QMessageBox::Warning, QStringLiteral("Vornik"),
+                     QStringLiteral("Vornik is already running"), QMessageBox::Ok);
         return 1;
+    }
+
+    MainForm form(seams, folder, arguments.join(QLatin1Char(' ')));
     form.show();
     return QApplication::exec();
 }

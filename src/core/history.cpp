@@ -83,7 +83,7 @@ history::Line history::lineFromCart(QStringView cartLine)
 {
     // The columns are read from what precedes the total field (a line made from a short answer
     // row has its total directly after what the row gave).
-    const QString total = cart::totalField(cartLine);
+    const QString total = order::totalField(cartLine);
     const QStringView head = cartLine.left(cartLine.size() - total.size());
     const auto column = [head](qsizetype position, qsizetype count) {
         return text::trimBlanks(text::columns(head, position, count));
@@ -188,7 +188,7 @@ QString history::subTotalText(const Order& order)
     lines.reserve(order.lines.size());
     for (const Line& line : order.lines)
         lines << line.cartLine;
-    return numbers::pricePattern(cart::subTotal(lines));
+    return numbers::pricePattern(order::subTotal(lines));
 }
 
 QStringList history::detailRows(const Order& order)

@@ -5,17 +5,17 @@
 
 using namespace Qt::StringLiterals;
 
-QString cart::quantityText(float quantity)
+QString order::quantityText(float quantity)
 {
     return numbers::plainNumber(quantity);
 }
 
-bool cart::quantityFits(float quantity)
+bool order::quantityFits(float quantity)
 {
     return quantityText(quantity).size() <= QuantityWidth;
 }
 
-QString cart::quantityRefusal(float quantity)
+QString order::quantityRefusal(float quantity)
 {
     // The order message reads the quantity back from the 4 quantity columns, so a wider text
     // would be sent as another quantity.
@@ -24,7 +24,7 @@ QString cart::quantityRefusal(float quantity)
           "enter a smaller quantity."_s;
 }
 
-QString cart::orderLine(QStringView answerRow, float quantity)
+QString order::orderLine(QStringView answerRow, float quantity)
 {
     QString line = text::padLeft(quantityText(quantity), QuantityWidth);
     line += text::columns(answerRow, 7, 35);
@@ -36,14 +36,14 @@ QString cart::orderLine(QStringView answerRow, float quantity)
     return line + text::padLeft(numbers::pricePattern(total), TotalWidth);
 }
 
-QString cart::totalField(QStringView line)
+QString order::totalField(QStringView line)
 {
     if (line.size() >= FullLineLength)
         return line.mid(TotalColumn - 1).toString();
     return line.right(TotalWidth).toString();
 }
 
-float cart::subTotal(const QStringList& lines)
+float order::subTotal(const QStringList& lines)
 {
     float sum = 0;
     for (const QString& line : lines)
@@ -52,7 +52,7 @@ float cart::subTotal(const QStringList& lines)
     return sum;
 }
 
-QString cart::itemRecord(QStringView line)
+QString order::itemRecord(QStringView line)
 {
     const auto field = [](QStringView value) { return text::trimBlanks(value) + u','; };
     return u"<P> ,"_s + field(text::columns(line, 1, 4)) + field(text::columns(line, 6, 3))
@@ -60,8 +60,8 @@ QString cart::itemRecord(QStringView line)
         + field(totalField(line)) + u",,,"_s;
 }
 
-QString cart::orderMessage(QStringView account, QStringView login, QStringView orderedBy,
-                           QStringView purchaseOrder, QStringView notes, const QStringList& lines)
+QString order::orderMessage(QStringView account, QStringView login, QStringView orderedBy,
+                            QStringView purchaseOrder, QStringView notes, const QStringList& lines)
 {
     QString message = u"<O>,"_s;
     for (const QString& field : {account.toString(), login.toString(), text::trimBlanks(orderedBy),
@@ -72,7 +72,7 @@ QString cart::orderMessage(QStringView account, QStringView login, QStringView o
     return message + u"<X>  End of Order"_s;
 }
 
-std::optional<qint32> cart::confirmationNumber(QStringView reply)
+std::optional<qint32> order::confirmationNumber(QStringView reply)
 {
     const qsizetype comma = reply.indexOf(u',');
     if (comma < 0)

@@ -14,7 +14,7 @@
 
 #include <optional>
 
-namespace cart {
+namespace order {
 
 inline constexpr qsizetype QuantityWidth = 4;
 inline constexpr qsizetype TotalWidth = 11;
@@ -61,4 +61,4 @@ inline constexpr qsizetype FullLineLength = 66;
 // field 1 (no comma) or the value lies outside 32 bits.
 [[nodiscard]] std::optional<qint32> confirmationNumber(QStringView reply);
 
-} // namespace cart
+} // namespace order

@@ -196,8 +196,8 @@ QString quicklist::quantityProblem(QStringView quantity, bool present, double& v
     const auto number = numbers::strictNumber(quantity);
     if (!number || *number < 1)
         return u"Quantity "_s + quantity.trimmed().toString() + u" is not a number of at least 1"_s;
-    if (!cart::quantityFits(static_cast<float>(*number)))
-        return cart::quantityRefusal(static_cast<float>(*number));
+    if (!order::quantityFits(static_cast<float>(*number)))
+        return order::quantityRefusal(static_cast<float>(*number));
     value = *number;
     return {};
 }

@@ -1,7 +1,5 @@
 #include "updater/replace.h"
 
-#include "core/text.h"
-
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,7 +13,14 @@ using namespace Qt::StringLiterals;
 
 QString ostrel::programName(const QStringList& arguments)
 {
-    return text::trimBlanks(arguments.mid(1).join(u' ')).toUpper();
+    // Only blanks are trimmed: a tab or a line break stays part of the name.
+    const QString joined = arguments.mid(1).join(u' ');
+    QStringView name(joined);
+    while (name.startsWith(u' '))
+        name = name.mid(1);
+    while (name.endsWith(u' '))
+        name.chop(1);
+    return name.toString().toUpper();
 }
 
 QString ostrel::updatingCaption(QStringView name)

@@ -33,12 +33,12 @@ private slots:
     void orderLine_data();
     void orderLine();
     void subTotal_data();
-    void subTotal() { compareRule<QStringList, float>(cart::subTotal); }
+    void subTotal() { compareRule<QStringList, float>(order::subTotal); }
     void itemRecord_data();
-    void itemRecord() { compareRule<QString>(cart::itemRecord); }
+    void itemRecord() { compareRule<QString>(order::itemRecord); }
     void orderMessage();
     void confirmationNumber_data();
-    void confirmationNumber() { compareOptionalRule<QString, int>(cart::confirmationNumber); }
+    void confirmationNumber() { compareOptionalRule<QString, int>(order::confirmationNumber); }
 };
 
 void TestOrder::quantityFits_data()
@@ -57,8 +57,8 @@ void TestOrder::quantityFits_data()
 
 void TestOrder::quantityFits()
 {
-    compareRule<float>(cart::quantityText, "quantity", "text");
-    compareRule<float, bool>(cart::quantityFits, "quantity", "fits");
+    compareRule<float>(order::quantityText, "quantity", "text");
+    compareRule<float, bool>(order::quantityFits, "quantity", "fits");
 }
 
 void TestOrder::orderLine_data()
@@ -100,7 +100,7 @@ void TestOrder::orderLine()
     QFETCH(QString, row);
     QFETCH(float, quantity);
     QFETCH(QString, expected);
-    const QString line = cart::orderLine(row, quantity);
+    const QString line = order::orderLine(row, quantity);
     QCOMPARE(line, expected);
 }
 
@@ -139,12 +139,12 @@ void TestOrder::orderMessage()
 {
     const QString line =
         lineOf(u"2"_s, u"XYZ"_s, u"ABC123"_s, u"FILTER"_s, u"12.50"_s, QString(), u"25.00"_s);
-    QCOMPARE(cart::orderMessage(u"1234", u"SMITHCO", u"JOE", u"PO77", u"RUSH", {line}),
+    QCOMPARE(order::orderMessage(u"1234", u"SMITHCO", u"JOE", u"PO77", u"RUSH", {line}),
              u"<O>,1234,SMITHCO,JOE,PO77,RUSH,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
              "<X>  End of Order"_s);
     // Order fields are trimmed of blanks (only blanks: empty fields follow each other); account
     // and login go as held.
-    QCOMPARE(cart::orderMessage(u" 12", u"AB ", u"  ", u" P 1 ", QString(), {line, line}),
+    QCOMPARE(order::orderMessage(u" 12", u"AB ", u"  ", u" P 1 ", QString(), {line, line}),
              u"<O>, 12,AB ,,P 1,,<P> ,2,XYZ,ABC123,FILTER,25.00,,,,"
              "<P> ,2,XYZ,ABC123,FILTER,25.00,,,,<X>  End of Order"_s);
 }

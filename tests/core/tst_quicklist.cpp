@@ -181,9 +181,9 @@ void TestQuickList::csvReadsBack()
     // A description with a comma and a quote, a fraction, a core charge; a not-stocked line.
     const QString pump =
         lineOf(u"2.5"_s, u"AB"_s, u"P1"_s, u"PUMP, \"HD\""_s, u"10.00"_s, u"5.00"_s, u"37.50"_s);
-    const QString free = cart::orderLine(u"*      XYZ PF99         AIR FILTER       "
-                                         "  **  number not stocked  **",
-                                         1);
+    const QString free = order::orderLine(u"*      XYZ PF99         AIR FILTER       "
+                                          "  **  number not stocked  **",
+                                          1);
     const QString text = quicklist::csv({pump, free});
     QCOMPARE(text,
              u"Part Number,Quantity,LIN,Description,Net,Core,Total\r\n"

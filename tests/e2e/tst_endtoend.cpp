@@ -1,7 +1,7 @@
 // The road of one order, end to end: the real window against the real demo server process on a
 // free loopback port, from the login test to the order stored in the server's database.
-#include "link/serverlink.h"
-#include "shell/listcontrol.h"
+#include "gui/listcontrol.h"
+#include "logic/link/serverlink.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/rulerows.h"
@@ -103,7 +103,7 @@ void TestEndToEnd::wholeOrderReachesTheServerDatabase()
     FormFixture fx;
     fx.writeSettings(m_port);
     MainForm& f = fx.start();
-    subsystem<Shell>(f).MiscTimer_Timer(); // the first tick reads the settings
+    subsystem<Ticker>(f).MiscTimer_Timer(); // the first tick reads the settings
     QCOMPARE(subsystem<Settings>(f).hostIP(), u"127.0.0.1"_s);
     QCOMPARE(subsystem<ServerLink>(f).SocketBase(), qint16(m_port));
 

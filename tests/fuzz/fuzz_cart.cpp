@@ -6,11 +6,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QStringList lines = files::splitLines(fuzzText(data, size));
-    (void)cart::subTotal(lines);
+    (void)order::subTotal(lines);
     for (const QString& line : lines)
-        (void)cart::totalField(line);
-    (void)cart::orderMessage(u"1234", u"JSMITH", u"JOE", u"PO77", u"RUSH", lines);
+        (void)order::totalField(line);
+    (void)order::orderMessage(u"1234", u"JSMITH", u"JOE", u"PO77", u"RUSH", lines);
     if (!lines.isEmpty())
-        (void)cart::orderLine(lines.first(), 2.0f);
+        (void)order::orderLine(lines.first(), 2.0f);
     return 0;
 }

@@ -4,6 +4,6 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    (void)cart::confirmationNumber(fuzzText(data, size));
+    (void)order::confirmationNumber(fuzzText(data, size));
     return 0;
 }

@@ -1,11 +1,12 @@
 #pragma once
 // A fresh MainForm on a temporary program folder with fake seams, for the window tests.
 
-#include "inquiry/partinquiry.h"
-#include "link/settings.h"
-#include "order/cart.h"
-#include "shell/mainform.h"
-#include "shell/shell.h"
+#include "gui/mainform.h"
+#include "logic/cart/cart.h"
+#include "logic/replies/replydispatcher.h"
+#include "logic/settings/settings.h"
+#include "logic/tick/ticker.h"
+#include "logic/tracelog/tracelog.h"
 #include "support/controls.h"
 #include "support/fakes.h"
 
@@ -51,7 +52,7 @@ struct FormFixture
         const Seams seams{&clock, &prompter, &sounds, desktop.path()};
         form = std::make_unique<MainForm>(seams, folder.path(), commandLine);
         control<QTimer>(*form, "MiscTimer")->stop();
-        if (show && !form->startRefused()) {
+        if (show) {
             form->show();
             if (!QTest::qWaitForWindowExposed(form.get()))
                 qWarning("window not exposed");
