@@ -1,10 +1,11 @@
 #pragma once
-// Finds the window's parts the way assistive technology and UI automation do: a control by its
-// objectName ("Parttxt", array elements "OrderInfoTxt(1)"), a subsystem by its class.
+// Finds the window's controls the way assistive technology and UI automation do, by objectName
+// ("Parttxt", array elements "OrderInfoTxt(1)"), and drives them as a user and the timer do.
 
 #include <QObject>
 #include <QString>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 template <class Control>
@@ -28,6 +29,15 @@ inline void moveFocus(QWidget* control)
     if (!QTest::qWaitForWindowActive(window))
         qWarning("window not active");
     control->setFocus(Qt::OtherFocusReason);
+}
+
+// One tick of the window's timer ("MiscTimer"), as when it times out: the first one reads the
+// settings, every one does the housekeeping. Window tests stop the timer and tick by hand.
+inline void tick(const QObject& form)
+{
+    auto* timer = control<QTimer>(form, "MiscTimer");
+    if (!QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection))
+        qFatal("MiscTimer did not tick");
 }
 
 template <class Subsystem> Subsystem& subsystem(const QObject& form)

@@ -46,7 +46,7 @@ struct FormFixture
     }
 
     // Builds the window (start-up runs in the constructor) and shows it. The timer is stopped
-    // so that ticks happen only when a test calls the shell's MiscTimer_Timer().
+    // so that ticks happen only when a test calls tick().
     MainForm& start(const QString& commandLine = {}, bool show = true)
     {
         const Seams seams{&clock, &prompter, &sounds, desktop.path()};
@@ -72,13 +72,16 @@ struct FormFixture
         return f;
     }
 
-    // Points the running window at a server on 127.0.0.1: writes the settings and reads them.
+    // Points the window at a server on 127.0.0.1: writes the settings, which the window reads at
+    // its first tick; so this comes before any other tick.
     void pointAt(quint16 port, const QByteArray& login = QByteArray("JSMITH"),
                  const QByteArray& host = QByteArray("127.0.0.1"))
     {
         writeSettings(port, DefaultOptions, login, host);
-        form->CheckSetup();
+        tick();
     }
+    // One tick of the window's timer.
+    void tick() const { ::tick(*form); }
 
     static inline const QByteArray DefaultOptions =
         "\"ACME\",0,0,\"\",0,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n";
