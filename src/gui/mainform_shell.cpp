@@ -1,4 +1,4 @@
-// Shell handlers: the periodic timer's steps, shut-down and the help texts of the OPTIONS tab.
+// The window's frame: the periodic tick's steps, shut-down, the help texts of the OPTIONS tab.
 #include "gui/mainform.h"
 
 #include "core/shellrules.h"

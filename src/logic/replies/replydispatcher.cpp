@@ -1,4 +1,4 @@
-// The part inquiry: request, reply handling and answer rows.
+// The reply dispatcher: each reply taken in by its tag, and the answer rows built from it.
 #include "logic/replies/replydispatcher.h"
 
 #include "core/text.h"
