@@ -98,7 +98,7 @@ PadFigures padCheck(quint16 port, const QStringList& parts)
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
     const QString login =
-        settings::loginRecord(u"127.0.0.1", u"DEMO", u"1234", QString::number(port));
+        settingsfile::loginRecord(u"127.0.0.1", u"DEMO", u"1234", QString::number(port));
     if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty())
         return {};
     MainForm form(seams, folder.path(), QString());

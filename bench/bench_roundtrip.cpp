@@ -184,7 +184,7 @@ int main(int argc, char* argv[])
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
     const QString login =
-        settings::loginRecord(u"127.0.0.1", u"JSMITH", u"1234", QString::number(port));
+        settingsfile::loginRecord(u"127.0.0.1", u"JSMITH", u"1234", QString::number(port));
     if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty())
         return 1;
     MainForm form(seams, folder.path(), QString());

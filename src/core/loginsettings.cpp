@@ -116,7 +116,7 @@ loginsettings::LoginUpdate loginsettings::applyLoginUpdate(QStringView loginCont
     }
     QStringList fields = firstLine.split(u',');
 
-    settings::FieldReader reader(updateContent.toString());
+    settingsfile::FieldReader reader(updateContent.toString());
     const std::optional<QString> newServer = reader.next();
     const std::optional<QString> newPort = newServer ? reader.next() : std::nullopt;
     if (!newServer || !newPort) {

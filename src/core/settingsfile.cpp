@@ -13,11 +13,11 @@ bool isLineEnd(QChar ch)
 
 } // namespace
 
-settings::FieldReader::FieldReader(QString content)
+settingsfile::FieldReader::FieldReader(QString content)
     : m_text(std::move(content))
 { }
 
-std::optional<QString> settings::FieldReader::next()
+std::optional<QString> settingsfile::FieldReader::next()
 {
     const qsizetype size = m_text.size();
     while (m_pos < size && m_text[m_pos] == u' ')
@@ -59,8 +59,8 @@ std::optional<QString> settings::FieldReader::next()
     return field;
 }
 
-QString settings::loginRecord(QStringView host, QStringView login, QStringView account,
-                              QStringView port)
+QString settingsfile::loginRecord(QStringView host, QStringView login, QStringView account,
+                                  QStringView port)
 {
     QString out;
     const auto quoted = [&out](QStringView value) {
@@ -79,8 +79,8 @@ QString settings::loginRecord(QStringView host, QStringView login, QStringView a
     return out;
 }
 
-QString settings::optionsRecord(QStringView businessName, int poRequired, int standingFlag,
-                                QStringView standingNumber, int repRequired)
+QString settingsfile::optionsRecord(QStringView businessName, int poRequired, int standingFlag,
+                                    QStringView standingNumber, int repRequired)
 {
     QString out;
     out += u'"';
@@ -97,7 +97,7 @@ QString settings::optionsRecord(QStringView businessName, int poRequired, int st
     return out;
 }
 
-QString settings::firstRunMarker()
+QString settingsfile::firstRunMarker()
 {
     return u"       \r\n"_s;
 }

@@ -8,7 +8,7 @@
 
 #include <optional>
 
-namespace settings {
+namespace settingsfile {
 
 // Reads fields one after another. Leading blanks of a field are skipped. A field that begins with
 // a double quote runs to the next double quote; whatever follows it up to the next comma or line
@@ -37,4 +37,4 @@ private:
 // The nine bytes that mark a finished first run: seven blanks and CR LF.
 [[nodiscard]] QString firstRunMarker();
 
-} // namespace settings
+} // namespace settingsfile

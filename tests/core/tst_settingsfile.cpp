@@ -21,7 +21,7 @@ private:
 // Every field the reader gives, then "<end>" when it gives nothing (a guard stops runaway loops).
 QStringList TestSettingsFile::readAll(const QString& content)
 {
-    settings::FieldReader reader(content);
+    settingsfile::FieldReader reader(content);
     QStringList fields;
     for (int i = 0; i < 100; ++i) {
         const auto field = reader.next();
@@ -40,7 +40,7 @@ void TestSettingsFile::fieldReader_data()
     QTest::addColumn<QStringList>("fields");
     QTest::newRow("empty text ends at once") << QString() << QStringList{u"<end>"_s};
     QTest::newRow("first-run marker: one empty field")
-        << settings::firstRunMarker() << QStringList{QString(), u"<end>"_s};
+        << settingsfile::firstRunMarker() << QStringList{QString(), u"<end>"_s};
     QTest::newRow("trailing comma ends the text") << u"a,"_s << QStringList{u"a"_s, u"<end>"_s};
     QTest::newRow("junk after a closing quote dropped")
         << u"  \"a b\" junk ,x"_s << QStringList{u"a b"_s, u"x"_s, u"<end>"_s};
@@ -62,7 +62,7 @@ void TestSettingsFile::fieldReader_data()
     QTest::newRow("line end after a comma is an empty field")
         << u"\"a\",\r\n"_s << QStringList{u"a"_s, QString(), u"<end>"_s};
     QTest::newRow("options record")
-        << settings::optionsRecord(u"ACME", 1, 1, u"PO77", 0)
+        << settingsfile::optionsRecord(u"ACME", 1, 1, u"PO77", 0)
         << QStringList{u"ACME"_s, u"1"_s,    u"1"_s,    u"PO77"_s, u"0"_s,
                        QString(), QString(), QString(), QString(), QString(),
                        QString(), QString(), QString(), u"<end>"_s};
@@ -93,14 +93,14 @@ void TestSettingsFile::bothLoginFormsReadAlike()
 
 void TestSettingsFile::records()
 {
-    QCOMPARE(settings::loginRecord(u"10.0.0.5", u"JSMITH", u"1234", u"3300"),
+    QCOMPARE(settingsfile::loginRecord(u"10.0.0.5", u"JSMITH", u"1234", u"3300"),
              u"\"10.0.0.5\",\"JSMITH\",\"1234\",\"\",\"3300\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"_s);
-    QCOMPARE(settings::optionsRecord(u"ACME", 1, 1, u"PO77", 0),
+    QCOMPARE(settingsfile::optionsRecord(u"ACME", 1, 1, u"PO77", 0),
              u"\"ACME\",1,1,\"PO77\",0,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"_s);
-    QCOMPARE(settings::optionsRecord(u" A B ", 0, 0, u"", 1),
+    QCOMPARE(settingsfile::optionsRecord(u" A B ", 0, 0, u"", 1),
              u"\" A B \",0,0,\"\",1,\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"_s);
-    QCOMPARE(settings::firstRunMarker(), u"       \r\n"_s);
-    QCOMPARE(settings::firstRunMarker().size(), 9);
+    QCOMPARE(settingsfile::firstRunMarker(), u"       \r\n"_s);
+    QCOMPARE(settingsfile::firstRunMarker().size(), 9);
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)

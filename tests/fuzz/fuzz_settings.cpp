@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    settings::FieldReader reader(fuzzText(data, size));
+    settingsfile::FieldReader reader(fuzzText(data, size));
     for (int field = 0; field < 5; ++field) {
         const auto value = reader.next();
         if (!value)

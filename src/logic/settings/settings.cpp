@@ -59,7 +59,7 @@ Settings::Loaded Settings::readFiles()
     const auto login = readSettingsFile(loginFile());
     if (!login || login->size() < 5)
         return loaded;
-    settings::FieldReader loginFields(files::fromAnsi(*login));
+    settingsfile::FieldReader loginFields(files::fromAnsi(*login));
     const auto host = loginFields.next();
     if (!host)
         return loaded;
@@ -87,7 +87,7 @@ Settings::Loaded Settings::readFiles()
         return loaded;
     if (options->size() < 3)
         m_shortcutPending = true; // a first run; the reading below then fails
-    settings::FieldReader optionFields(files::fromAnsi(*options));
+    settingsfile::FieldReader optionFields(files::fromAnsi(*options));
     OptionFields& read = loaded.options;
     read.businessName = optionFields.next();
     if (!read.businessName)
@@ -117,14 +117,14 @@ bool Settings::takeShortcutPending()
 
 bool Settings::markFirstRun()
 {
-    return files::saveWhole(optionsFile(), files::toAnsi(settings::firstRunMarker())).isEmpty();
+    return files::saveWhole(optionsFile(), files::toAnsi(settingsfile::firstRunMarker())).isEmpty();
 }
 
 QString Settings::saveLogin(const QString& host, const QString& name, const QString& account,
                             const QString& port)
 {
-    const QString record = settings::loginRecord(text::trimBlanks(host).toLower(), name,
-                                                 text::trimBlanks(account), text::trimBlanks(port));
+    const QString record = settingsfile::loginRecord(
+        text::trimBlanks(host).toLower(), name, text::trimBlanks(account), text::trimBlanks(port));
     return files::saveWhole(loginFile(), files::toAnsi(record));
 }
 
@@ -137,8 +137,8 @@ QString Settings::saveOptions(const Options& options)
         standingNumber = options.standingNumber;
     }
     const QString record =
-        settings::optionsRecord(options.businessName, options.poRequired ? 1 : 0, standingFlag,
-                                standingNumber, options.repRequired ? 1 : 0);
+        settingsfile::optionsRecord(options.businessName, options.poRequired ? 1 : 0, standingFlag,
+                                    standingNumber, options.repRequired ? 1 : 0);
     return files::saveWhole(optionsFile(), files::toAnsi(record));
 }
 
