@@ -1,6 +1,5 @@
 // The supplier's connection updates: the keyword file read when the settings are loaded, and the
 // two-field file applied to Login.Inf at start-up.
-#include "logic/link/serverlink.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 
@@ -57,6 +56,11 @@ private:
         m_fx->write(file, content);
         return m_fx->start();
     }
+    // The text of the last box shown, empty when none was.
+    QString lastShown() const
+    {
+        return m_fx->prompter.shown().value(m_fx->prompter.boxes.size() - 1);
+    }
 };
 
 void TestConnectionUpdate::hostUpdateFile_data()
@@ -104,7 +108,7 @@ void TestConnectionUpdate::hostUpdateFile()
     QFETCH(QString, hostBox);
     QFETCH(QString, portBox);
     MainForm& f = startWithUpdate(login, HostUpdateFile, content);
-    f.CheckSetup();
+    m_fx->tick();
     QCOMPARE(m_fx->prompter.shown(), shown);
     if (!shown.isEmpty())
         QCOMPARE(m_fx->prompter.boxes.last().icon, QMessageBox::Information);
@@ -112,15 +116,13 @@ void TestConnectionUpdate::hostUpdateFile()
     QCOMPARE(m_fx->read(u"Login.Inf"_s), loginAfter);
     QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), hostBox);
     QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), portBox);
-    QCOMPARE(subsystem<Settings>(f).hostIP(),
-             u"127.0.0.1"_s); // the new address is used from the next load on
 }
 
 void TestConnectionUpdate::hostUpdateWaitsForValidSettings()
 {
     m_fx->write(HostUpdateFile, "url:new.example.com\r\n");
-    MainForm& f = m_fx->start();
-    f.CheckSetup(); // no settings yet: the failure path skips the update step
+    m_fx->start();
+    m_fx->tick(); // no settings yet: the failure path skips the update step
     QCOMPARE(m_fx->prompter.shown(), QStringList{u"Please provide or correct Setup Options"_s});
     QVERIFY(m_fx->exists(HostUpdateFile));
 }
@@ -171,46 +173,46 @@ void TestConnectionUpdate::loginUpdate()
     QFETCH(qint16, socketBase);
     MainForm& f = startWithUpdate(login, LoginUpdateFile, update); // start-up applies it
     QCOMPARE(m_fx->read(u"Login.Inf"_s), loginAfter);
-    QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
-    QCOMPARE(subsystem<Settings>(f).updateNotice(), notice);
     QCOMPARE(m_fx->prompter.shown(), QStringList()); // the timer shows the notice later
     const bool applied = !host.isEmpty();
     QCOMPARE(m_fx->exists(LoginUpdateFile), !applied); // a refused update stays for later
+    m_fx->tick(); // reads the settings (with their own box if they fail), then the notice
+    QCOMPARE(lastShown(), notice);
     if (!applied)
         return;
-    f.CheckSetup(); // the rewritten form loads
-    QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QCOMPARE(subsystem<Settings>(f).hostIP(), host);
-    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
-    QCOMPARE(subsystem<Settings>(f).loginName(), u"JSMITH"_s);
-    QCOMPARE(subsystem<Settings>(f).accNum(), u"1234"_s);
+    QCOMPARE(m_fx->prompter.shown(), QStringList{notice}); // the rewritten form loads
+    QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), host);
+    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"JSMITH"_s);
+    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), u"1234"_s);
 }
 
 void TestConnectionUpdate::loginUpdateWaitsForLoginInf()
 {
     m_fx->write(LoginUpdateFile, "\"10.0.0.9\",\"3400\"\r\n");
-    MainForm& f = m_fx->start();
+    m_fx->start();
     QVERIFY(m_fx->exists(LoginUpdateFile));
     QVERIFY(!m_fx->exists(u"Login.Inf"_s));
-    QVERIFY(!subsystem<Settings>(f).hasUpdateNotice());
-    QVERIFY(subsystem<Settings>(f).updateNotice().isEmpty());
+    m_fx->tick(); // no notice follows the reading's own box
+    QCOMPARE(m_fx->prompter.shown(), QStringList{u"Please provide or correct Setup Options"_s});
 }
 
 void TestConnectionUpdate::loginUpdateOnUnreadableLoginInf()
 {
     QVERIFY(QDir(m_fx->folder.path()).mkdir(u"Login.Inf"_s));
     m_fx->write(LoginUpdateFile, "\"10.0.0.9\",\"3400\"\r\n");
-    MainForm& f = m_fx->start();
+    m_fx->start();
     QVERIFY(QFileInfo(m_fx->folder.filePath(u"Login.Inf"_s)).isDir());
     QVERIFY(m_fx->exists(LoginUpdateFile));
-    QVERIFY(subsystem<Settings>(f).hasUpdateNotice());
-    QCOMPARE(subsystem<Settings>(f).updateNotice(), notApplied(u"Login.Inf could not be read"_s));
+    m_fx->tick();
+    QCOMPARE(lastShown(), notApplied(u"Login.Inf could not be read"_s));
 }
 
 void TestConnectionUpdate::loginUpdateInReadOnlyFolder()
 {
     const QByteArray saved = loginBytes("old.example.com", "JSMITH", "3300");
     m_fx->write(u"Login.Inf"_s, saved);
+    m_fx->write(u"Options.Inf"_s, GoodOptions);
     m_fx->write(LoginUpdateFile, "\"10.0.0.9\",\"3400\"\r\n");
     const QString folder = m_fx->folder.path();
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
@@ -222,11 +224,13 @@ void TestConnectionUpdate::loginUpdateInReadOnlyFolder()
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QSKIP("a read-only folder does not stop this user from writing");
     }
-    MainForm& f = m_fx->start();
+    m_fx->start();
+    m_fx->tick(); // reads the settings, then shows the notice
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QCOMPARE(m_fx->read(u"Login.Inf"_s), saved);
     QVERIFY(m_fx->exists(LoginUpdateFile));
-    QVERIFY(subsystem<Settings>(f).updateNotice().startsWith(
+    QCOMPARE(m_fx->prompter.shown().size(), 1);
+    QVERIFY(lastShown().startsWith(
         u"NOTE: The connection update in LOGIN_UPDATE.INF could not be applied because "
         "Login.Inf could not be written ("_s));
 }

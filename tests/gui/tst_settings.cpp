@@ -1,6 +1,5 @@
 // The OPTIONS tab: SAVE writes Login.Inf and Options.Inf byte for byte, CheckSetup reads both
 // forms back, first starts, refused login fields, unwritable files and the login test.
-#include "logic/link/serverlink.h"
 #include "support/controls.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
@@ -10,7 +9,6 @@
 #include <QFile>
 #include <QFrame>
 #include <QLineEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTcpSocket>
@@ -79,8 +77,8 @@ private slots:
     void unwritableFile();
     void readOnlyFolderKeepsOldFiles();
     void loginTestSendsRequestAndPasses();
+    void loginTestFailsAtDeadline_data();
     void loginTestFailsAtDeadline();
-    void loginTestDeadlineDoesNotWrap();
     void loginTestWithBadPort();
 
 private:
@@ -177,22 +175,21 @@ void TestSettings::saveWritesBothFiles()
     QCOMPARE(m_fx->clock.pauses, (QList<int>{400, 400}));
     QVERIFY(!control<QFrame>(f, "SavedPic")->isVisible());
 
-    // Read back: the shared variables and the boxes.
+    // Read back into the boxes.
     const QList<QByteArray> fields = loginFile.split('"');
-    QCOMPARE(subsystem<Settings>(f).hostIP(), QString::fromLatin1(fields[1]));
-    QCOMPARE(subsystem<Settings>(f).loginName(), QString::fromLatin1(fields[3]));
-    QCOMPARE(subsystem<Settings>(f).accNum(), QString::fromLatin1(fields[5]));
-    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), subsystem<Settings>(f).loginName());
-    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), subsystem<Settings>(f).accNum());
-    QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), subsystem<Settings>(f).hostIP());
-    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
+    QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), QString::fromLatin1(fields[1]));
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), QString::fromLatin1(fields[3]));
+    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), QString::fromLatin1(fields[5]));
     QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
     QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), businessBox);
     QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 0)->isChecked(), poRequired);
     QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 1)->isChecked(), optionsFile.contains(",1,\""));
     QCOMPARE(control<QCheckBox>(f, "RepNameOptCheck")->isChecked(), repRequired);
     QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
-    QVERIFY(subsystem<Settings>(f).setupChecked());
+    // The SAVE read the settings back, so the first tick does not read them again.
+    type(control<QLineEdit>(f, "AccNumTxt"), u"77"_s);
+    m_fx->tick();
+    QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), u"77"_s);
 }
 
 void TestSettings::checkSetupReadsLogin_data()
@@ -237,7 +234,7 @@ void TestSettings::checkSetupReadsLogin()
     m_fx->write(u"Login.Inf"_s, login);
     m_fx->write(u"Options.Inf"_s, GoodOptions);
     MainForm& f = m_fx->start();
-    f.CheckSetup();
+    m_fx->tick();
     QCOMPARE(m_fx->read(u"Login.Inf"_s), login); // reading never changes the file
     if (!loads) {
         QCOMPARE(m_fx->prompter.shown(), QStringList{SetupFailure});
@@ -253,16 +250,12 @@ void TestSettings::checkSetupReadsLogin()
         return;
     }
     QCOMPARE(m_fx->prompter.shown(), QStringList());
-    QCOMPARE(subsystem<Settings>(f).hostIP(), host);
     QCOMPARE(control<QLineEdit>(f, "txtHostAddress")->text(), host);
-    QCOMPARE(subsystem<Settings>(f).loginName(), name);
     QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), name);
-    QCOMPARE(subsystem<Settings>(f).accNum(), account);
     QCOMPARE(control<QLineEdit>(f, "AccNumTxt")->text(), account);
-    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), socketBase);
     QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), QString::number(socketBase));
     QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), u"ACME"_s);
-    QVERIFY(!subsystem<Settings>(f).shortcutPending());
+    QVERIFY(!m_fx->exists(u"shortcut.inf"_s)); // no first run: no launcher step
 }
 
 void TestSettings::checkSetupReadsOptions_data()
@@ -303,26 +296,25 @@ void TestSettings::checkSetupReadsOptions()
     m_fx->writeSettings(3300, options);
     MainForm& f = m_fx->start();
     control<QLineEdit>(f, "AccNameTxt")->setText(u"design"_s);
-    f.CheckSetup();
+    m_fx->tick();
     QCOMPARE(m_fx->prompter.shown(), loads ? QStringList() : QStringList{SetupFailure});
     QCOMPARE(control<QLineEdit>(f, "AccNameTxt")->text(), business);
     QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 0)->isChecked(), po);
     QCOMPARE(control<QCheckBox>(f, "PoOptionCheck", 1)->isChecked(), standingTicked);
     QCOMPARE(control<QLineEdit>(f, "StandingPOtxt")->text(), standing);
     QCOMPARE(control<QCheckBox>(f, "RepNameOptCheck")->isChecked(), rep);
-    QVERIFY(!subsystem<Settings>(f).shortcutPending()); // nine bytes are no first run
-    QCOMPARE(subsystem<ServerLink>(f).SocketBase(), qint16(3300));
+    QVERIFY(!m_fx->exists(u"shortcut.inf"_s)); // nine bytes are no first run
+    QCOMPARE(control<QLineEdit>(f, "ServerSocketTxt")->text(), u"3300"_s);
 }
 
 void TestSettings::firstStartWithoutFiles()
 {
     MainForm& f = m_fx->start();
-    f.CheckSetup();
-    QVERIFY(subsystem<Settings>(f).setupChecked());
+    m_fx->tick();
+    m_fx->tick(); // the settings are read once: the box does not come back
     QVERIFY(m_fx->exists(u"Login.Inf"_s));
     QCOMPARE(m_fx->read(u"Login.Inf"_s), QByteArray());
-    QVERIFY(!m_fx->exists(u"Options.Inf"_s));
-    QVERIFY(!subsystem<Settings>(f).shortcutPending());
+    QVERIFY(!m_fx->exists(u"Options.Inf"_s)); // nor marked as a first run
     QCOMPARE(m_fx->prompter.shown(), QStringList{SetupFailure});
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
     QVERIFY(!control<QPushButton>(f, "Testcmd")->isEnabled());
@@ -333,13 +325,13 @@ void TestSettings::firstStartWithoutOptions()
 {
     m_fx->write(u"Login.Inf"_s, loginBytes("127.0.0.1", "JSMITH", "1234", "3300"));
     MainForm& f = m_fx->start();
-    f.CheckSetup();
-    QVERIFY(subsystem<Settings>(f).shortcutPending());
-    QVERIFY(m_fx->exists(u"Options.Inf"_s));
-    QCOMPARE(m_fx->read(u"Options.Inf"_s), QByteArray());
+    m_fx->tick();
+    // Created empty, so a first run: the same tick marks it and takes the launcher step.
+    QCOMPARE(m_fx->read(u"Options.Inf"_s), QByteArray("       \r\n"));
+    QVERIFY(m_fx->exists(u"shortcut.inf"_s));
     QCOMPARE(m_fx->prompter.shown(), QStringList{SetupFailure});
-    QCOMPARE(subsystem<Settings>(f).loginName(),
-             u"JSMITH"_s); // Login.Inf was read before the failure
+    // Login.Inf was read before the failure.
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"JSMITH"_s);
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
 }
 
@@ -369,9 +361,11 @@ void TestSettings::refusedLoginFields()
     type(control<QLineEdit>(f, "AccNumTxt"), account);
     type(control<QLineEdit>(f, "AccNameTxt"), u"New Name"_s);
     m_fx->clock.pauses.clear();
-    f.SaveLoginInfoCmd_Click(0);
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
     QCOMPARE(m_fx->prompter.shown(), QStringList{message});
     QCOMPARE(m_fx->prompter.boxes.first().icon, QMessageBox::Warning);
+    QCOMPARE(f.focusWidget(),
+             control<QLineEdit>(f, message.contains(u"Name") ? "LoginNameTxt" : "AccNumTxt"));
     QCOMPARE(m_fx->read(u"Login.Inf"_s), old);
     // Options.Inf is saved all the same, and the reload brings back the stored login.
     QVERIFY(m_fx->read(u"Options.Inf"_s).startsWith("\"New Name\","));
@@ -382,33 +376,28 @@ void TestSettings::refusedLoginFields()
 
 void TestSettings::refusedNameStaysInBox()
 {
+    // No settings yet: the reload after the SAVE fails and leaves the cleaned name in its box.
     MainForm& f = m_fx->start();
     type(control<QLineEdit>(f, "LoginNameTxt"), u" abc "_s);
-    f.SaveLoginSettings();
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
     QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"ABC"_s);
     QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "LoginNameTxt"));
-    QVERIFY(!m_fx->exists(u"Login.Inf"_s));
-    type(control<QLineEdit>(f, "LoginNameTxt"), u"abcd"_s);
-    type(control<QLineEdit>(f, "AccNumTxt"), u"10000"_s);
-    f.SaveLoginSettings();
-    QCOMPARE(f.focusWidget(), control<QLineEdit>(f, "AccNumTxt"));
-    QCOMPARE(m_fx->prompter.shown(),
-             (QStringList{u"Invalid Reference Name!"_s, u"Invalid Account Number!"_s}));
-    QVERIFY(!m_fx->exists(u"Login.Inf"_s));
+    QCOMPARE(m_fx->read(u"Login.Inf"_s), QByteArray()); // created empty by the reload
+    QCOMPARE(m_fx->prompter.shown(), (QStringList{u"Invalid Reference Name!"_s, SetupFailure}));
 }
 
 void TestSettings::saveResetsTheTab()
 {
     m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
-    f.CheckSetup();
+    m_fx->tick();
     control<QPushButton>(f, "Testcmd")->hide();
     control<QPushButton>(f, "Testcmd")->setEnabled(false);
     control<QFrame>(f, "PassedPic")->show();
     control<QFrame>(f, "ErrorPic")->show();
     control<QTextEdit>(f, "OptionsHelpInfo")->setPlainText(u"help"_s);
     control<QTextEdit>(f, "LoginHelpInfo")->setPlainText(u"help"_s);
-    f.SaveLoginInfoCmd_Click(0);
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QVERIFY(!control<QPushButton>(f, "Testcmd")->isHidden());
     QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
@@ -436,7 +425,7 @@ void TestSettings::unwritableFile()
     type(control<QLineEdit>(f, "LoginNameTxt"), u"jsmith"_s);
     type(control<QLineEdit>(f, "AccNumTxt"), u"1234"_s);
     m_fx->clock.pauses.clear();
-    f.SaveLoginInfoCmd_Click(0);
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
     const QStringList shown = m_fx->prompter.shown();
     QCOMPARE(shown.size(), 2);
     QVERIFY2(shown[0].startsWith(blocked + u" could not be saved: "_s), qPrintable(shown[0]));
@@ -454,13 +443,13 @@ void TestSettings::readOnlyFolderKeepsOldFiles()
     const QByteArray oldLogin = m_fx->read(u"Login.Inf"_s);
     const QByteArray oldOptions = m_fx->read(u"Options.Inf"_s);
     MainForm& f = m_fx->start();
-    f.CheckSetup();
+    m_fx->tick();
     if (!makeReadOnly(m_fx->folder.path()))
         QSKIP("a read-only folder does not stop this user from writing");
     type(control<QLineEdit>(f, "LoginNameTxt"), u"newname"_s);
     type(control<QLineEdit>(f, "AccNameTxt"), u"Other"_s);
     m_fx->clock.pauses.clear();
-    f.SaveLoginInfoCmd_Click(0);
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
     const QStringList shown = m_fx->prompter.shown();
     QCOMPARE(shown.size(), 2);
     QVERIFY(shown[0].startsWith(u"Login.Inf could not be saved: "_s));
@@ -479,75 +468,66 @@ void TestSettings::loginTestSendsRequestAndPasses()
     LoopbackServer server;
     QVERIFY(server.isListening());
     server.reply = [](const QByteArray&) { return QByteArray("<V>OK"); };
-    m_fx->writeSettings(server.basePort());
     MainForm& f = m_fx->start();
-    f.CheckSetup();
+    m_fx->pointAt(server.basePort());
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QVERIFY(control<QPushButton>(f, "Testcmd")->isEnabled());
-    m_fx->clock.now = 36000.0;
     control<QFrame>(f, "ErrorPic")->show();
     control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
     QTest::mouseClick(control<QPushButton>(f, "Testcmd"), Qt::LeftButton);
-    QCOMPARE(subsystem<Settings>(f).loginTestTimer(),
-             36006); // two 0.4 s flashes, then five seconds
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,")); // on the base port, +0
-    QCOMPARE(m_fx->prompter.shown(), QStringList());
-
-    // The dispatcher passes a "<V>" reply on; call the pass directly should it not yet do so.
-    QTRY_VERIFY(subsystem<ServerLink>(f).reply().startsWith(u"<V>"_s));
-    if (control<QFrame>(f, "PassedPic")->isHidden())
-        f.ShowLoginStatus(true);
-    QVERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
+    QTRY_VERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
     QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
-    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
+    QCOMPARE(m_fx->prompter.shown(), QStringList());
+    // The pass ends the deadline: a tick long after it finds no failure.
+    m_fx->clock.now = 36100.0;
+    m_fx->tick();
+    QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
+}
+
+void TestSettings::loginTestFailsAtDeadline_data()
+{
+    QTest::addColumn<double>("clicked");
+    QTest::addColumn<int>("deadline"); // two 0.4 s flashes, then five seconds
+    QTest::newRow("at ten in the morning") << 36000.0 << 36006;
+    QTest::newRow("just before midnight: the deadline does not wrap") << 86397.2 << 86403;
 }
 
 void TestSettings::loginTestFailsAtDeadline()
 {
+    QFETCH(double, clicked);
+    QFETCH(int, deadline);
     LoopbackServer server; // answers nothing
     QVERIFY(server.isListening());
-    m_fx->writeSettings(server.basePort());
     MainForm& f = m_fx->start();
-    f.CheckSetup();
+    m_fx->pointAt(server.basePort());
     control<QFrame>(f, "PassedPic")->show();
-    f.Testcmd_Click();
+    m_fx->clock.now = clicked;
+    QTest::mouseClick(control<QPushButton>(f, "Testcmd"), Qt::LeftButton);
     QCOMPARE(m_fx->prompter.shown(), QStringList());
     QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
-    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::ConnectedState);
-    QVERIFY(subsystem<Settings>(f).loginTestTimer() > 0);
-    m_fx->clock.now =
-        subsystem<Settings>(f).loginTestTimer() + 0.5; // what the timer finds on its next tick
-    f.ShowLoginStatus(false);
-    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
+    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::ConnectedState);
+    m_fx->clock.now = deadline;
+    m_fx->tick();
+    QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
+    m_fx->clock.now = deadline + 0.5; // what the timer finds on its next tick
+    m_fx->tick();
     QVERIFY(!control<QFrame>(f, "ErrorPic")->isHidden());
     QVERIFY(control<QFrame>(f, "PassedPic")->isHidden());
-    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
-    // A late "<V>" still switches the display to passed.
-    f.ShowLoginStatus(true);
-    QVERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
+    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::UnconnectedState);
+    // A later pass still switches the display to passed.
+    server.reply = [](const QByteArray&) { return QByteArray("<V>OK"); };
+    QTest::mouseClick(control<QPushButton>(f, "Testcmd"), Qt::LeftButton);
+    QTRY_VERIFY(!control<QFrame>(f, "PassedPic")->isHidden());
     QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
-}
-
-void TestSettings::loginTestDeadlineDoesNotWrap()
-{
-    LoopbackServer server;
-    QVERIFY(server.isListening());
-    m_fx->writeSettings(server.basePort());
-    MainForm& f = m_fx->start();
-    f.CheckSetup();
-    m_fx->clock.now = 86397.2; // the SAVE's two flashes bring it to 86398
-    f.Testcmd_Click();
-    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 86403);
-    QTRY_COMPARE(server.received(), QByteArray("<V>,1234,JSMITH,"));
 }
 
 void TestSettings::loginTestWithBadPort()
 {
-    m_fx->writeSettings(3300);
     MainForm& f = m_fx->start();
-    f.CheckSetup();
+    m_fx->pointAt(3300);
     type(control<QLineEdit>(f, "ServerSocketTxt"), u"40000"_s);
-    f.Testcmd_Click();
+    QTest::mouseClick(control<QPushButton>(f, "Testcmd"), Qt::LeftButton);
     // The reload cannot take port 40000, so the box keeps it and the send refuses it.
     const QStringList shown = m_fx->prompter.shown();
     QCOMPARE(shown.size(), 2);
@@ -555,8 +535,10 @@ void TestSettings::loginTestWithBadPort()
     QVERIFY2(shown[1].startsWith(u"The Connection Socket# \"40000\" is not a valid port number."_s),
              qPrintable(shown[1]));
     QCOMPARE(m_fx->prompter.boxes[1].icon, QMessageBox::Warning);
-    QCOMPARE(subsystem<Settings>(f).loginTestTimer(), 0);
-    QCOMPARE(f.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(control<QTcpSocket>(f, "Winsock")->state(), QAbstractSocket::UnconnectedState);
+    m_fx->clock.now += 10.0; // no deadline was left running
+    m_fx->tick();
+    QVERIFY(control<QFrame>(f, "ErrorPic")->isHidden());
 }
 
 QTEST_MAIN(TestSettings)
