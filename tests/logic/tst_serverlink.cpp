@@ -1,15 +1,14 @@
 // The request/reply exchange against loopback servers that behave like distant ones: port
 // rotation, lights, the attempt budget and the pause after a failed attempt, held handshakes,
-// silence, replies in pieces, deadlines, an order's confirmation, and the window while it waits.
+// silence, replies in pieces, deadlines and an order's confirmation.
 #include "logic/link/serverlink.h"
-#include "support/formfixture.h"
+#include "support/fakeclock.h"
 #include "support/loopbackserver.h"
 
 #include <QEventLoop>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTcpSocket>
+#include <QTest>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -91,10 +90,6 @@ private slots:
     void queuedRequestTakesItsTurnAndItsOwnReply();
     void orderConfirmationIsNeverLost_data();
     void orderConfirmationIsNeverLost();
-    void windowWaitsWithoutBlocking_data();
-    void windowWaitsWithoutBlocking();
-    void emptyHostEnablesTheButtonAtOnce();
-    void lampTestLightsWhileHeld();
 };
 
 void TestExchange::portOrder_data()
@@ -474,95 +469,5 @@ void TestExchange::orderConfirmationIsNeverLost()
     QVERIFY(l.failures.isEmpty());
 }
 
-void TestExchange::windowWaitsWithoutBlocking_data()
-{
-    QTest::addColumn<QString>("again"); // what the user does while the request is connecting
-    QTest::addColumn<bool>("told");     // the status line asks to wait
-    QTest::newRow("Enter in the part field") << u"Parttxt"_s << true;
-    QTest::newRow("the inquiry button, disabled") << u"InquiryCmd"_s << false;
-    QTest::newRow("Test LOGIN") << u"Testcmd"_s << true;
-}
-
-void TestExchange::windowWaitsWithoutBlocking()
-{
-    QFETCH(QString, again);
-    QFETCH(bool, told);
-    LoopbackServer server(QList<int>{}); // nobody answers
-    FormFixture fx;
-    fx.clock.autoAdvance = false;
-    MainForm& form = fx.start();
-    form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
-    const auto edit = [&](const QString& name) { return form.findChild<QLineEdit*>(name); };
-    const auto button = [&](const QString& name) { return form.findChild<QPushButton*>(name); };
-    auto* message = form.findChild<QLabel*>(u"MessageLbl"_s);
-    auto* link = form.findChild<ServerLink*>();
-    QVERIFY(link);
-    edit(u"txtHostAddress"_s)->setText(u"127.0.0.1"_s);
-    edit(u"ServerSocketTxt"_s)->setText(QString::number(server.basePort()));
-    edit(u"LoginNameTxt"_s)->setText(u"JSMITH"_s);
-    edit(u"AccNumTxt"_s)->setText(u"1234"_s);
-    QTest::mouseClick(button(u"SaveLoginInfoCmd(0)"_s), Qt::LeftButton);
-    fx.prompter.clear();
-
-    QLineEdit* part = edit(u"Parttxt"_s);
-    part->setFocus();
-    QTest::keyClicks(part, u"PH3600"_s);
-    QTest::keyClick(part, Qt::Key_Return);     // returns at once: the attempts run from the loop
-    QTRY_COMPARE(fx.clock.pendingAlarms(), 1); // +0 refused; the pause before +1
-    QVERIFY(fx.clock.advanceToNextAlarm());
-    QTRY_COMPARE(fx.clock.pendingAlarms(), 1); // +1 refused too
-    QCOMPARE(message->text(),
-             u"Connecting to 127.0.0.1 port %1 (attempt 2 of 100) ... Esc stops"_s.arg(
-                 server.basePort() + 1));
-
-    if (again == u"Parttxt")
-        QTest::keyClick(part, Qt::Key_Return);
-    else
-        button(again)->click();
-    if (told)
-        QCOMPARE(message->text(),
-                 u"Please wait: a request is on its way to the server (Esc stops it)."_s);
-    QCOMPARE(link->attempts(), 2);
-    QCOMPARE(fx.clock.pendingAlarms(), 1);
-    QCOMPARE(fx.prompter.shown(), QStringList());
-
-    QTest::keyClick(part, Qt::Key_Escape);
-    QCOMPARE(message->text(), u"Stopped: the request was not sent to the server."_s);
-    QVERIFY(button(u"InquiryCmd"_s)->isEnabled());
-    QVERIFY(!link->isBusy(ServerLink::Kind::Inquiry));
-    QCOMPARE(fx.clock.pendingAlarms(), 0);
-    QCOMPARE(fx.prompter.shown(), QStringList());
-}
-
-void TestExchange::emptyHostEnablesTheButtonAtOnce()
-{
-    FormFixture fx;
-    MainForm& form = fx.start(); // no Login.Inf: no server address
-    fx.prompter.clear();
-    auto* part = form.findChild<QLineEdit*>(u"Parttxt"_s);
-    auto* inquiry = form.findChild<QPushButton*>(u"InquiryCmd"_s);
-    part->setText(u"PH3600"_s);
-    QTest::mouseClick(inquiry, Qt::LeftButton);
-    QCOMPARE(fx.prompter.boxes.size(), 1);
-    QVERIFY(fx.prompter.boxes.first().text.startsWith(u"No server address is set."_s));
-    QVERIFY(inquiry->isEnabled());
-    QCOMPARE(form.findChild<QTcpSocket*>(u"Winsock"_s)->state(), QAbstractSocket::UnconnectedState);
-}
-
-void TestExchange::lampTestLightsWhileHeld()
-{
-    FormFixture fx;
-    MainForm& form = fx.start();
-    QLabel* three = form.findChild<QLabel*>(u"SocketNumLbl(2)"_s);
-    QLabel* lamp = form.findChild<QLabel*>(u"LedLight(2)"_s);
-    QVERIFY(three && lamp);
-    QCOMPARE(three->text(), u"3"_s);
-    QTest::mousePress(three, Qt::LeftButton);
-    QVERIFY(lamp->isVisibleTo(&form));
-    QTest::mouseRelease(three, Qt::LeftButton);
-    QVERIFY(!lamp->isVisibleTo(&form));
-}
-
-QTEST_MAIN(TestExchange)
+QTEST_GUILESS_MAIN(TestExchange)
 #include "tst_serverlink.moc"
