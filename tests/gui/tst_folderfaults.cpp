@@ -4,6 +4,7 @@
 // the user what to do where something is needed of them, and lose nothing that was whole.
 #include "support/controls.h"
 #include "support/formfixture.h"
+#include "support/loopbackserver.h"
 
 #include "gui/listcontrol.h"
 
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTabWidget>
 
@@ -29,7 +31,7 @@ constexpr char SaveLoopVariable[] = "VORNIK_FAULTS_SAVE_LOOP";
 const QByteArray CartLine1 = "   2 XYZ PF1234       OIL FILTER           5.37              10.74";
 const QByteArray CartLine2 = "   1 XYZ PF1234A      OIL FILTER           5.69               5.69";
 const QByteArray SavedCart = CartLine1 + "\r\n" + CartLine2 + "\r\n";
-const QString OneAnswer = u"<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,"_s;
+const QByteArray OneAnswer = "<P>,XYZ,PF1234,OIL FILTER,12,8.95,,,5.37,0,0,";
 const QString SetupMessage = u"Please provide or correct Setup Options"_s;
 
 const QStringList AllFiles = {u"Login.Inf"_s,        u"Options.Inf"_s,      u"MyOrder.dat"_s,
@@ -46,19 +48,26 @@ QByteArray junk(qsizetype size, quint32 seed)
     return bytes;
 }
 
-// Selects the first answer row and adds it to the cart, as the ORDER button does.
-void addCartLine(MainForm& f)
+// Adds the first answer row to the cart as the user does: asks for PF1234 when no answer is
+// shown (else Check Stock with the part field empty brings the answer list back), then selects
+// the row and clicks ORDER. False when no answer came.
+bool addCartLine(MainForm& f)
 {
-    if (control<ListControl>(f, "AnswerList")->rowCount() == 0) {
-        subsystem<ReplyDispatcher>(f).GetInquiry(OneAnswer);
-    }
-    control<ListControl>(f, "AnswerList")->setSelectedIndex(0);
+    auto* answers = control<ListControl>(f, "AnswerList");
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(0);
+    control<QLineEdit>(f, "Parttxt")->setText(answers->rowCount() == 0 ? u"PF1234"_s : QString());
+    QTest::mouseClick(control<QPushButton>(f, "InquiryCmd"), Qt::LeftButton);
+    if (!QTest::qWaitFor([answers] { return answers->rowCount() > 0; }))
+        return false;
+    answers->setSelectedIndex(0);
     control<QLineEdit>(f, "Qtytxt")->setText(u" 1"_s);
-    f.AddItemToOrder();
+    QTest::mouseClick(control<QPushButton>(f, "OrderCmd"), Qt::LeftButton);
+    return true;
 }
 
-// The child run: a window on the given folder that adds cart lines, each add rewriting
-// MyOrder.dat, and reports every finished add on stdout, until it is killed.
+// The child run: a window on the given folder, whose settings point at the parent's server,
+// that adds cart lines, each add rewriting MyOrder.dat, and reports every finished add on
+// stdout, until it is killed.
 int saveLoop(int argc, char** argv, const QString& folder)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -67,9 +76,9 @@ int saveLoop(int argc, char** argv, const QString& folder)
     const Seams seams = fakes.seams(folder);
     MainForm form(seams, folder, {});
     control<QTimer>(form, "MiscTimer")->stop();
+    tick(form);
     for (int added = 1; added <= 5000; ++added) {
-        addCartLine(form);
-        if (control<ListControl>(form, "OrderList")->rowCount() != added
+        if (!addCartLine(form) || control<ListControl>(form, "OrderList")->rowCount() != added
             || !fakes.prompter.boxes.isEmpty())
             return 2;
         std::printf("%d\n", added);
@@ -87,8 +96,8 @@ class TestFolderFaults : public QObject
 private slots:
     void damagedFile_data();
     void damagedFile();
+    void unwritableFolder_data();
     void unwritableFolder();
-    void folderPathInsideAFile();
     void killedWhileSavingCart();
 
 private:
@@ -109,8 +118,10 @@ void TestFolderFaults::damagedFile()
     QFETCH(QString, name);
     QFETCH(QString, kind);
 
+    LoopbackServer server;
+    server.reply = [](const QByteArray&) { return OneAnswer; };
     FormFixture fx;
-    fx.writeSettings(3300);
+    fx.writeSettings(server.basePort());
     fx.write(u"MyOrder.dat"_s, SavedCart);
     if (name == u"shortcut.inf"_s)
         fx.write(u"Options.Inf"_s, {}); // a first run: the launcher file is read
@@ -143,17 +154,10 @@ void TestFolderFaults::damagedFile()
     elapsed.start();
     fx.prompter.answers << QMessageBox::Yes << QMessageBox::Yes; // keep whatever cart is found
     MainForm& f = fx.start();
-    subsystem<Ticker>(f)
-        .MiscTimer_Timer(); // the settings, the update file, the first-run launcher, the cart
-    subsystem<Ticker>(f).MiscTimer_Timer();
+    fx.tick(); // the settings, the update file, the first-run launcher, the cart
+    fx.tick();
     const QStringList shown = fx.prompter.shown();
-
-    // The window still works: an answer can be shown and ordered from.
     const int cartBefore = control<ListControl>(f, "OrderList")->rowCount();
-    fx.prompter.clear();
-    addCartLine(f);
-    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), cartBefore + 1);
-    QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
 
     // Settings that cannot be read are told to the user, who must fix them. Junk that happens
     // to split into enough quoted fields is loaded as it stands, as any record of enough fields
@@ -178,17 +182,6 @@ void TestFolderFaults::damagedFile()
     if (name == u"Login.Inf"_s || name == u"shortcut.inf"_s
         || (name == u"Options.Inf"_s && kind != u"no line ends"_s))
         QCOMPARE(fx.read(name), before[name]);
-    if (name == u"MyOrder.dat"_s && kind == u"folder"_s) {
-        // The cart cannot be saved: the user is told, and the line stays on screen.
-        QVERIFY(fx.prompter.shown().join(u'\n').contains(u"MyOrder.dat"_s));
-    } else {
-        QVERIFY(fx.prompter.boxes.isEmpty());
-        const QByteArray cart = fx.read(u"MyOrder.dat"_s);
-        QVERIFY(cart.endsWith(
-            "   1 XYZ PF1234       OIL FILTER           5.37               5.37\r\n"));
-        if (name != u"MyOrder.dat"_s)
-            QCOMPARE(cart.left(SavedCart.size()), SavedCart);
-    }
     // Update files are applied only when they make sense: junk never replaces a working
     // server address; the user is told, and a refused LOGIN_UPDATE.INF stays for a look.
     if (name == u"Vornikupdate.TXT"_s || name == u"LOGIN_UPDATE.INF"_s) {
@@ -206,81 +199,108 @@ void TestFolderFaults::damagedFile()
             QCOMPARE(fx.read(name), before[name]);
         }
     }
+
+    // The window still works: an answer can be shown and ordered from, once the user has put
+    // the connection right where it no longer shows this server (clearing away a folder that
+    // stands in Login.Inf's place).
+    if (control<QLineEdit>(f, "txtHostAddress")->text() != u"127.0.0.1"_s
+        || control<QLineEdit>(f, "ServerSocketTxt")->text() != QString::number(server.basePort())) {
+        QDir(fx.folder.filePath(u"Login.Inf"_s)).removeRecursively();
+        control<QLineEdit>(f, "LoginNameTxt")->setText(u"JSMITH"_s);
+        control<QLineEdit>(f, "AccNumTxt")->setText(u"1234"_s);
+        control<QLineEdit>(f, "txtHostAddress")->setText(u"127.0.0.1"_s);
+        control<QLineEdit>(f, "ServerSocketTxt")->setText(QString::number(server.basePort()));
+        control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+        QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
+    }
+    fx.prompter.clear();
+    QVERIFY(addCartLine(f));
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), cartBefore + 1);
+    QVERIFY2(elapsed.elapsed() < 20000, qPrintable(QString::number(elapsed.elapsed())));
+    if (name == u"MyOrder.dat"_s && kind == u"folder"_s) {
+        // The cart cannot be saved: the user is told, and the line stays on screen.
+        QVERIFY(fx.prompter.shown().join(u'\n').contains(u"MyOrder.dat"_s));
+    } else {
+        QVERIFY(fx.prompter.boxes.isEmpty());
+        const QByteArray cart = fx.read(u"MyOrder.dat"_s);
+        QVERIFY(cart.endsWith(
+            "   1 XYZ PF1234       OIL FILTER           5.37               5.37\r\n"));
+        if (name != u"MyOrder.dat"_s)
+            QCOMPARE(cart.left(SavedCart.size()), SavedCart);
+    }
+}
+
+void TestFolderFaults::unwritableFolder_data()
+{
+    QTest::addColumn<bool>("replaced"); // false: the folder has no write permission
+    // From the start: the settings and the cart are still read.
+    QTest::newRow("no write permission") << false;
+    // Taken away while the window runs and a file put in its place: nothing can be created in
+    // it, not even by root; the settings can no longer be read either.
+    QTest::newRow("replaced by a file") << true;
 }
 
 void TestFolderFaults::unwritableFolder()
 {
-    if (::geteuid() == 0)
-        QSKIP("running as root: a folder without write permission is still writable; "
-              "folderPathInsideAFile covers a folder that cannot be written");
+    QFETCH(bool, replaced);
+    if (!replaced && ::geteuid() == 0)
+        QSKIP("running as root: a folder without write permission is still writable");
+    LoopbackServer server;
+    server.reply = [](const QByteArray&) { return OneAnswer; };
     FormFixture fx;
-    fx.writeSettings(3300);
+    fx.writeSettings(server.basePort());
     fx.write(u"MyOrder.dat"_s, SavedCart);
-    const QFile::Permissions old = QFile::permissions(fx.folder.path());
-    QVERIFY(QFile::setPermissions(fx.folder.path(), QFile::ReadOwner | QFile::ExeOwner));
-    const auto restore = qScopeGuard([&] { QFile::setPermissions(fx.folder.path(), old); });
+    const QString folder = fx.folder.path();
+    const QFile::Permissions old = QFile::permissions(folder);
+    QVERIFY(replaced || QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    const auto restore = qScopeGuard([&] {
+        QFile::remove(folder); // the file put in its place
+        QFile::setPermissions(folder, old);
+    });
 
     fx.prompter.answers << QMessageBox::Yes;
     MainForm& f = fx.start();
-    subsystem<Ticker>(f).MiscTimer_Timer();
+    fx.tick();
     QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 2);
     QVERIFY(fx.prompter.shown().filter(SetupMessage).isEmpty());
     fx.prompter.clear();
+    if (replaced) {
+        QVERIFY(QDir(folder).removeRecursively());
+        QVERIFY(QFile(folder).open(QIODevice::WriteOnly));
+    }
 
-    addCartLine(f);
-    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 3);
+    QVERIFY(addCartLine(f));
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 3); // the line stays on screen
     QCOMPARE(fx.prompter.boxes.size(), 1);
     QVERIFY(fx.prompter.boxes.first().text.contains(u"could not be saved"_s));
     fx.prompter.clear();
 
-    f.SaveLoginInfoCmd_Click();
-    QVERIFY(fx.prompter.shown().join(u'\n').contains(u"Login.Inf"_s));
-    QCOMPARE(fx.read(u"MyOrder.dat"_s), SavedCart);
-    QVERIFY(fx.read(u"Login.Inf"_s).startsWith("\"127.0.0.1\",\"JSMITH\",\"1234\""));
-    QCOMPARE(fx.prompter.unanswered, 0);
-}
-
-void TestFolderFaults::folderPathInsideAFile()
-{
-    // A program folder that cannot exist (its parent is a file): nothing can be created in it,
-    // not even by root.
-    QTemporaryDir outer;
-    QFile blocker(outer.filePath(u"file"_s));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    FakeSeams fakes;
-    const Seams seams = fakes.seams(outer.filePath(u"desktop"_s));
-    ScriptedPrompter& prompter = fakes.prompter;
-    MainForm f(seams, outer.filePath(u"file/program"_s), {});
-    control<QTimer>(f, "MiscTimer")->stop();
-    subsystem<Ticker>(f).MiscTimer_Timer();
-    QVERIFY(prompter.shown().contains(SetupMessage));
-    QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
-    prompter.clear();
-
-    addCartLine(f);
-    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 1); // the line stays on screen
-    QCOMPARE(prompter.boxes.size(), 1);
-    QVERIFY(prompter.boxes.first().text.contains(u"could not be saved"_s));
-    prompter.clear();
-
-    control<QLineEdit>(f, "LoginNameTxt")->setText(u"JSMITH"_s);
-    control<QLineEdit>(f, "AccNumTxt")->setText(u"1234"_s);
-    control<QLineEdit>(f, "txtHostAddress")->setText(u"127.0.0.1"_s);
-    f.SaveLoginInfoCmd_Click();
-    const QString said = prompter.shown().join(u'\n');
+    control<QTabWidget>(f, "SSTab1")->setCurrentIndex(2);
+    QTest::mouseClick(control<QPushButton>(f, "SaveLoginInfoCmd", 0), Qt::LeftButton);
+    const QString said = fx.prompter.shown().join(u'\n');
     QVERIFY2(said.contains(u"Login.Inf"_s) && said.contains(u"Options.Inf"_s), qPrintable(said));
-    QCOMPARE(prompter.unanswered, 0);
+    if (replaced) {
+        // Reading them back fails: the user is told and kept on the OPTIONS tab.
+        QVERIFY(fx.prompter.shown().contains(SetupMessage));
+        QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 2);
+    } else {
+        QCOMPARE(fx.read(u"MyOrder.dat"_s), SavedCart);
+        QVERIFY(fx.read(u"Login.Inf"_s).startsWith("\"127.0.0.1\",\"JSMITH\",\"1234\""));
+    }
+    QCOMPARE(fx.prompter.unanswered, 0);
 }
 
 void TestFolderFaults::killedWhileSavingCart()
 {
     QRandomGenerator random(1312);
+    LoopbackServer server; // answers each child's inquiry
+    server.reply = [](const QByteArray&) { return OneAnswer; };
     for (int round = 0; round < 6; ++round) {
-        QTemporaryDir folder;
+        FormFixture fx; // the child's program folder; the window runs in the child
+        fx.writeSettings(server.basePort());
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QString::fromLatin1(SaveLoopVariable), folder.path());
+        env.insert(QString::fromLatin1(SaveLoopVariable), fx.folder.path());
         child.setProcessEnvironment(env);
         child.setProcessChannelMode(QProcess::SeparateChannels);
         child.start(QCoreApplication::applicationFilePath(), {});
@@ -288,9 +308,12 @@ void TestFolderFaults::killedWhileSavingCart()
         // Let it run for some adds, then kill it at a random moment.
         const int wanted = int(random.bounded(1u, 120u));
         QByteArray out;
-        while (out.count('\n') < wanted && child.state() == QProcess::Running)
-            if (child.waitForReadyRead(10000))
+        QVERIFY(QTest::qWaitFor(
+            [&] {
                 out += child.readAllStandardOutput();
+                return out.count('\n') >= wanted || child.state() != QProcess::Running;
+            },
+            30000));
         QTest::qWait(int(random.bounded(0u, 20u)));
         QVERIFY2(child.state() == QProcess::Running, child.readAllStandardError().constData());
         ::kill(pid_t(child.processId()), SIGKILL);
@@ -300,10 +323,7 @@ void TestFolderFaults::killedWhileSavingCart()
         QVERIFY(done >= wanted);
 
         // MyOrder.dat is whole: the lines of the last finished save, or of the one after it.
-        const QByteArray file = [&] {
-            QFile saved(folder.filePath(u"MyOrder.dat"_s));
-            return saved.open(QIODevice::ReadOnly) ? saved.readAll() : QByteArray();
-        }();
+        const QByteArray file = fx.read(u"MyOrder.dat"_s);
         QVERIFY(file.endsWith("\r\n"));
         const QList<QByteArray> lines = file.chopped(2).split('\n');
         QVERIFY2(lines.size() == done || lines.size() == done + 1,

@@ -2,6 +2,7 @@
 // folder, the first-run mark in Options.Inf, and no second run.
 #include "core/shellrules.h"
 #include "logic/launcher/launcher.h"
+#include "support/filebytes.h"
 #include "support/formfixture.h"
 
 #include <QDir>
@@ -12,12 +13,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QByteArray FirstRunMark("       \r\n");
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 } // namespace
 
@@ -89,7 +84,7 @@ void TestShortcut::shortcutInf()
     }
     QCOMPARE(desktopFiles(), QStringList{launcher});
     const QString path = QDir(m_fx->desktop.path()).filePath(launcher);
-    QCOMPARE(readFile(path),
+    QCOMPARE(fileBytes(path),
              shellrules::launcherText(name, programFolder() + target, programFolder(), QString())
                  .toUtf8());
     const QFile::Permissions permissions = QFileInfo(path).permissions();
@@ -108,7 +103,7 @@ void TestShortcut::execQuotesAFolderWithABlank()
     inf.close();
     launcher::CreateDesktopShortcut(folder + u'/', m_fx->desktop.path());
     const QStringList lines =
-        QString::fromUtf8(readFile(QDir(m_fx->desktop.path()).filePath(u"Parts Desk.desktop"_s)))
+        QString::fromUtf8(fileBytes(QDir(m_fx->desktop.path()).filePath(u"Parts Desk.desktop"_s)))
             .split(u'\n');
     QVERIFY(lines.contains(u"Exec=\""_s + folder + u"/vornik\""_s));
     QVERIFY(lines.contains(u"Path="_s + folder + u'/'));
@@ -128,7 +123,7 @@ void TestShortcut::iconAndOlderLauncherReplaced()
     const QString folder = programFolder();
     launcher::CreateDesktopShortcut(folder, m_fx->desktop.path());
     QCOMPARE(
-        readFile(old.fileName()),
+        fileBytes(old.fileName()),
         shellrules::launcherText(u"Vornik", folder + u"vornik"_s, folder, folder + u"vornik.png"_s)
             .toUtf8());
 }
@@ -152,21 +147,19 @@ void TestShortcut::unwritableOptionsStopsEverything()
 
 void TestShortcut::firstTickMakesItOnceAndNotAgainAfterRestart()
 {
-    // Recognising the first run (a short Options.Inf) is the settings reader's; here the tick
-    // acts on the pending flag, and the mark it leaves must not start the installer again.
+    // The first tick on a short Options.Inf (a first run) makes the launcher; the mark it leaves
+    // must not start the installer again.
     m_fx->writeSettings(3300, QByteArray());
     m_fx->write(u"shortcut.inf"_s, "T=vornik\r\nx\r\nN=Desk\r\n");
-    MainForm& f = m_fx->start();
-    subsystem<Ticker>(f).MiscTimer_Timer();
-    QVERIFY(!subsystem<Settings>(f).takeShortcutPending());
+    m_fx->start();
+    m_fx->tick();
     QCOMPARE(desktopFiles(), QStringList{u"Desk.desktop"_s});
     QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
 
     QVERIFY(QFile::remove(QDir(m_fx->desktop.path()).filePath(u"Desk.desktop"_s)));
     m_fx->form.reset();
-    MainForm& again = m_fx->start();
-    subsystem<Ticker>(again).MiscTimer_Timer();
-    QVERIFY(!subsystem<Settings>(again).takeShortcutPending());
+    m_fx->start();
+    m_fx->tick();
     QVERIFY(desktopFiles().isEmpty());
     QCOMPARE(m_fx->read(u"Options.Inf"_s), FirstRunMark);
 }

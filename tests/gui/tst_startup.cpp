@@ -1,8 +1,9 @@
 // Start-up and layout: captions, design texts, control names for automation, the program folder,
 // the logo and the single-instance lock.
+#include "core/shellrules.h"
 #include "gui/listcontrol.h"
-#include "logic/link/serverlink.h"
 #include "support/controls.h"
+#include "support/filebytes.h"
 #include "support/formfixture.h"
 
 #include <QAbstractButton>
@@ -29,7 +30,6 @@ class TestStartup : public QObject
 
 private slots:
     void captions();
-    void tabCaptions();
     void controlTexts_data();
     void controlTexts();
     void listHeadings_data();
@@ -38,7 +38,6 @@ private slots:
     void headingStandsOverItsColumns();
     void everyNamedControlIsFindable();
     void informationTabOpenedBeforeFirstPaint();
-    void inputsAndListsHaveSpokenNames();
     void labelsSpeakTheirCaption();
     void filePathsInProgramFolder_data();
     void filePathsInProgramFolder();
@@ -58,17 +57,8 @@ void TestStartup::captions()
     MainForm& f = fx.start();
     QCOMPARE(f.windowTitle(), u"Vornik         Quillane          Ver:23.07.13"_s);
     QCOMPARE(control<QLabel>(f, "VersionLbl")->text(), u"Version : 23.07.13"_s);
-    QVERIFY(!subsystem<ReplyDispatcher>(f).newVersionFlag());
-    QCOMPARE(subsystem<ServerLink>(f).MaxSocketOffset(), qint16(3));
-    QVERIFY(subsystem<Cart>(f).savedOrderCheckDue());
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->currentIndex(), 0);
     QCOMPARE(control<QTimer>(f, "MiscTimer")->interval(), 1000);
-}
-
-void TestStartup::tabCaptions()
-{
-    FormFixture fx;
-    MainForm& f = fx.start();
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->count(), 3);
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->tabText(0), u"INQUIRY / ORDERING"_s);
     QCOMPARE(control<QTabWidget>(f, "SSTab1")->tabText(1), u"INFORMATION / ORDER  HISTORY"_s);
@@ -251,6 +241,13 @@ void TestStartup::everyNamedControlIsFindable()
     QVERIFY(!control<QFrame>(f, "ErrorPic")->isVisibleTo(&f));
     QVERIFY(!control<QFrame>(f, "SavedPic")->isVisibleTo(&f));
     QVERIFY(!control<QLabel>(f, "Label5")->isVisibleTo(&f));
+    // Inputs and lists have spoken names too.
+    const auto edits = f.findChildren<QLineEdit*>();
+    QVERIFY(edits.size() >= 11);
+    for (const QLineEdit* edit : edits)
+        QVERIFY2(!edit->accessibleName().isEmpty(), qPrintable(edit->objectName()));
+    for (const ListControl* list : f.findChildren<ListControl*>())
+        QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(list->objectName()));
 }
 
 void TestStartup::informationTabOpenedBeforeFirstPaint()
@@ -265,18 +262,6 @@ void TestStartup::informationTabOpenedBeforeFirstPaint()
     QVERIFY(QTest::qWaitForWindowExposed(&f));
     QTest::qWait(50);
     QCOMPARE(f.findChildren<QWidget*>(u"ForceUpdateCmd"_s).size(), 1);
-}
-
-void TestStartup::inputsAndListsHaveSpokenNames()
-{
-    FormFixture fx;
-    MainForm& f = fx.start();
-    const auto edits = f.findChildren<QLineEdit*>();
-    QVERIFY(edits.size() >= 11);
-    for (const QLineEdit* edit : edits)
-        QVERIFY2(!edit->accessibleName().isEmpty(), qPrintable(edit->objectName()));
-    for (const ListControl* list : f.findChildren<ListControl*>())
-        QVERIFY2(!list->accessibleName().isEmpty(), qPrintable(list->objectName()));
 }
 
 void TestStartup::labelsSpeakTheirCaption()
@@ -332,16 +317,25 @@ void TestStartup::filePathsInProgramFolder_data()
 
 void TestStartup::filePathsInProgramFolder()
 {
+    // However the folder is given, the settings and the saved order are read from it, the first
+    // run is marked in it and the launcher points into it.
     QFETCH(bool, trailingSeparator);
-    QTemporaryDir folder;
-    FakeClock clock;
-    ScriptedPrompter prompter;
-    Seams seams{&clock, &prompter, nullptr, {}};
-    const QString given = folder.path() + (trailingSeparator ? u"/"_s : QString());
-    MainForm f(seams, given, {});
-    QCOMPARE(subsystem<Settings>(f).loginFile(), folder.path() + u"/Login.Inf"_s);
-    QCOMPARE(subsystem<Settings>(f).optionsFile(), folder.path() + u"/Options.Inf"_s);
-    QCOMPARE(subsystem<Cart>(f).orderFile(), folder.path() + u"/MyOrder.dat"_s);
+    FormFixture fx;
+    fx.writeSettings(3300, QByteArray()); // a first run
+    fx.write(u"shortcut.inf"_s, "T=vornik\r\nx\r\nN=Desk\r\n");
+    fx.write(u"MyOrder.dat"_s,
+             "   2 ACM PH3600       OIL FILTER            4.95      0.00      9.90\r\n");
+    fx.prompter.answers << QMessageBox::Yes; // keep the saved order
+    const QString folder = fx.folder.path() + u'/';
+    MainForm f(Seams{&fx.clock, &fx.prompter, &fx.sounds, fx.desktop.path()},
+               trailingSeparator ? folder : fx.folder.path(), {});
+    control<QTimer>(f, "MiscTimer")->stop();
+    tick(f);
+    QCOMPARE(control<QLineEdit>(f, "LoginNameTxt")->text(), u"JSMITH"_s);
+    QCOMPARE(control<ListControl>(f, "OrderList")->rowCount(), 1);
+    QCOMPARE(fx.read(u"Options.Inf"_s), QByteArray("       \r\n"));
+    QCOMPARE(fileBytes(QDir(fx.desktop.path()).filePath(u"Desk.desktop"_s)),
+             shellrules::launcherText(u"Desk", folder + u"vornik"_s, folder, {}).toUtf8());
 }
 
 void TestStartup::logoLoadedWhenPresent()
