@@ -5,9 +5,6 @@
 #include "gui/listcontrol.h"
 #include "gui/orderprint.h"
 #include "gui/twips.h"
-#include "logic/cart/cart.h"
-#include "logic/tick/ticker.h"
-#include "logic/tracelog/tracelog.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 #include "support/orderlines.h"
@@ -181,7 +178,9 @@ void TestHistoryTab::orderThatNeverReachedTheServerIsNotListed()
     connectTo(refusing);
     m_fx->prompter.answers << QMessageBox::Yes;
     QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
-    QVERIFY(subsystem<ServerLink>(*m_form).cancel()); // Esc while it is still trying
+    QTest::keyClick(control<QPushButton>("SendOrderCmd"), Qt::Key_Escape); // while still trying
+    QCOMPARE(control<QLabel>("MessageLbl")->text(),
+             u"Stopped: the request was not sent to the server."_s);
     showHistory();
     QCOMPARE(orders()->rowCount(), 0);
     QCOMPARE(list("OrderList")->rowCount(), 1);
@@ -320,12 +319,13 @@ void TestHistoryTab::sentItemsFoundAtStartAreToldAndAskedAbout()
         // As when the program ended while "Order Sent" was open: the items are still saved.
         m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
     }
-    // The program ends and starts again; the first tick offers the saved items.
+    // The program ends and starts again; the first tick reads the settings and offers the saved
+    // items.
     m_fx->form.reset();
     m_form = &m_fx->start();
-    connectTo(*m_server);
+    m_fx->prompter.clear();
     m_fx->prompter.answers << QMessageBox::Yes; // KEEP these items
-    subsystem<Ticker>(*m_form).MiscTimer_Timer();
+    m_fx->tick();
     const QStringList shown = m_fx->prompter.shown();
     QCOMPARE(shown.size(), 2);
     QVERIFY2(QRegularExpression(u"^These items were sent on \\d\\d/\\d\\d/\\d\\d at "
@@ -371,10 +371,10 @@ void TestHistoryTab::faultWarningWaitsForTheOpenBox()
     m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
     m_fx->form.reset();
     m_form = &m_fx->start();
-    connectTo(*m_server);
+    m_fx->prompter.clear();
     m_fx->prompter.whileOpen = [] { QCoreApplication::processEvents(); };
     m_fx->prompter.answers << QMessageBox::Yes;
-    subsystem<Ticker>(*m_form).MiscTimer_Timer();
+    m_fx->tick(); // the settings read, then the saved items looked up and offered
     QTRY_COMPARE(m_fx->prompter.shown().size(), 2);
     QCOMPARE(m_fx->prompter.shown().first(), u"Do you want to KEEP these items?"_s);
     QVERIFY(m_fx->prompter.shown().last().contains(u"was damaged"_s));
