@@ -14,7 +14,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -127,6 +126,7 @@ bool generate(const QString& folder)
     return ok;
 }
 
+// The tab's controls wired to the history tab as the window wires them.
 struct Tab
 {
     QWidget window;
@@ -136,9 +136,24 @@ struct Tab
     HistoryTab tab;
 
     explicit Tab(OrderHistory& history)
-        : tab(history,
-              {orders, details, filter, new QPushButton(&window), new QPushButton(&window)})
+        : tab(history)
     {
+        orders->setModel(tab.orders());
+        QObject::connect(filter, &QLineEdit::textChanged, &tab, &HistoryTab::setFilter);
+        QObject::connect(orders->selectionModel(), &QItemSelectionModel::currentRowChanged, &tab,
+                         [this](const QModelIndex& current) {
+                             tab.setCurrentRow(current.isValid() ? current.row() : -1);
+                         });
+        QObject::connect(&tab, &HistoryTab::currentRowSet, orders, [this](int row) {
+            const QModelIndex index = orders->model()->index(row, 0);
+            orders->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            orders->scrollTo(index);
+        });
+        QObject::connect(&tab, &HistoryTab::detailsChanged, details,
+                         [this](const QStringList& lines) {
+                             details->clear();
+                             details->addItems(lines);
+                         });
         auto* layout = new QVBoxLayout(&window);
         layout->addWidget(filter);
         layout->addWidget(orders);

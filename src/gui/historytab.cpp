@@ -1,65 +1,56 @@
-// The order history tab: list, filter, details and the two buttons.
+// The order history tab's rules: list, filter, details and the requests of the buttons.
 #include "gui/historytab.h"
 
 #include "gui/orderlistmodel.h"
 #include "logic/history/orderhistory.h"
 
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
-#include <QPushButton>
 #include <QScopedValueRollback>
 
-HistoryTab::HistoryTab(OrderHistory& history, const HistoryControls& controls, QObject* parent)
+HistoryTab::HistoryTab(OrderHistory& history, QObject* parent)
     : QObject(parent)
     , m_history(history)
-    , m_controls(controls)
     , m_model(new OrderListModel(this))
 {
-    m_controls.orders->setModel(m_model);
-    connect(m_controls.filter, &QLineEdit::textChanged, this, &HistoryTab::fill);
-    connect(m_controls.orders->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this] {
-                if (m_filling)
-                    return;
-                m_selectedId = m_model->idAt(currentRow());
-                showDetails();
-            });
-    // Enter and double-click take the user to the selected order's lines.
-    connect(m_controls.orders, &QAbstractItemView::activated, this, &HistoryTab::openDetails);
-    connect(m_controls.reorder, &QPushButton::clicked, this, [this] {
-        if (const auto order = selectedOrder())
-            emit reorderRequested(*order);
-    });
-    connect(m_controls.print, &QPushButton::clicked, this, [this] {
-        if (const auto order = selectedOrder())
-            emit printRequested(*order);
-    });
-    if (m_controls.csv)
-        connect(m_controls.csv, &QPushButton::clicked, this, [this] {
-            if (const auto order = selectedOrder())
-                emit csvRequested(*order);
-        });
     connect(&m_history, &OrderHistory::changed, this, &HistoryTab::historyChanged);
     m_reader.setSingleShot(true);
     m_reader.setInterval(0);
     connect(&m_reader, &QTimer::timeout, this, &HistoryTab::readOlder);
-    enableButtons();
 }
 
-int HistoryTab::currentRow() const
+QAbstractItemModel* HistoryTab::orders() const
 {
-    const QModelIndex current = m_controls.orders->currentIndex();
-    return current.isValid() ? current.row() : -1;
+    return m_model;
 }
 
-// The filter box refills the list whenever its text changes, so only a change of the history
-// leaves the list behind.
+// The filter refills the list whenever its text changes, so only a change of the history leaves
+// the list behind.
 void HistoryTab::showOrders()
 {
+    m_inView = true;
     m_history.retryOpen();
     if (m_stale)
         fill();
+}
+
+void HistoryTab::hideOrders()
+{
+    m_inView = false;
+}
+
+void HistoryTab::setFilter(const QString& text)
+{
+    m_filter = text;
+    fill();
+}
+
+void HistoryTab::setCurrentRow(int row)
+{
+    // A list being filled anew has no current row until fill() sets one.
+    if (m_filling)
+        return;
+    m_currentRow = row;
+    m_selectedId = m_model->idAt(row);
+    showDetails();
 }
 
 void HistoryTab::historyChanged()
@@ -67,10 +58,12 @@ void HistoryTab::historyChanged()
     m_stale = true;
     // Not read before the tab was first shown: the history stays closed until then. A list out
     // of view lets go of the rows, which may point at summaries no longer there.
-    if (m_controls.orders->isVisible())
+    if (m_inView) {
         fill();
-    else
+    } else {
         m_model->clear();
+        m_currentRow = -1;
+    }
 }
 
 void HistoryTab::fill()
@@ -86,8 +79,9 @@ void HistoryTab::fill()
         m_detailsId = -1;
     {
         const QScopedValueRollback filling(m_filling, true);
-        QList<qint32> rows = m_history.findRead(m_controls.filter->text());
+        QList<qint32> rows = m_history.findRead(m_filter);
         m_model->setRows(m_history.summariesRead(), std::move(rows));
+        m_currentRow = -1;
         m_stale = false;
     }
     if (m_history.hasOlder())
@@ -97,12 +91,13 @@ void HistoryTab::fill()
     select(row >= 0 ? row : 0);
 }
 
-// A filter typed meanwhile has listed what was read; what it finds in each older block is added.
+// A filter typed meanwhile has listed what was read; what it finds in each older block is added
+// below, so that the row the user selected stays where it is.
 void HistoryTab::readOlder()
 {
     if (m_stale) {
         // The list was let go while out of view; it is filled again when shown.
-        if (m_controls.orders->isVisible())
+        if (m_inView)
             fill();
         return;
     }
@@ -110,7 +105,7 @@ void HistoryTab::readOlder()
     bool read = false;
     {
         const QScopedValueRollback filling(m_filling, true);
-        read = m_history.readOlder(m_controls.filter->text(), found);
+        read = m_history.readOlder(m_filter, found);
     }
     // A file found damaged meanwhile has been replaced, or the reading failed: list what there is.
     if (!read || m_stale) {
@@ -132,19 +127,17 @@ void HistoryTab::readOlder()
 
 void HistoryTab::select(int row)
 {
-    QListView* list = m_controls.orders;
     if (row < m_model->rowCount()) {
-        const QModelIndex index = m_model->index(row, 0);
-        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        list->scrollTo(index);
+        m_currentRow = row;
         m_selectedId = m_model->idAt(row);
+        emit currentRowSet(row);
     }
     showDetails();
 }
 
 std::optional<history::Order> HistoryTab::selectedOrder() const
 {
-    const qint64 id = m_model->idAt(currentRow());
+    const qint64 id = m_model->idAt(m_currentRow);
     if (id <= 0)
         return std::nullopt;
     return m_history.order(id);
@@ -152,32 +145,29 @@ std::optional<history::Order> HistoryTab::selectedOrder() const
 
 void HistoryTab::showDetails()
 {
-    const qint64 id = m_model->idAt(currentRow());
+    const qint64 id = m_model->idAt(m_currentRow);
     if (id != m_detailsId) {
         m_detailsId = id;
-        QListWidget* details = m_controls.details;
-        details->clear();
-        if (const auto order = selectedOrder())
-            details->addItems(history::detailRows(*order));
+        const auto order = selectedOrder();
+        emit detailsChanged(order ? history::detailRows(*order) : QStringList());
     }
-    enableButtons();
+    emit actionsEnabled(id > 0);
 }
 
-void HistoryTab::openDetails()
+void HistoryTab::requestReorder()
 {
-    QListWidget* details = m_controls.details;
-    if (details->count() == 0)
-        return;
-    if (details->currentRow() < 0)
-        details->setCurrentRow(0);
-    details->setFocus();
+    if (const auto order = selectedOrder())
+        emit reorderRequested(*order);
 }
 
-void HistoryTab::enableButtons()
+void HistoryTab::requestPrint()
 {
-    const bool any = m_model->idAt(currentRow()) > 0;
-    m_controls.reorder->setEnabled(any);
-    m_controls.print->setEnabled(any);
-    if (m_controls.csv)
-        m_controls.csv->setEnabled(any);
+    if (const auto order = selectedOrder())
+        emit printRequested(*order);
+}
+
+void HistoryTab::requestCsv()
+{
+    if (const auto order = selectedOrder())
+        emit csvRequested(*order);
 }

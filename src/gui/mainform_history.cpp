@@ -1,6 +1,7 @@
-// Order history, the window's side: the information tab's controls handed to the history tab,
-// recording an order once its message has been written, its confirmation, the re-send question,
-// Order Again (through the quick order), printing and Save as CSV.
+// Order history, the window's side: the information tab's controls, fed from the history tab and
+// handing it what the user does; recording an order once its message has been written, its
+// confirmation, the re-send question, Order Again (through the quick order), printing and Save as
+// CSV.
 #include "gui/mainform.h"
 
 #include "core/history.h"
@@ -32,8 +33,11 @@ void MainForm::wireHistory()
     connect(m_history, &OrderHistory::trouble, this, &MainForm::warnWhenNoBox,
             Qt::QueuedConnection);
     connect(m_ui.SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index != HistoryTabIndex)
+        if (index != HistoryTabIndex) {
+            if (m_historyTab)
+                m_historyTab->hideOrders();
             return;
+        }
         ensureInformationTab();
         m_historyTab->showOrders();
     });
@@ -44,14 +48,46 @@ void MainForm::wireHistory()
             });
 }
 
-// The tab's view of the history, made with the tab's controls (ensureInformationTab).
+// The tab's controls, shown from the history tab and handed what the user does with them; made
+// with the tab (ensureInformationTab).
 void MainForm::wireHistoryTab()
 {
-    m_historyTab =
-        new HistoryTab(*m_history,
-                       {m_ui.OrderHistoryList, m_ui.OrderDetailsList, m_ui.HistoryFilterTxt,
-                        m_ui.ReorderCmd, m_ui.PrintOrderCmd, m_ui.HistoryCsvCmd},
-                       this);
+    m_historyTab = new HistoryTab(*m_history, this);
+    ListView* list = m_ui.OrderHistoryList;
+    list->setModel(m_historyTab->orders());
+    connect(m_ui.HistoryFilterTxt, &QLineEdit::textChanged, m_historyTab, &HistoryTab::setFilter);
+    connect(list->selectionModel(), &QItemSelectionModel::currentRowChanged, m_historyTab,
+            [this](const QModelIndex& current) {
+                m_historyTab->setCurrentRow(current.isValid() ? current.row() : -1);
+            });
+    connect(m_historyTab, &HistoryTab::currentRowSet, this, [list](int row) {
+        const QModelIndex index = list->model()->index(row, 0);
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        list->scrollTo(index);
+    });
+    connect(m_historyTab, &HistoryTab::detailsChanged, this, [this](const QStringList& lines) {
+        m_ui.OrderDetailsList->clear();
+        m_ui.OrderDetailsList->addItems(lines);
+    });
+    // Enter and double-click take the user to the selected order's lines.
+    connect(list, &QAbstractItemView::activated, this, [this] {
+        ListControl* details = m_ui.OrderDetailsList;
+        if (details->count() == 0)
+            return;
+        if (details->currentRow() < 0)
+            details->setCurrentRow(0);
+        details->setFocus();
+    });
+
+    const auto enable = [this](bool enabled) {
+        for (QPushButton* button : {m_ui.ReorderCmd, m_ui.PrintOrderCmd, m_ui.HistoryCsvCmd})
+            button->setEnabled(enabled);
+    };
+    enable(false); // nothing is listed before the tab is first shown
+    connect(m_historyTab, &HistoryTab::actionsEnabled, this, enable);
+    connect(m_ui.ReorderCmd, &QPushButton::clicked, m_historyTab, &HistoryTab::requestReorder);
+    connect(m_ui.PrintOrderCmd, &QPushButton::clicked, m_historyTab, &HistoryTab::requestPrint);
+    connect(m_ui.HistoryCsvCmd, &QPushButton::clicked, m_historyTab, &HistoryTab::requestCsv);
     connect(m_historyTab, &HistoryTab::reorderRequested, this, &MainForm::orderAgain);
     connect(m_historyTab, &HistoryTab::printRequested, this, &MainForm::printOrder);
     connect(m_historyTab, &HistoryTab::csvRequested, this, &MainForm::saveOrderCsv);

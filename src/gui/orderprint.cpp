@@ -1,6 +1,8 @@
 // The printed order and the PDF file written where no printer is set up.
 #include "gui/orderprint.h"
 
+#include "gui/printmodule.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -27,9 +29,6 @@ QString field(const QString& label, const QString& value)
 }
 
 // Qt's print support lives in a module beside the program, loaded by the first resolve().
-using PrinterSetUp = bool (*)();
-using Print = bool (*)(QWidget*, const QTextDocument*, const QString*, QString*, bool*);
-
 QLibrary& printModule()
 {
     static QLibrary module(QCoreApplication::applicationDirPath() + u"/vornik_print"_s);
@@ -112,8 +111,9 @@ QString orderprint::pdfName(const history::Order& order)
 
 bool orderprint::printerSetUp()
 {
-    const auto setUp = reinterpret_cast<PrinterSetUp>(printModule().resolve("vornikPrinterSetUp"));
-    return setUp && setUp() && printModule().resolve("vornikPrint");
+    const auto setUp = reinterpret_cast<printmodule::PrinterSetUp>(
+        printModule().resolve(printmodule::PrinterSetUpName));
+    return setUp && setUp() && printModule().resolve(printmodule::PrintName);
 }
 
 orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& order,
@@ -142,7 +142,8 @@ orderprint::Outcome orderprint::print(QWidget* parent, const history::Order& ord
                         + u" could not be written: "_s + failure};
         return {true, u"The order was saved as "_s + QDir::toNativeSeparators(path)};
     }
-    const auto printWithDialog = reinterpret_cast<Print>(printModule().resolve("vornikPrint"));
+    const auto printWithDialog =
+        reinterpret_cast<printmodule::Print>(printModule().resolve(printmodule::PrintName));
     QString printedTo;
     bool toFile = false;
     if (!printWithDialog(parent, doc.get(), &docName, &printedTo, &toFile))

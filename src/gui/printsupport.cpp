@@ -2,6 +2,8 @@
 // beside the program) that the order printing loads the first time it is needed, so that Qt's
 // print support is no part of the program's start-up. Without the module an order can still be
 // saved as a PDF file.
+#include "gui/printmodule.h"
+
 #include <QDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -10,17 +12,13 @@
 
 using namespace Qt::StringLiterals;
 
-extern "C" {
-
-Q_DECL_EXPORT bool vornikPrinterSetUp()
+bool vornikPrinterSetUp()
 {
     return !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
-// Prints the document through the print dialog. False when the dialog was cancelled; otherwise
-// printedTo receives the output file (printing to a file) or the printer's name.
-Q_DECL_EXPORT bool vornikPrint(QWidget* parent, const QTextDocument* document,
-                               const QString* docName, QString* printedTo, bool* toFile)
+bool vornikPrint(QWidget* parent, const QTextDocument* document, const QString* docName,
+                 QString* printedTo, bool* toFile)
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(*docName);
@@ -32,5 +30,4 @@ Q_DECL_EXPORT bool vornikPrint(QWidget* parent, const QTextDocument* document,
     *toFile = !printer.outputFileName().isEmpty();
     *printedTo = *toFile ? printer.outputFileName() : printer.printerName();
     return true;
-}
 }

@@ -1,17 +1,16 @@
 // The information tab's order history in the window: orders sent against the loopback server are
-// listed with their number and lines, found by the filter, placed in the cart again, printed,
-// and asked about before an unconfirmed one is sent again; a faulty history file never stops an
-// order.
+// listed with their number and lines, found by the filter (the selection staying with the order
+// the user chose), placed in the cart again, printed, and asked about before an unconfirmed one
+// is sent again; a faulty history file never stops an order.
 #include "gui/listcontrol.h"
 #include "gui/orderprint.h"
 #include "gui/twips.h"
-#include "logic/cart/cart.h"
-#include "logic/tick/ticker.h"
-#include "logic/tracelog/tracelog.h"
+#include "logic/history/orderhistory.h"
 #include "support/formfixture.h"
 #include "support/loopbackserver.h"
 #include "support/orderlines.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -45,6 +44,7 @@ private slots:
     void orderThatNeverReachedTheServerIsNotListed();
     void filterNarrowsAsTheUserTypes_data();
     void filterNarrowsAsTheUserTypes();
+    void selectionStaysWithTheOrderTheUserChose();
     void orderAgainChecksTodaysPrices();
     void unconfirmedOrderAsksBeforeSendingAgain_data();
     void unconfirmedOrderAsksBeforeSendingAgain();
@@ -62,6 +62,12 @@ private:
     }
     ListControl* list(const char* name) const { return control<ListControl>(name); }
     ListView* orders() const { return control<ListView>("OrderHistoryList"); }
+    // The PO number of the order whose lines are shown.
+    QString shownPo() const
+    {
+        const QStringList rows = list("OrderDetailsList")->rows();
+        return rows.isEmpty() ? QString() : rows.last().section(u"PO: "_s, 1).section(u' ', 0, 0);
+    }
     // Writes and reads the settings of the test server.
     void connectTo(const LoopbackServer& server);
     // Inquires the part and orders 2 of it; true when the line is in the cart.
@@ -181,7 +187,9 @@ void TestHistoryTab::orderThatNeverReachedTheServerIsNotListed()
     connectTo(refusing);
     m_fx->prompter.answers << QMessageBox::Yes;
     QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
-    QVERIFY(subsystem<ServerLink>(*m_form).cancel()); // Esc while it is still trying
+    QTest::keyClick(control<QPushButton>("SendOrderCmd"), Qt::Key_Escape); // while still trying
+    QCOMPARE(control<QLabel>("MessageLbl")->text(),
+             u"Stopped: the request was not sent to the server."_s);
     showHistory();
     QCOMPARE(orders()->rowCount(), 0);
     QCOMPARE(list("OrderList")->rowCount(), 1);
@@ -214,6 +222,65 @@ void TestHistoryTab::filterNarrowsAsTheUserTypes()
     for (const QString& row : orders()->rows())
         listed << row.mid(14, 11).trimmed();
     QCOMPARE(listed, numbers);
+}
+
+void TestHistoryTab::selectionStaysWithTheOrderTheUserChose()
+{
+    {
+        // Two orders of an earlier run, the older confirmed as 4700.
+        OrderHistory earlier(m_fx->folder.path());
+        const auto record = [&](const QString& po, const QStringList& lines) {
+            return earlier.record(history::orderFromCart(u"1234"_s, u"JSMITH"_s, u"JOE"_s, po, {},
+                                                         lines, QDateTime::currentDateTime()));
+        };
+        earlier.confirm(record(u"PO1"_s, {lineFor(u"ABC123"_s), lineFor(u"PF-9"_s)}), 4700);
+        record(u"PO2"_s, {lineFor(u"XY1"_s)});
+    }
+    showHistory();
+    QVERIFY(orders()->rowText(1).endsWith(u"   4700      2     50.00  Confirmed"_s));
+    QVERIFY(orders()->rowText(0).endsWith(u"Sent, not confirmed"_s));
+    // The newest is selected at first, its lines shown and the buttons ready.
+    QCOMPARE(orders()->selectedIndex(), 0);
+    QCOMPARE(shownPo(), u"PO2"_s);
+    QVERIFY(control<QPushButton>("ReorderCmd")->isEnabled());
+    moveFocus(orders());
+    QTest::keyClick(orders(), Qt::Key_Down);
+    QCOMPARE(list("OrderDetailsList")->rowCount(), 4); // two lines, the sub-total, the fields
+
+    // Filtering keeps the selected order selected while it is still found, else the newest.
+    auto* filter = control<QLineEdit>("HistoryFilterTxt");
+    moveFocus(filter);
+    QTest::keyClicks(filter, u"pf-"_s);
+    QCOMPARE(orders()->rowCount(), 1);
+    QCOMPARE(orders()->selectedIndex(), 0);
+    QCOMPARE(shownPo(), u"PO1"_s);
+    QTest::keyClicks(filter, u" nothing like it"_s);
+    QCOMPARE(orders()->rowCount(), 0);
+    QCOMPARE(list("OrderDetailsList")->rowCount(), 0);
+    for (const char* button : {"ReorderCmd", "PrintOrderCmd", "HistoryCsvCmd"})
+        QVERIFY2(!control<QPushButton>(button)->isEnabled(), button);
+    QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(filter, Qt::Key_Backspace);
+    QCOMPARE(orders()->selectedIndex(), 1); // the order 4700 once more
+
+    // An order sent meanwhile is recorded and confirmed while the list is in view: it shows at
+    // once, the selection and the focus stay where the user left them.
+    QVERIFY(addToCart(u"Z9"_s));
+    m_fx->prompter.answers << QMessageBox::Yes;
+    QTest::mouseClick(control<QPushButton>("SendOrderCmd"), Qt::LeftButton);
+    showHistory();
+    moveFocus(filter);
+    QTRY_VERIFY(orders()->rowText(0).endsWith(u"4711      1     25.00  Confirmed"_s));
+    QCOMPARE(orders()->rowCount(), 3);
+    QCOMPARE(orders()->selectedIndex(), 2);
+    QCOMPARE(shownPo(), u"PO1"_s);
+    QCOMPARE(QApplication::focusWidget(), filter);
+
+    // Enter takes the user to the order's lines.
+    moveFocus(orders());
+    QTest::keyClick(orders(), Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), list("OrderDetailsList"));
+    QCOMPARE(list("OrderDetailsList")->currentRow(), 0);
 }
 
 void TestHistoryTab::orderAgainChecksTodaysPrices()
@@ -320,12 +387,12 @@ void TestHistoryTab::sentItemsFoundAtStartAreToldAndAskedAbout()
         // As when the program ended while "Order Sent" was open: the items are still saved.
         m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
     }
-    // The program ends and starts again; the first tick offers the saved items.
+    // The program ends and starts again; its first tick reads the settings, offers the items.
     m_fx->form.reset();
     m_form = &m_fx->start();
-    connectTo(*m_server);
+    m_fx->prompter.clear();
     m_fx->prompter.answers << QMessageBox::Yes; // KEEP these items
-    subsystem<Ticker>(*m_form).MiscTimer_Timer();
+    m_fx->tick();
     const QStringList shown = m_fx->prompter.shown();
     QCOMPARE(shown.size(), 2);
     QVERIFY2(QRegularExpression(u"^These items were sent on \\d\\d/\\d\\d/\\d\\d at "
@@ -371,10 +438,10 @@ void TestHistoryTab::faultWarningWaitsForTheOpenBox()
     m_fx->write(u"MyOrder.dat"_s, fileOf({lineFor(u"ABC123"_s)}));
     m_fx->form.reset();
     m_form = &m_fx->start();
-    connectTo(*m_server);
+    m_fx->prompter.clear();
     m_fx->prompter.whileOpen = [] { QCoreApplication::processEvents(); };
     m_fx->prompter.answers << QMessageBox::Yes;
-    subsystem<Ticker>(*m_form).MiscTimer_Timer();
+    m_fx->tick(); // the settings read, then the saved items looked up and offered
     QTRY_COMPARE(m_fx->prompter.shown().size(), 2);
     QCOMPARE(m_fx->prompter.shown().first(), u"Do you want to KEEP these items?"_s);
     QVERIFY(m_fx->prompter.shown().last().contains(u"was damaged"_s));

@@ -1,20 +1,19 @@
 // The order history through its own interface: recording, confirming, reading back, the filter,
-// the re-send check, the tab's controls, printing, and the faults of its file.
-#include "gui/historytab.h"
+// the re-send check, printing, the faults of its file; in the window, the older orders coming in.
+#include "gui/listcontrol.h"
 #include "gui/orderprint.h"
 #include "logic/history/orderhistory.h"
+#include "support/formfixture.h"
 #include "support/orderlines.h"
 #include "support/sqlrows.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
 #include <QProcess>
-#include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
@@ -48,20 +47,6 @@ QStringList statuses(OrderHistory& history)
     for (const history::Summary& summary : history.summaries())
         texts.prepend(summary.status + u' ' + QString::number(summary.number));
     return texts;
-}
-
-// The rows of a list view, and the selected one.
-QStringList rowsOf(const QListView* list)
-{
-    QStringList rows;
-    for (int i = 0; i < list->model()->rowCount(); ++i)
-        rows << list->model()->index(i, 0).data().toString();
-    return rows;
-}
-
-int currentRow(const QListView* list)
-{
-    return list->currentIndex().isValid() ? list->currentIndex().row() : -1;
 }
 
 QByteArray readFile(const QString& path)
@@ -135,8 +120,7 @@ private slots:
     void find();
     void recentlySent_data();
     void recentlySent();
-    void tabKeepsTheSelectionAndFollowsNewOrders();
-    void tabListsTheNewestAtOnceAndTheOlderAsTheyComeIn();
+    void olderOrdersComeInBelowTheSelection();
     void printedDocumentHoldsTheOrder();
     void pdfFileIsWritten();
     void damagedFileIsKeptAsideAndANewOneStarted_data();
@@ -297,100 +281,48 @@ void TestOrderHistory::recentlySent()
     }
 }
 
-void TestOrderHistory::tabKeepsTheSelectionAndFollowsNewOrders()
+void TestOrderHistory::olderOrdersComeInBelowTheSelection()
 {
-    OrderHistory history(m_folder->path());
-    history.confirm(history.record(orderOf(u"PO1"_s, {u"ABC123"_s, u"PF-9"_s}, Morning)), 4711);
-    history.record(orderOf(u"PO2"_s, {u"XY1"_s}, Morning.addSecs(60)));
-
-    QWidget window;
-    HistoryControls controls{new QListView(&window), new QListWidget(&window),
-                             new QLineEdit(&window), new QPushButton(&window),
-                             new QPushButton(&window)};
-    HistoryTab tab(history, controls);
-    tab.showOrders();
-    const auto select = [&](int row) {
-        controls.orders->setCurrentIndex(controls.orders->model()->index(row, 0));
-    };
-    QCOMPARE(rowsOf(controls.orders).size(), 2);
-    QVERIFY(rowsOf(controls.orders).at(1).contains(u"   4711      2     50.00  Confirmed"_s));
-    QVERIFY(rowsOf(controls.orders).at(0).endsWith(u"Sent, not confirmed"_s));
-    // The newest is selected at first, its lines shown and the buttons ready.
-    QCOMPARE(currentRow(controls.orders), 0);
-    QCOMPARE(controls.details->count(), 3); // a line, the sub-total, the fields
-    QVERIFY(controls.reorder->isEnabled());
-    select(1);
-    QCOMPARE(controls.details->count(), 4);
-
-    // Filtering keeps the selected order selected while it is still found, else the newest.
-    controls.filter->setText(u"pf-"_s);
-    QCOMPARE(rowsOf(controls.orders).size(), 1);
-    QCOMPARE(currentRow(controls.orders), 0);
-    QCOMPARE(controls.details->count(), 4);
-    controls.filter->setText(u"nothing like it"_s);
-    QCOMPARE(rowsOf(controls.orders).size(), 0);
-    QCOMPARE(controls.details->count(), 0);
-    QVERIFY(!controls.reorder->isEnabled());
-    QVERIFY(!controls.print->isEnabled());
-    controls.filter->clear();
-    QCOMPARE(rowsOf(controls.orders).size(), 2);
-    QCOMPARE(currentRow(controls.orders), 1); // the order 4711 once more
-
-    // An order recorded while the list is in view shows at once.
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    history.record(orderOf(u"PO3"_s, {u"Z9"_s}, Morning.addSecs(120)));
-    QCOMPARE(rowsOf(controls.orders).size(), 3);
-    QCOMPARE(currentRow(controls.orders), 2); // still the order 4711
-
-    // Enter takes the user to the order's lines.
-    controls.orders->setFocus();
-    QTest::keyClick(controls.orders, Qt::Key_Return);
-    QCOMPARE(QApplication::focusWidget(), controls.details);
-    QCOMPARE(controls.details->currentRow(), 0);
-}
-
-void TestOrderHistory::tabListsTheNewestAtOnceAndTheOlderAsTheyComeIn()
-{
-    const QString path = QDir(m_folder->path()).filePath(OrderHistory::FileName);
-    OrderHistory(m_folder->path()).record(orderOf(u"PO1"_s, {u"AB1"_s}, Morning));
-    // 4,106 orders: two full blocks and the newest 10; only the orders 3, 2000 and 4105 hold "ZQ".
-    QCOMPARE(sqlRows(path,
+    // In the window: 4,106 orders, two full blocks and the newest 10; only the orders 3, 2000,
+    // 4103 and 4105 hold "ZQ".
+    FormFixture fx;
+    OrderHistory(fx.folder.path()).record(orderOf(u"PO1"_s, {u"AB1"_s}, Morning));
+    QCOMPARE(sqlRows(fx.folder.filePath(OrderHistory::FileName),
                      u"WITH RECURSIVE n(i) AS (SELECT 2 UNION ALL SELECT i + 1 FROM n "
                      "WHERE i < 4106) INSERT INTO orders(id, sent_at, account, login, "
                      "ordered_by, purchase_order, notes, status, number, search, lines_key, "
                      "line_count, sub_total) SELECT i, sent_at, account, login, ordered_by, "
                      "'PO' || i, notes, status, number, search || CASE WHEN i IN (3, 2000, "
-                     "4105) THEN ' ZQ' ELSE '' END, lines_key, line_count, sub_total FROM n, "
+                     "4103, 4105) THEN ' ZQ' ELSE '' END, lines_key, line_count, sub_total FROM n, "
                      "orders WHERE orders.id = 1"_s),
              QStringList());
-    OrderHistory history(m_folder->path());
-    QWidget window;
-    HistoryControls controls{new QListView(&window), new QListWidget(&window),
-                             new QLineEdit(&window), new QPushButton(&window),
-                             new QPushButton(&window)};
-    HistoryTab tab(history, controls);
-    const auto selectedPo = [&] {
-        return tab.selectedOrder().value_or(history::Order()).purchaseOrder;
-    };
-
-    tab.showOrders();
-    QCOMPARE(rowsOf(controls.orders).size(), 10);
-    QCOMPARE(selectedPo(), u"PO4106"_s);
+    const MainForm& form = fx.start();
+    auto* orders = control<ListView>(form, "OrderHistoryList");
+    auto* filter = control<QLineEdit>(form, "HistoryFilterTxt");
+    // The selected order's details: these orders have no lines, the fields follow the sub-total.
+    auto* details = control<ListControl>(form, "OrderDetailsList");
+    control<QTabWidget>(form, "SSTab1")->setCurrentIndex(1);
+    QCOMPARE(orders->rowCount(), 10);
+    QCOMPARE(details->rows().value(1), u"By: JOE  PO: PO4106  Notes: RUSH"_s);
     // A filter typed meanwhile covers what is read, and what it finds later comes in below
-    // without moving the selection.
-    controls.filter->setText(u"zq"_s);
-    QCOMPARE(rowsOf(controls.orders).size(), 1);
-    QCOMPARE(selectedPo(), u"PO4105"_s);
-    QTRY_VERIFY(!history.hasOlder());
-    QCOMPARE(rowsOf(controls.orders).size(), 3);
-    QCOMPARE(currentRow(controls.orders), 0);
-    QCOMPARE(history.find(u"zq"_s), (QList<qint32>{4104, 1999, 2}));
-    controls.orders->setCurrentIndex(controls.orders->model()->index(1, 0));
-    controls.filter->clear();
-    QCOMPARE(rowsOf(controls.orders).size(), 4106);
-    QCOMPARE(selectedPo(), u"PO2000"_s);
-    QCOMPARE(currentRow(controls.orders), 4106 - 2000);
+    // without moving the selection the user made.
+    moveFocus(filter);
+    QTest::keyClicks(filter, u"zq"_s);
+    QCOMPARE(details->rows().value(1), u"By: JOE  PO: PO4105  Notes: RUSH"_s);
+    moveFocus(orders);
+    QTest::keyClick(orders, Qt::Key_Down);
+    QCOMPARE(orders->rowCount(), 2);
+    QTRY_COMPARE(orders->rowCount(), 4);
+    QCOMPARE(orders->selectedIndex(), 1);
+    QCOMPARE(details->rows().value(1), u"By: JOE  PO: PO4103  Notes: RUSH"_s);
+    QCOMPARE(QApplication::focusWidget(), orders);
+    QTest::keyClick(orders, Qt::Key_Down);
+    moveFocus(filter);
+    QTest::keyClick(filter, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(filter, Qt::Key_Backspace);
+    QCOMPARE(orders->rowCount(), 4106);
+    QCOMPARE(details->rows().value(1), u"By: JOE  PO: PO2000  Notes: RUSH"_s);
+    QCOMPARE(orders->selectedIndex(), 4106 - 2000);
 }
 
 void TestOrderHistory::printedDocumentHoldsTheOrder()
