@@ -99,12 +99,14 @@ PadFigures padCheck(quint16 port, const QStringList& parts)
     Seams seams{&clock, &prompter, &sounds, folder.path()};
     const QString login =
         settingsfile::loginRecord(u"127.0.0.1", u"DEMO", u"1234", QString::number(port));
-    if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty())
+    const QString options = settingsfile::optionsRecord(u"ACME", 0, 0, u"", 0);
+    if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty()
+        || !files::saveWhole(folder.filePath(u"Options.Inf"_s), files::toAnsi(options)).isEmpty())
         return {};
     MainForm form(seams, folder.path(), QString());
     if (!showStill(form))
         return {};
-    form.CheckSetup();
+    tick(form); // the first tick reads the settings
     QTest::mouseClick(control<QPushButton>(form, "QuickOrderCmd"), Qt::LeftButton);
     auto* pad = form.findChild<QDialog*>(u"QuickOrderDlg"_s);
     if (!pad)

@@ -7,10 +7,7 @@
 // the server's answer for PART (the demo's picture where there is no display).
 #include "gui/listcontrol.h"
 #include "gui/mainform.h"
-#include "logic/cart/cart.h"
 #include "logic/history/orderhistory.h"
-#include "logic/tick/ticker.h"
-#include "logic/tracelog/tracelog.h"
 #include "support/controls.h"
 #include "toolarguments.h"
 
@@ -111,7 +108,7 @@ int main(int argc, char* argv[])
     form.show();
     if (!QTest::qWaitForWindowExposed(&form))
         return 1;
-    subsystem<Ticker>(form).MiscTimer_Timer(); // reads the settings
+    tick(form); // the first tick reads the settings
 
     if (onePart) {
         inquire(form, arguments->at(2));
@@ -123,12 +120,13 @@ int main(int argc, char* argv[])
     const QDir out(arguments->at(1));
     bool ok = true;
     // A cart with lines from two answers.
+    auto* orderButton = control<QPushButton>(form, "OrderCmd");
     inquire(form, u"PH3600"_s);
     control<QLineEdit>(form, "Qtytxt")->setText(u"2"_s);
-    form.OrderCmd_Click();
+    orderButton->click();
     inquire(form, u"B7721"_s);
     control<QLineEdit>(form, "Qtytxt")->setText(u"1"_s);
-    form.OrderCmd_Click();
+    orderButton->click();
     control<QLineEdit>(form, "OrderInfoTxt", 0)->setText(u"JOE"_s);
     control<QLineEdit>(form, "OrderInfoTxt", 1)->setText(u"PO-4471"_s);
     control<QLineEdit>(form, "OrderInfoTxt", 2)->setText(u"DELIVER BEFORE NOON"_s);
@@ -140,7 +138,7 @@ int main(int argc, char* argv[])
 
     // The order history: the cart above sent and confirmed, and two orders more.
     const auto send = [&form] {
-        form.SendOrderCmd_Click();
+        control<QPushButton>(form, "SendOrderCmd")->click();
         return waitFor([&] { return control<ListControl>(form, "OrderList")->rowCount() == 0; });
     };
     ok = send() && ok;
@@ -148,7 +146,7 @@ int main(int argc, char* argv[])
          {std::pair{u"PF1234A"_s, u"PO-4472"_s}, std::pair{u"B7721"_s, u"PO-4480"_s}}) {
         inquire(form, part);
         control<QLineEdit>(form, "Qtytxt")->setText(u"4"_s);
-        form.OrderCmd_Click();
+        orderButton->click();
         control<QLineEdit>(form, "OrderInfoTxt", 1)->setText(po);
         ok = send() && ok;
     }
@@ -188,7 +186,7 @@ int main(int argc, char* argv[])
     ok = save(form, out.filePath(u"options.png"_s)) && ok;
 
     // Leave the demo folder as it was: no cart or order history kept for the next run.
-    QFile cart(subsystem<Cart>(form).orderFile());
+    QFile cart(QDir(arguments->at(0)).filePath(u"MyOrder.dat"_s));
     ok = cart.open(QIODevice::WriteOnly | QIODevice::Truncate) && ok;
     QFile::remove(QDir(arguments->at(0)).filePath(OrderHistory::FileName));
     return ok ? 0 : 1;
