@@ -39,11 +39,3 @@ inline void tick(const QObject& form)
     if (!QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection))
         qFatal("MiscTimer did not tick");
 }
-
-template <class Subsystem> Subsystem& subsystem(const QObject& form)
-{
-    auto* found = form.findChild<Subsystem*>();
-    if (!found)
-        qFatal("no subsystem %s", Subsystem::staticMetaObject.className());
-    return *found;
-}

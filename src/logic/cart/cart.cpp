@@ -81,7 +81,7 @@ bool Cart::clear()
 bool Cart::removeSentLines(const QStringList& sent)
 {
     for (const QString& line : sent)
-        m_lines.removeOne(line);
+        removeLine(m_lines.indexOf(line)); // its list price goes with it
     return files::saveWhole(m_orderFile, orderFileBytes(m_lines)).isEmpty();
 }
 
