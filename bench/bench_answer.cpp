@@ -53,9 +53,9 @@ int main(int argc, char** argv)
     server.reply = [&reply](const QByteArray&) { return reply; };
     server.answerAfterMs = 0;
     server.closeAfterReply = true;
-    const QString login =
-        settings::loginRecord(u"127.0.0.1", u"JSMITH", u"1234", QString::number(server.basePort()));
-    const QString options = settings::optionsRecord(u"ACME", 0, 0, u"", 0);
+    const QString login = settingsfile::loginRecord(u"127.0.0.1", u"JSMITH", u"1234",
+                                                    QString::number(server.basePort()));
+    const QString options = settingsfile::optionsRecord(u"ACME", 0, 0, u"", 0);
     if (!server.isListening()
         || !files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty()
         || !files::saveWhole(folder.filePath(u"Options.Inf"_s), files::toAnsi(options)).isEmpty())

@@ -59,29 +59,6 @@ public:
              QWidget* parent = nullptr);
     ~MainForm() override;
 
-    // The operations below are the window's handlers that tests and tools drive directly; the
-    // others are reached through the controls.
-
-    // ---- settings (mainform_settings.cpp) -------------------------------------------------------
-    void CheckSetup();
-    void SaveLoginSettings();
-    void SaveLoginInfoCmd_Click(int index = 0);
-    void Testcmd_Click();
-    void ShowLoginStatus(bool Passed);
-
-    // ---- part inquiry (mainform_inquiry.cpp) ----------------------------------------------------
-    void InquiryCmd_Click();
-    bool Parttxt_KeyPress(int key); // true = key consumed
-
-    // ---- order cart and submission (mainform_order.cpp) -----------------------------------------
-    void SlideAnswerList(bool show);
-    void SlideOrderFrame(bool show);
-    void OrderCmd_Click();
-    void AddItemToOrder();
-    void RemoveItemCmd_Click();
-    void CheckSavedOrder();
-    void SendOrderCmd_Click();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -182,12 +159,19 @@ private:
     void SocketNumLbl_MouseUp(int index);
 
     // ---- settings (mainform_settings.cpp) -------------------------------------------------------
+    void CheckSetup();
+    void SaveLoginSettings();
+    void SaveLoginInfoCmd_Click(int index = 0);
+    void Testcmd_Click();
+    void ShowLoginStatus(bool Passed);
     void applyHostUpdate();
     void reportSaveFailure(const QString& path, const QString& reason);
     void SaveOptionSettings();
     void FlashSavedNotice();
 
     // ---- part inquiry (mainform_inquiry.cpp) ----------------------------------------------------
+    void InquiryCmd_Click();
+    bool Parttxt_KeyPress(int key); // true = key consumed
     void Inquiry();
     void Parttxt_GotFocus();
     void Parttxt_LostFocus();
@@ -198,6 +182,13 @@ private:
     void showAnswerComplete();
 
     // ---- order (mainform_order.cpp) -------------------------------------------------------------
+    void SlideAnswerList(bool show);
+    void SlideOrderFrame(bool show);
+    void OrderCmd_Click();
+    void AddItemToOrder();
+    void RemoveItemCmd_Click();
+    void CheckSavedOrder();
+    void SendOrderCmd_Click();
     void ViewOrderCmd_Click();
     void RemoveAllCmd_Click();
     void Qtytxt_GotFocus();
