@@ -10,7 +10,7 @@ demo="$build/demo-folder"
 program="$demo/program"
 mkdir -p "$program"
 
-cp "$build/src/vornik" "$build/src/updater/ostrel" "$program/"
+cp "$build/src/app/vornik" "$build/src/updater/ostrel" "$build/src/gui/libvornik_print.so" "$program/"
 cp "$here/assets/mylogo.jpg" "$program/"
 rm -f "$program/vornik.lock"
 
