@@ -3,7 +3,6 @@
 // plain list. Prints milliseconds and their ratio.
 #include "benchsupport.h"
 #include "core/files.h"
-#include "core/settingsfile.h"
 #include "gui/listcontrol.h"
 #include "gui/mainform.h"
 #include "support/controls.h"
@@ -53,12 +52,7 @@ int main(int argc, char** argv)
     server.reply = [&reply](const QByteArray&) { return reply; };
     server.answerAfterMs = 0;
     server.closeAfterReply = true;
-    const QString login = settingsfile::loginRecord(u"127.0.0.1", u"JSMITH", u"1234",
-                                                    QString::number(server.basePort()));
-    const QString options = settingsfile::optionsRecord(u"ACME", 0, 0, u"", 0);
-    if (!server.isListening()
-        || !files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty()
-        || !files::saveWhole(folder.filePath(u"Options.Inf"_s), files::toAnsi(options)).isEmpty())
+    if (!server.isListening() || !writeSettings(folder.path(), server.basePort(), u"JSMITH"))
         return 1;
     FakeSeams fakes;
     const Seams seams = fakes.seams(desktop.path());

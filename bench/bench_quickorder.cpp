@@ -4,7 +4,6 @@
 // that keeps its connections open (--keep-open), the same again where it exists.
 #include "benchsupport.h"
 #include "core/files.h"
-#include "core/settingsfile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -97,11 +96,7 @@ PadFigures padCheck(quint16 port, const QStringList& parts)
     ScriptedPrompter prompter;
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
-    const QString login =
-        settingsfile::loginRecord(u"127.0.0.1", u"DEMO", u"1234", QString::number(port));
-    const QString options = settingsfile::optionsRecord(u"ACME", 0, 0, u"", 0);
-    if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty()
-        || !files::saveWhole(folder.filePath(u"Options.Inf"_s), files::toAnsi(options)).isEmpty())
+    if (!writeSettings(folder.path(), port, u"DEMO"))
         return {};
     MainForm form(seams, folder.path(), QString());
     if (!showStill(form))

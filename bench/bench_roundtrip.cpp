@@ -7,8 +7,6 @@
 // acts once a whole reply is in: the rows, the not-found box, the login test's PASSED, and the
 // order number's box once the close deadline has passed.
 #include "benchsupport.h"
-#include "core/files.h"
-#include "core/settingsfile.h"
 #include "gui/listcontrol.h"
 #include "gui/mainform.h"
 #include "logic/link/serverlink.h"
@@ -183,11 +181,7 @@ int main(int argc, char* argv[])
     TimedPrompter prompter(clock);
     RecordingSounds sounds;
     Seams seams{&clock, &prompter, &sounds, folder.path()};
-    const QString login =
-        settingsfile::loginRecord(u"127.0.0.1", u"JSMITH", u"1234", QString::number(port));
-    const QString options = settingsfile::optionsRecord(u"ACME", 0, 0, u"", 0);
-    if (!files::saveWhole(folder.filePath(u"Login.Inf"_s), files::toAnsi(login)).isEmpty()
-        || !files::saveWhole(folder.filePath(u"Options.Inf"_s), files::toAnsi(options)).isEmpty())
+    if (!writeSettings(folder.path(), port, u"JSMITH"))
         return 1;
     MainForm form(seams, folder.path(), QString());
     if (!showStill(form))
