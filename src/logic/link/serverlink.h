@@ -100,7 +100,6 @@ public:
     // WaitNextSecond's target: the whole second nearest to clock + 0.5, halves to even.
     [[nodiscard]] static double nextSecond(double clock);
 
-    [[nodiscard]] qint16 SocketBase() const { return m_base; }
     // The close deadline of the window's current connection (0: none pending).
     [[nodiscard]] qint32 SocketTimer() const;
     [[nodiscard]] qint16 MaxSocketOffset() const { return 3; }

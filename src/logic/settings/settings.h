@@ -47,7 +47,6 @@ public:
     // first of all. A too-short Options.Inf means a first run: the shortcut is then due.
     Loaded readFiles();
     [[nodiscard]] bool setupChecked() const { return m_setupChecked; }
-    [[nodiscard]] bool shortcutPending() const { return m_shortcutPending; }
     // True once after a load found the first run.
     bool takeShortcutPending();
     // Marks the first run done in Options.Inf; false when it cannot be written.
